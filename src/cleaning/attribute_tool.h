@@ -1,0 +1,24 @@
+#pragma once
+// The attribute tool "chmod.com": carried by the program, written into the start folder at
+// start-up and removed at the end.
+
+#include <cstddef>
+#include <string_view>
+
+namespace kehrwix {
+
+struct Program;
+
+namespace cleaning {
+extern const unsigned char kAttributeToolImage[];
+extern const std::size_t kAttributeToolSize;
+}  // namespace cleaning
+
+inline constexpr std::string_view kAttributeToolName = "chmod.com";
+
+// Start-up: writes the tool into the start folder unless a plain one is there.
+void write_attribute_tool(Program& program);
+// End step: removes the tool, but only when this run wrote it.
+void remove_attribute_tool(Program& program);
+
+}  // namespace kehrwix

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace kehrwix {
+
+struct Program;
+
+// The two help pages. Returns false, showing nothing, when the path list file measured more
+// than 3 bytes at start-up.
+bool show_help(Program& program);
+
+}  // namespace kehrwix

@@ -1,0 +1,26 @@
+#pragma once
+// The folder listing: the enterable subfolders of the current folder (or the drive letters)
+// as a display list and an entry list, shared by the menu screen and the cleaning run.
+
+#include <string>
+#include <vector>
+
+namespace kehrwix {
+
+struct Program;
+
+struct ListingState {
+    static constexpr int kSlots = 400;
+    // Index 0 is not used; slots 1..400.
+    std::vector<std::string> display = std::vector<std::string>(kSlots + 1);
+    std::vector<std::string> entry = std::vector<std::string>(kSlots + 1);
+    std::string listed_folder;  // always ends with "\"
+    std::string shown_path;
+    int drive_list_mode = 0;
+    int sublist_mode = 0;
+};
+
+// Builds the listing of the current folder (or the drives) into program.listing.
+void build_listing(Program& program);
+
+}  // namespace kehrwix

@@ -1,0 +1,94 @@
+#pragma once
+// Screen and keyboard primitives on top of a console device: cursor, colours, text, frames,
+// and the key reader that turns keyboard and mouse events into key strings.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/console_device.h"
+
+namespace kehrwix {
+
+// What the key reader delivers. `key` is "" (nothing typed), one character as typed (UTF-8),
+// or "\0" followed by the scan code for a key without a character (F1 = "\0\x3B").
+struct KeyInput {
+    std::string key;
+    int click_kind = 0;  // 0 none, 1 button released, 2 double-click
+    int mouse_button = 0;  // 1 left, 2 right, 4 middle, 0 movement
+    int mouse_column = 0;  // 1-based
+    int mouse_row = 0;     // 0-based (screen row - 1)
+};
+
+inline std::string extended_key(int scan_code) {
+    return std::string(1, '\0') + static_cast<char>(scan_code);
+}
+
+namespace keys {
+inline const std::string kEnter = "\r";
+inline const std::string kEsc = "\x1b";
+inline const std::string kF1 = extended_key(59);
+inline const std::string kF10 = extended_key(68);
+inline const std::string kUp = extended_key(72);
+inline const std::string kPageUp = extended_key(73);
+inline const std::string kDown = extended_key(80);
+inline const std::string kPageDown = extended_key(81);
+}  // namespace keys
+
+struct Frame {
+    int top = 0;
+    int bottom = 0;
+    int left = 0;
+    int right = 0;
+};
+
+class Screen {
+public:
+    Screen(ConsoleDevice& device, Clock& clock);
+
+    // Rows and columns are 1-based; a value below 1 or beyond the screen keeps the current one.
+    void locate(int row, int column);
+    // A colour of 16 or more keeps the current one. A recolour count between 1 and the number
+    // of cells recolours that many cells from the cursor on.
+    void set_colours(int foreground, int background, int recolour_count);
+    void normal_colours();     // light grey on blue; also recolours the cell under the cursor
+    void highlight_colours();  // blue on light grey
+    void clear();
+    void write(std::string_view utf8);  // wraps at the right edge, scrolls at the bottom
+    void write_number(long long n);     // " 53 "
+    void end_line();
+    void hide_cursor();
+    void draw_frame(const Frame& frame);
+    int cursor_row() const { return row_; }
+    int cursor_column() const { return column_; }
+    int attribute() const { return attribute_; }
+
+    // The key reader. poll = true looks once and returns at once; false waits for a key,
+    // a button release or a double-click. With no usable input a waiting read gives Esc.
+    const KeyInput& read_key(bool poll);
+    // Discards queued key presses up to and including the first mouse event.
+    void drain_input();
+    KeyInput& input() { return input_; }
+
+    // Called on F1; returns true when the help showed itself (its last read is the result).
+    std::function<bool()> help_hook;
+    // The frame variables, left as the last frame drawn set them.
+    Frame frame;
+
+    ConsoleDevice& device() { return device_; }
+
+private:
+    void poll_once();
+    bool next_event(bool wait);
+    ConsoleDevice& device_;
+    Clock& clock_;
+    KeyInput input_;
+    int row_ = 1;
+    int column_ = 1;
+    int attribute_ = 0x17;
+    bool raw_input_set_ = false;
+    bool input_closed_ = false;
+};
+
+}  // namespace kehrwix

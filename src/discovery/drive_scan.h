@@ -1,0 +1,23 @@
+#pragma once
+// The drive scan: searches C: to Z: for folders whose path ends with a search criterion and
+// turns the hits into a new path list file.
+
+#include <string>
+#include <vector>
+
+namespace kehrwix {
+
+struct Program;
+
+struct ScanState {
+    static constexpr int kCriteriaSlots = 50;
+    static constexpr int kMatchedCriteria = 20;
+    std::vector<std::string> criteria = std::vector<std::string>(kCriteriaSlots + 1);
+    // Folders still to be listed; they carry over from a scan ended by ESC.
+    std::vector<std::string> pending;
+};
+
+// Never returns on a run-time error: its own handler ends the program.
+void drive_scan(Program& program);
+
+}  // namespace kehrwix

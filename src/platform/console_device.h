@@ -1,0 +1,72 @@
+#pragma once
+// The console as a grid of cells (character and attribute) plus an input queue of key and
+// mouse events. Back ends: Win32 console, POSIX terminal (ncursesw), scripted (tests).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace kehrwix {
+
+enum class MouseAction { press, release, move, double_click };
+
+struct InputEvent {
+    enum class Kind { key, mouse };
+    Kind kind = Kind::key;
+    // Keys: a character key has ch != 0; a key without a character has ch == 0 and its scan
+    // code (F1 = 59, cursor up = 72, ...). Modifier keys alone and key releases are not events.
+    char32_t ch = 0;
+    std::uint8_t scan = 0;
+    // Mouse: the button that changed (press/release) or the buttons held (double-click):
+    // 1 left, 2 right, 4 middle; 0 for a movement. Cell position is 0-based.
+    MouseAction action = MouseAction::move;
+    int button = 0;
+    int row = 0;
+    int column = 0;
+
+    static InputEvent key(char32_t c) { return InputEvent{Kind::key, c, 0}; }
+    static InputEvent extended(std::uint8_t scan_code) {
+        return InputEvent{Kind::key, 0, scan_code};
+    }
+    static InputEvent mouse(MouseAction a, int button_mask, int row0, int column0) {
+        InputEvent e;
+        e.kind = Kind::mouse;
+        e.action = a;
+        e.button = button_mask;
+        e.row = row0;
+        e.column = column0;
+        return e;
+    }
+};
+
+class ConsoleDevice {
+public:
+    virtual ~ConsoleDevice() = default;
+
+    virtual int rows() const = 0;
+    virtual int columns() const = 0;
+
+    // Positions are 0-based; anything outside the grid is clipped.
+    virtual void put(int row, int column, std::u32string_view text, std::uint8_t attribute) = 0;
+    virtual void recolour(int row, int column, int count, std::uint8_t attribute) = 0;
+    virtual void fill(std::uint8_t attribute) = 0;  // blanks everywhere
+    virtual void scroll_up(std::uint8_t attribute) = 0;  // one row; the new bottom row is blank
+    virtual void move_cursor(int row, int column) = 0;
+    virtual void show_cursor(bool visible) = 0;
+
+    // Raw mode: mouse events on, no line editing or echo, Ctrl+C as character 3.
+    virtual void set_raw_input() = 0;
+    // Next queued event without waiting.
+    virtual std::optional<InputEvent> poll() = 0;
+    // Waits for the next event; nullopt when there is no usable input (closed, not a console).
+    virtual std::optional<InputEvent> wait() = 0;
+
+    // Makes everything written so far visible.
+    virtual void flush() = 0;
+};
+
+// The real console of the platform back end.
+std::unique_ptr<ConsoleDevice> open_console();
+
+}  // namespace kehrwix

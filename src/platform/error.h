@@ -1,0 +1,35 @@
+#pragma once
+// Run-time failures carry the error number the user sees on screen ("Fehler 53").
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kehrwix {
+
+// Error numbers the program raises itself.
+inline constexpr int kErrorSubscriptOutOfRange = 9;
+inline constexpr int kErrorFileNotFound = 53;
+inline constexpr int kErrorPathNotFound = 76;
+inline constexpr int kErrorPermissionDenied = 70;
+inline constexpr int kErrorDeviceUnavailable = 68;
+inline constexpr int kErrorBadFileName = 52;
+inline constexpr int kErrorPathFileAccess = 75;
+
+class RunError : public std::runtime_error {
+public:
+    explicit RunError(int number, const std::string& what = "run-time error")
+        : std::runtime_error(what), number_(number) {}
+    int number() const noexcept { return number_; }
+
+private:
+    int number_;
+};
+
+// Maps a Windows system error code to the number shown to the user.
+int error_number_for_windows_code(unsigned long windows_code);
+
+// Throws the RunError that belongs to a Windows system error code.
+[[noreturn]] void throw_windows_error(unsigned long windows_code, std::string_view context);
+
+}  // namespace kehrwix

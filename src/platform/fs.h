@@ -1,0 +1,77 @@
+#pragma once
+// The file-system seam. Every path handed in is canonical (see path_model.h).
+// Failures throw RunError with the user-visible error number (errno is first mapped to the
+// Windows code Windows would give in the same situation).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kehrwix::fs {
+
+struct Attributes {
+    bool directory = false;
+    bool readonly = false;
+    bool hidden = false;
+    bool system = false;
+    bool link = false;   // symbolic link, junction or other name-surrogate reparse point
+    bool mount = false;  // a folder on another volume than its parent (mount point)
+};
+
+struct DirEntry {
+    std::string name;  // as stored on disk
+    Attributes attributes;
+};
+
+// POSIX: "C:=/;D:=/media/usb" style map of drive letters onto host directories
+// (the KEHRWIX_DRIVES variable). Throws std::invalid_argument with a one-line message.
+// On Windows the real drives are used and this does nothing.
+void configure_drives(std::string_view map);
+
+// The working directory as a canonical path on its drive. Throws std::runtime_error with a
+// one-line message when no drive contains it.
+std::string working_folder();
+
+bool drive_ready(char letter);
+
+// Attributes of what the name denotes, without following a final link; nullopt when missing.
+std::optional<Attributes> attributes(const std::string& path);
+// True for a folder, following links (a browser may enter a link).
+bool is_folder(const std::string& path);
+// A file without the hidden, system and folder attributes (a directory search would find it).
+bool plain_file_exists(const std::string& path);
+
+// Streams a folder's entries ("." and ".." never appear). Memory stays flat.
+class DirReader {
+public:
+    explicit DirReader(const std::string& folder);  // throws RunError when it cannot be listed
+    ~DirReader();
+    DirReader(const DirReader&) = delete;
+    DirReader& operator=(const DirReader&) = delete;
+    bool next(DirEntry& entry);
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+// Opens for reading and writing, creating an empty file when missing; never truncates.
+void create_file_if_missing(const std::string& path);
+std::uint64_t file_size(const std::string& path);
+std::string read_file(const std::string& path);
+// Creates or truncates, then writes. A failed write closes and removes the partial file.
+void write_file(const std::string& path, std::string_view bytes);
+// Writes from the first byte on without truncating (as the attribute tool writer does).
+// A failed write closes and removes the partial file.
+void overwrite_file(const std::string& path, std::string_view bytes, bool executable);
+void append_file(const std::string& path, std::string_view bytes);
+void delete_file(const std::string& path);
+void clear_attributes(const std::string& path);  // read-only, hidden, system, archive off
+void create_folder(const std::string& path);
+void remove_folder(const std::string& path);
+
+// Host name of a canonical path (for diagnostics and for starting programs).
+std::string host_path(const std::string& path);
+
+}  // namespace kehrwix::fs

@@ -1,0 +1,54 @@
+#pragma once
+// Windows path rules, in portable code: drive letters with one current folder per drive,
+// "\" and "/" as separators, root-relative ("\x") and drive-relative ("C:x") names, "." and "..".
+// The program's current drive and folders live here, not in the OS, so long paths work and
+// tests need no chdir.
+//
+// A canonical path is absolute with an upper-case drive letter: "C:\" for a root, "C:\A\B" below
+// it (no trailing separator, no "." or ".." components, single backslashes). Case is kept as given.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kehrwix {
+
+class PathModel {
+public:
+    PathModel();
+
+    // The current folder, as the OS reports it: "C:\" or "C:\TEMP".
+    std::string current_folder() const;
+    std::string current_folder_of(char drive) const;
+    char current_drive() const { return current_drive_; }
+
+    // Turns any name into a canonical path against the current drive and folders.
+    // Throws RunError (bad file name) for an empty name or an invalid drive letter.
+    std::string resolve(std::string_view name) const;
+
+    // No checks here: the caller has made sure the drive or folder exists.
+    void set_current_drive(char drive);
+    void set_current_folder(const std::string& canonical);  // sets the folder of that path's drive
+
+private:
+    char current_drive_ = 'C';
+    std::array<std::string, 26> folders_;  // per drive, canonical
+};
+
+namespace path {
+
+// Canonical form of an absolute name ("c:/a//b/./c/" -> "C:\a\b\c"); "" when not absolute.
+std::string normalize_absolute(std::string_view name);
+
+bool is_root(std::string_view canonical);
+// Parent of a canonical path; a root is its own parent.
+std::string parent(std::string_view canonical);
+// Last component of a canonical path; "" for a root.
+std::string leaf(std::string_view canonical);
+// canonical + "\" + name, without doubling the separator after a root.
+std::string join(std::string_view canonical, std::string_view name);
+// True when `inner` is `outer` or lies below it (case-insensitive).
+bool is_within(std::string_view inner, std::string_view outer);
+
+}  // namespace path
+}  // namespace kehrwix

@@ -1,0 +1,34 @@
+#pragma once
+// Process environment, arguments and child processes.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kehrwix {
+
+// The environment entry by entry ("NAME=value"), in the platform's order; on Windows the
+// "=C:"-style per-drive entries are left out.
+std::vector<std::string> environment_entries();
+
+// The command-line arguments after the program name, as UTF-8.
+std::vector<std::string> program_arguments(int argc, char** argv);
+
+// Splits a command line by the Windows rules (blanks separate, quotes group, backslashes before
+// quotes); ">nul" stays an argument.
+std::vector<std::string> split_command_line(std::string_view command_line);
+
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    // Starts `program` (a canonical path) with the whole command line, no shell, and waits for
+    // it to end. Exit status and output are ignored. Throws RunError when it cannot start.
+    virtual void run_and_wait(const std::string& program, const std::string& command_line) = 0;
+    // The longest command line the platform accepts, in characters.
+    virtual std::size_t max_command_line() const = 0;
+};
+
+ProcessLauncher& system_process_launcher();
+
+}  // namespace kehrwix

@@ -1,0 +1,232 @@
+#include "platform/text.h"
+
+#include <array>
+
+namespace kehrwix::text {
+namespace {
+
+// The seven accented letters that upper-casing knows, lower case first.
+constexpr std::array<std::pair<char32_t, char32_t>, 7> kAccented{{
+    {U'ä', U'Ä'}, {U'ö', U'Ö'}, {U'ü', U'Ü'}, {U'é', U'É'}, {U'å', U'Å'}, {U'ñ', U'Ñ'}, {U'ç', U'Ç'},
+}};
+
+// Decodes one character at s[i]; returns its length, or 0 when the bytes are not valid UTF-8.
+std::size_t decode(std::string_view s, std::size_t i, char32_t& out) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        out = b0;
+        return 1;
+    }
+    std::size_t len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    out = cp;
+    return len;
+}
+
+// Byte offset of character number `index`, or s.size() when s is shorter.
+std::size_t offset_of(std::string_view s, std::size_t index) {
+    std::size_t i = 0;
+    while (index > 0 && i < s.size()) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+        --index;
+    }
+    return i;
+}
+
+constexpr std::array<char32_t, 32> kWindows1252High{
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+}  // namespace
+
+char32_t upper(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 32;
+    for (const auto& [small, capital] : kAccented) {
+        if (c == small) return capital;
+    }
+    return c;
+}
+
+static char32_t lower_char(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 32;
+    for (const auto& [small, capital] : kAccented) {
+        if (c == capital) return small;
+    }
+    return c;
+}
+
+std::string upper(std::string_view s) {
+    std::string out(s);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(out[i]);
+        if (b >= 'a' && b <= 'z') {
+            out[i] = static_cast<char>(b - 32);
+        } else if (b >= 0x80) {
+            // Only two-byte characters can be among the accented letters; anything else is
+            // copied unchanged, so invalid bytes pass through untouched.
+            char32_t c = 0;
+            const std::size_t len = decode(out, i, c);
+            if (len == 2) {
+                const char32_t u = upper(c);
+                if (u != c) {
+                    const std::string enc = to_utf8(u);
+                    out.replace(i, 2, enc);
+                }
+            }
+            if (len > 1) i += len - 1;
+        }
+    }
+    return out;
+}
+
+std::string lower(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t c = 0;
+        const std::size_t len = decode(s, i, c);
+        if (len == 0) {
+            out.push_back(s[i]);
+            ++i;
+            continue;
+        }
+        out += to_utf8(lower_char(c));
+        i += len;
+    }
+    return out;
+}
+
+bool equal_nocase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        // Capitals and small letters have the same encoded length, so lengths must agree.
+        return false;
+    }
+    return upper(a) == upper(b);
+}
+
+bool is_valid_utf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t c = 0;
+        const std::size_t len = decode(s, i, c);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string from_windows_1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x80) {
+            out.push_back(ch);
+        } else if (b < 0xA0) {
+            out += to_utf8(kWindows1252High[b - 0x80]);
+        } else {
+            out += to_utf8(static_cast<char32_t>(b));
+        }
+    }
+    return out;
+}
+
+std::string from_file_line(std::string_view bytes) {
+    if (is_valid_utf8(bytes)) return std::string(bytes);
+    return from_windows_1252(bytes);
+}
+
+std::u32string to_u32(std::string_view s) {
+    std::u32string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t c = 0;
+        const std::size_t len = decode(s, i, c);
+        if (len == 0) {
+            // A stray byte is shown as the Windows-1252 character it would be.
+            const auto b = static_cast<unsigned char>(s[i]);
+            out.push_back(b < 0xA0 ? kWindows1252High[b - 0x80] : static_cast<char32_t>(b));
+            ++i;
+            continue;
+        }
+        out.push_back(c);
+        i += len;
+    }
+    return out;
+}
+
+std::string to_utf8(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+    return out;
+}
+
+std::string to_utf8(std::u32string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char32_t c : s) out += to_utf8(c);
+    return out;
+}
+
+std::size_t length(std::string_view s) {
+    std::size_t n = 0;
+    for (char ch : s) {
+        if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+std::string substr(std::string_view s, std::size_t first, std::size_t count) {
+    const std::size_t begin = offset_of(s, first);
+    if (count == std::string::npos) return std::string(s.substr(begin));
+    const std::size_t end = begin + offset_of(s.substr(begin), count);
+    return std::string(s.substr(begin, end - begin));
+}
+
+std::string left(std::string_view s, std::size_t count) { return substr(s, 0, count); }
+
+std::string right(std::string_view s, std::size_t count) {
+    const std::size_t n = length(s);
+    return count >= n ? std::string(s) : substr(s, n - count);
+}
+
+std::string number(long long n) {
+    return (n < 0 ? "-" : " ") + std::to_string(n < 0 ? -n : n) + " ";
+}
+
+}  // namespace kehrwix::text

@@ -1,0 +1,38 @@
+#pragma once
+// Text is UTF-8 inside the program. Lengths, positions and cuts count characters (code points),
+// never bytes, so a name is never cut in the middle of a character.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kehrwix::text {
+
+// Upper-casing maps a-z and the seven letters ä ö ü é å ñ ç to their capitals; every other
+// character stays as it is. No locale is consulted.
+std::string upper(std::string_view s);
+std::string lower(std::string_view s);
+char32_t upper(char32_t c);
+
+bool equal_nocase(std::string_view a, std::string_view b);
+
+bool is_valid_utf8(std::string_view s);
+// A line that is not valid UTF-8 is taken as Windows-1252, as older files and "ANSI" editors
+// write it.
+std::string from_file_line(std::string_view bytes);
+std::string from_windows_1252(std::string_view bytes);
+
+std::u32string to_u32(std::string_view s);
+std::string to_utf8(std::u32string_view s);
+std::string to_utf8(char32_t c);
+
+std::size_t length(std::string_view s);  // in characters
+// Characters [first, first + count) of s, 0-based; clipped at the end of s.
+std::string substr(std::string_view s, std::size_t first, std::size_t count = std::string::npos);
+std::string left(std::string_view s, std::size_t count);
+std::string right(std::string_view s, std::size_t count);
+
+// A number as the console prints it: a blank (a minus sign when negative), the digits, a blank.
+std::string number(long long n);
+
+}  // namespace kehrwix::text

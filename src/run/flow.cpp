@@ -1,0 +1,119 @@
+#include "run/flow.h"
+
+#include "cleaning/attribute_tool.h"
+#include "cleaning/cleaning_run.h"
+#include "console/help.h"
+#include "console/menu.h"
+#include "discovery/drive_scan.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "run/path_list_location.h"
+#include "run/timed_prompt.h"
+
+namespace kehrwix {
+namespace {
+
+bool help_requested(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument.find('?') != std::string::npos) return true;
+    }
+    return false;
+}
+
+void record_start_location(Program& program) {
+    const std::string folder = program.current_folder();
+    program.start_drive = folder.substr(0, 2);
+    program.start_folder = folder.substr(2);
+}
+
+void first_run(Program& program) {
+    call_routine(program, [&] { show_help(program); });
+    if (fs::plain_file_exists(program.path_list_path)) fs::delete_file(program.path_list_path);
+    drive_scan(program);
+    program.run_mode = RunMode::menu;
+    enter_menu(program);
+}
+
+// Start-up steps 2 to 12. An error here has no caller to return to, so after its message the
+// program ends in order.
+void start_up(Program& program) {
+    program.screen.help_hook = [&program] { return show_help(program); };
+    program.screen.normal_colours();
+    program.screen.clear();
+    record_start_location(program);
+
+    if (help_requested(program.services.arguments)) {
+        program.run_mode = RunMode::help_only;
+        call_routine(program, [&] { show_help(program); });
+        end_step(program);
+    }
+
+    locate_path_list(program);
+    const std::string folder =
+        program.path_list_path.substr(0, program.path_list_path.size() - kPathListFileNameLength);
+    program.hits_path = folder + "kehrwix.tmp";
+    program.criteria_path = folder + "d Suchpfade.tmp";
+
+    fs::create_file_if_missing(program.path_list_path);
+    program.start_size = fs::file_size(program.path_list_path);
+
+    if (program.start_size < 3) {
+        first_run(program);
+    } else {
+        timed_prompt(program);
+    }
+}
+
+}  // namespace
+
+void report_error(Program& program, const RunError& error) {
+    program.screen.write(">>Fehler:");
+    program.screen.write_number(error.number());
+    program.screen.write_number(0);
+    program.screen.write("<<");
+    program.sleep(3000);
+}
+
+void end_step(Program& program) {
+    // Back to where the user started; a start folder that has gone away must not keep the
+    // attribute tool from being removed.
+    try {
+        program.change_drive(program.start_drive.empty() ? 'C' : program.start_drive[0]);
+        program.change_folder(program.start_folder.empty() ? "\\" : program.start_folder);
+    } catch (const RunError&) {
+    }
+    try {
+        remove_attribute_tool(program);
+    } catch (const RunError&) {
+    }
+    program.services.console.flush();
+    throw ProgramEnd{};
+}
+
+int run_program(const Services& services) {
+    Program program(services);
+    try {
+        const std::string start = path::normalize_absolute(services.start_folder);
+        program.paths.set_current_drive(start.empty() ? 'C' : start[0]);
+        if (!start.empty()) program.paths.set_current_folder(start);
+
+        // The tool writer runs before any error handler is in force: its own failures are
+        // reported by itself, anything else is dropped.
+        try {
+            write_attribute_tool(program);
+        } catch (const RunError&) {
+        }
+
+        try {
+            start_up(program);
+        } catch (const RunError& error) {
+            report_error(program, error);
+            end_step(program);
+        }
+        end_step(program);
+    } catch (const ProgramEnd&) {
+    }
+    return 0;
+}
+
+}  // namespace kehrwix

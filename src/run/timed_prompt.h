@@ -1,0 +1,10 @@
+#pragma once
+
+namespace kehrwix {
+
+struct Program;
+
+// "press any key to menue" for 15 polls 200 ms apart: input opens the menu, silence cleans.
+[[noreturn]] void timed_prompt(Program& program);
+
+}  // namespace kehrwix

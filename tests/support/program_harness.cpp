@@ -1,0 +1,21 @@
+#include "support/program_harness.h"
+
+#include "platform/error.h"
+
+namespace kehrwix::testing {
+
+void RecordingLauncher::run_and_wait(const std::string& program, const std::string& command_line) {
+    started.emplace_back(program, command_line);
+    if (fail) throw RunError(kErrorFileNotFound, "cannot start " + program);
+    if (start_for_real) system_process_launcher().run_and_wait(program, command_line);
+}
+
+ProgramHarness::ProgramHarness(const std::string& drives) : sandbox(drives) {}
+
+int ProgramHarness::run() {
+    const Services services{console,   clock,        launcher, environment,
+                            arguments, start_folder, standard_output};
+    return run_program(services);
+}
+
+}  // namespace kehrwix::testing

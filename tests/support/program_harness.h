@@ -1,0 +1,48 @@
+#pragma once
+// Runs the whole program in-process on a sandbox drive with the scripted console and a virtual
+// clock. Child processes are recorded (and, if asked, really started).
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/process.h"
+#include "run/flow.h"
+#include "support/sandbox.h"
+#include "support/scripted_console.h"
+
+namespace kehrwix::testing {
+
+class RecordingLauncher : public ProcessLauncher {
+public:
+    void run_and_wait(const std::string& program, const std::string& command_line) override;
+    std::size_t max_command_line() const override { return limit; }
+
+    std::vector<std::pair<std::string, std::string>> started;  // program, command line
+    bool start_for_real = false;  // hand over to the system launcher as well
+    bool fail = false;            // act as if the program could not be started
+    std::size_t limit = 32767;
+};
+
+class ProgramHarness {
+public:
+    // `drives` as for Sandbox. The environment starts as "KEHRWIX=C:\" unless replaced.
+    explicit ProgramHarness(const std::string& drives = "C");
+
+    Sandbox sandbox;
+    VirtualClock clock;
+    ScriptedConsole console{clock};
+    RecordingLauncher launcher;
+    std::ostringstream standard_output;
+    std::vector<std::string> environment{"KEHRWIX=C:\\"};
+    std::vector<std::string> arguments;
+    std::string start_folder = "C:\\";
+
+    // Runs the program to its end; returns its exit status.
+    int run();
+
+    std::string row(int r) const { return console.row_trimmed(r); }
+};
+
+}  // namespace kehrwix::testing

@@ -1,0 +1,126 @@
+#include "support/scripted_console.h"
+
+#include "platform/text.h"
+
+namespace kehrwix::testing {
+
+void VirtualClock::sleep_ms(int milliseconds) {
+    if (milliseconds > 0) {
+        now_ += milliseconds;
+        slept_ += milliseconds;
+    }
+}
+
+ScriptedConsole::ScriptedConsole(VirtualClock& clock, int rows, int columns)
+    : clock_(clock), rows_(rows), columns_(columns), cells_(static_cast<size_t>(rows * columns)) {}
+
+void ScriptedConsole::queue(const InputEvent& event, std::int64_t at_ms) {
+    queue_.push_back({at_ms, event});
+}
+
+void ScriptedConsole::type(const std::string& utf8_keys, std::int64_t at_ms) {
+    for (char32_t c : text::to_u32(utf8_keys)) queue(InputEvent::key(c), at_ms);
+}
+
+void ScriptedConsole::press_extended(int scan_code, std::int64_t at_ms) {
+    queue(InputEvent::extended(static_cast<std::uint8_t>(scan_code)), at_ms);
+}
+
+void ScriptedConsole::click(int button, int screen_row, int screen_column, std::int64_t at_ms) {
+    queue(InputEvent::mouse(MouseAction::press, button, screen_row - 1, screen_column - 1), at_ms);
+    queue(InputEvent::mouse(MouseAction::release, button, screen_row - 1, screen_column - 1),
+          at_ms);
+}
+
+void ScriptedConsole::double_click(int button, int screen_row, int screen_column,
+                                   std::int64_t at_ms) {
+    click(button, screen_row, screen_column, at_ms);
+    queue(InputEvent::mouse(MouseAction::double_click, button, screen_row - 1, screen_column - 1),
+          at_ms);
+    queue(InputEvent::mouse(MouseAction::release, button, screen_row - 1, screen_column - 1),
+          at_ms);
+}
+
+std::string ScriptedConsole::row_text(int row) const {
+    std::u32string line;
+    for (int c = 0; c < columns_; ++c) line.push_back(cell(row - 1, c).ch);
+    return text::to_utf8(line);
+}
+
+std::string ScriptedConsole::row_trimmed(int row) const {
+    std::string line = row_text(row);
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+std::uint8_t ScriptedConsole::attribute_at(int row, int column) const {
+    return cell(row - 1, column - 1).attribute;
+}
+
+char32_t ScriptedConsole::char_at(int row, int column) const {
+    return cell(row - 1, column - 1).ch;
+}
+
+std::string ScriptedConsole::screen_text() const {
+    std::string all;
+    for (int r = 1; r <= rows_; ++r) {
+        if (r > 1) all += "\n";
+        all += row_trimmed(r);
+    }
+    return all;
+}
+
+void ScriptedConsole::put(int row, int column, std::u32string_view text, std::uint8_t attribute) {
+    if (row < 0 || row >= rows_) return;
+    for (char32_t ch : text) {
+        if (column >= 0 && column < columns_) cell(row, column) = Cell{ch, attribute};
+        ++column;
+    }
+}
+
+void ScriptedConsole::recolour(int row, int column, int count, std::uint8_t attribute) {
+    int index = row * columns_ + column;
+    for (int i = 0; i < count && index >= 0 && index < rows_ * columns_; ++i, ++index) {
+        cells_[static_cast<size_t>(index)].attribute = attribute;
+    }
+}
+
+void ScriptedConsole::fill(std::uint8_t attribute) {
+    for (Cell& c : cells_) c = Cell{U' ', attribute};
+}
+
+void ScriptedConsole::scroll_up(std::uint8_t attribute) {
+    for (int r = 1; r < rows_; ++r) {
+        for (int c = 0; c < columns_; ++c) cell(r - 1, c) = cell(r, c);
+    }
+    for (int c = 0; c < columns_; ++c) cell(rows_ - 1, c) = Cell{U' ', attribute};
+}
+
+void ScriptedConsole::move_cursor(int row, int column) {
+    cursor_row_ = row;
+    cursor_column_ = column;
+}
+
+std::optional<InputEvent> ScriptedConsole::poll() {
+    if (queue_.empty() && on_idle) on_idle(*this);
+    if (queue_.empty() || queue_.front().at > clock_.now_ms()) return std::nullopt;
+    InputEvent e = queue_.front().event;
+    queue_.pop_front();
+    return e;
+}
+
+std::optional<InputEvent> ScriptedConsole::wait() {
+    if (queue_.empty() && on_idle) on_idle(*this);
+    if (queue_.empty()) return std::nullopt;  // no more input: the console is closed
+    clock_.advance_to(queue_.front().at);
+    InputEvent e = queue_.front().event;
+    queue_.pop_front();
+    return e;
+}
+
+void ScriptedConsole::flush() {
+    std::string now = screen_text();
+    if (snapshots_.empty() || snapshots_.back() != now) snapshots_.push_back(std::move(now));
+}
+
+}  // namespace kehrwix::testing

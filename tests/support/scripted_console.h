@@ -1,0 +1,96 @@
+#pragma once
+// An in-memory console for tests: an 80x25 grid of cells, input events queued at virtual times,
+// and a clock whose sleeps only move virtual time forward.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/console_device.h"
+
+namespace kehrwix::testing {
+
+class VirtualClock : public Clock {
+public:
+    void sleep_ms(int milliseconds) override;
+    std::int64_t now_ms() override { return now_; }
+    void advance_to(std::int64_t t) {
+        if (t > now_) now_ = t;
+    }
+    std::int64_t slept_ms() const { return slept_; }
+
+private:
+    std::int64_t now_ = 0;
+    std::int64_t slept_ = 0;
+};
+
+class ScriptedConsole : public ConsoleDevice {
+public:
+    explicit ScriptedConsole(VirtualClock& clock, int rows = 25, int columns = 80);
+
+    // Input, visible to the program once the virtual clock reaches `at_ms`.
+    void queue(const InputEvent& event, std::int64_t at_ms = 0);
+    void type(const std::string& utf8_keys, std::int64_t at_ms = 0);  // one event per character
+    void press_extended(int scan_code, std::int64_t at_ms = 0);
+    // A full click (press and release) at a 1-based screen position.
+    void click(int button, int screen_row, int screen_column, std::int64_t at_ms = 0);
+    // Windows-style double-click: press, release, double-click event, release.
+    void double_click(int button, int screen_row, int screen_column, std::int64_t at_ms = 0);
+    // Called whenever the program waits with an empty queue; may queue more input.
+    std::function<void(ScriptedConsole&)> on_idle;
+
+    // Screen inspection; rows and columns are 1-based.
+    std::string row_text(int row) const;  // full width, UTF-8
+    std::string row_trimmed(int row) const;  // without trailing blanks
+    std::uint8_t attribute_at(int row, int column) const;
+    char32_t char_at(int row, int column) const;
+    std::string screen_text() const;  // all rows, trimmed, joined with "\n"
+    int cursor_row() const { return cursor_row_ + 1; }
+    int cursor_column() const { return cursor_column_ + 1; }
+    bool cursor_visible() const { return cursor_visible_; }
+    bool raw_input() const { return raw_; }
+    int pending_events() const { return static_cast<int>(queue_.size()); }
+    // Every screen shown at a flush, for tests that look at intermediate pages.
+    const std::vector<std::string>& snapshots() const { return snapshots_; }
+
+    int rows() const override { return rows_; }
+    int columns() const override { return columns_; }
+    void put(int row, int column, std::u32string_view text, std::uint8_t attribute) override;
+    void recolour(int row, int column, int count, std::uint8_t attribute) override;
+    void fill(std::uint8_t attribute) override;
+    void scroll_up(std::uint8_t attribute) override;
+    void move_cursor(int row, int column) override;
+    void show_cursor(bool visible) override { cursor_visible_ = visible; }
+    void set_raw_input() override { raw_ = true; }
+    std::optional<InputEvent> poll() override;
+    std::optional<InputEvent> wait() override;
+    void flush() override;
+
+private:
+    struct Cell {
+        char32_t ch = U' ';
+        std::uint8_t attribute = 0x07;
+    };
+    struct Timed {
+        std::int64_t at;
+        InputEvent event;
+    };
+    Cell& cell(int row, int column) { return cells_[row * columns_ + column]; }
+    const Cell& cell(int row, int column) const { return cells_[row * columns_ + column]; }
+
+    VirtualClock& clock_;
+    int rows_;
+    int columns_;
+    std::vector<Cell> cells_;
+    std::deque<Timed> queue_;
+    int cursor_row_ = 0;
+    int cursor_column_ = 0;
+    bool cursor_visible_ = true;
+    bool raw_ = false;
+    std::vector<std::string> snapshots_;
+};
+
+}  // namespace kehrwix::testing

@@ -1,0 +1,2 @@
+/* Placeholder until the attribute tool lands. */
+int main(void) { return 0; }

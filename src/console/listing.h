@@ -9,6 +9,10 @@ namespace kehrwix {
 
 struct Program;
 
+// A drive or folder change that failed while the menu was listing, entering or changing; the
+// menu screen shows its message and goes back to the start folder.
+struct FolderChangeFailed {};
+
 struct ListingState {
     static constexpr int kSlots = 400;
     // Index 0 is not used; slots 1..400.

@@ -11,6 +11,7 @@ void Screen::write(std::string_view) {}
 void Screen::write_number(long long) {}
 void Screen::end_line() {}
 void Screen::hide_cursor() {}
+void Screen::flush() {}
 void Screen::draw_frame(const Frame&) {}
 const KeyInput& Screen::read_key(bool) { return input_; }
 void Screen::drain_input() {}

@@ -59,6 +59,8 @@ public:
     void write_number(long long n);     // " 53 "
     void end_line();
     void hide_cursor();
+    // Makes everything written so far visible (key reads do this by themselves).
+    void flush();
     void draw_frame(const Frame& frame);
     int cursor_row() const { return row_; }
     int cursor_column() const { return column_; }

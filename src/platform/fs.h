@@ -71,6 +71,10 @@ void clear_attributes(const std::string& path);  // read-only, hidden, system, a
 void create_folder(const std::string& path);
 void remove_folder(const std::string& path);
 
+// The path with 8.3 short names expanded to the long names (Windows); unchanged where the
+// file system has no short names or the path does not exist.
+std::string long_path_name(const std::string& path);
+
 // Host name of a canonical path (for diagnostics and for starting programs).
 std::string host_path(const std::string& path);
 

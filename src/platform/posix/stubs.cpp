@@ -27,6 +27,7 @@ void clear_attributes(const std::string&) { throw RunError(53); }
 void create_folder(const std::string&) { throw RunError(76); }
 void remove_folder(const std::string&) { throw RunError(76); }
 std::string host_path(const std::string& p) { return p; }
+std::string long_path_name(const std::string& p) { return p; }
 struct Folder::Impl {};
 Folder Folder::open(const std::string&) { throw RunError(76); }
 Folder::Folder(std::unique_ptr<Impl> impl, std::string path) : impl_(std::move(impl)), path_(std::move(path)) {}

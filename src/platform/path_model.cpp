@@ -1,18 +1,188 @@
-// STUB: replaced by the path model implementation.
 #include "platform/path_model.h"
+
+#include "platform/error.h"
+#include "platform/text.h"
+
 namespace kehrwix {
-PathModel::PathModel() {}
-std::string PathModel::current_folder() const { return "C:\\"; }
-std::string PathModel::current_folder_of(char) const { return "C:\\"; }
-std::string PathModel::resolve(std::string_view name) const { return std::string(name); }
-void PathModel::set_current_drive(char d) { current_drive_ = d; }
-void PathModel::set_current_folder(const std::string&) {}
+namespace {
+
+bool is_separator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool is_drive_letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char upper_drive(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+
+[[noreturn]] void bad_name(std::string_view name) {
+    throw RunError(kErrorBadFileName, "bad file name: " + std::string(name));
+}
+
+// Applies the components of `rest` to the canonical path in `out` ("C:\" or "C:\A").
+// Returns false for a component that no file name may carry (a colon would name a data stream
+// or a second drive on Windows, and on other systems would reach the file system unchecked).
+bool append_components(std::string& out, std::string_view rest) {
+    std::size_t i = 0;
+    while (i < rest.size()) {
+        if (is_separator(rest[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < rest.size() && !is_separator(rest[end]))
+            ++end;
+        const std::string_view part = rest.substr(i, end - i);
+        i = end;
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            if (out.size() > 3) {
+                const std::size_t cut = out.rfind('\\');
+                out.resize(cut == 2 ? 3 : cut);
+            }
+            continue;
+        }
+        if (part.find(':') != std::string_view::npos)
+            return false;
+        if (out.size() > 3)
+            out.push_back('\\');
+        out.append(part);
+    }
+    return true;
+}
+
+std::string root_of(char drive) {
+    return std::string{drive, ':', '\\'};
+}
+
+}  // namespace
+
+PathModel::PathModel() {
+    for (std::size_t i = 0; i < folders_.size(); ++i) {
+        folders_[i] = root_of(static_cast<char>('A' + i));
+    }
+}
+
+std::string PathModel::current_folder() const {
+    return current_folder_of(current_drive_);
+}
+
+std::string PathModel::current_folder_of(char drive) const {
+    if (!is_drive_letter(drive))
+        bad_name(std::string_view(&drive, 1));
+    return folders_[upper_drive(drive) - 'A'];
+}
+
+std::string PathModel::resolve(std::string_view name) const {
+    if (name.empty())
+        bad_name(name);
+    // "\\server\share" and "\\?\..." are not drive paths.
+    if (name.size() >= 2 && is_separator(name[0]) && is_separator(name[1]))
+        bad_name(name);
+
+    std::string out;
+    std::string_view rest = name;
+    if (name.size() >= 2 && name[1] == ':') {
+        if (!is_drive_letter(name[0]))
+            bad_name(name);
+        const char drive = upper_drive(name[0]);
+        rest = name.substr(2);
+        if (!rest.empty() && is_separator(rest[0])) {
+            out = root_of(drive);
+        } else {
+            out = folders_[drive - 'A'];
+        }
+    } else if (is_separator(name[0])) {
+        out = root_of(current_drive_);
+    } else {
+        out = folders_[current_drive_ - 'A'];
+    }
+    out.reserve(out.size() + rest.size() + 1);
+    if (!append_components(out, rest))
+        bad_name(name);
+    return out;
+}
+
+void PathModel::set_current_drive(char drive) {
+    // An out-of-range letter would index past the folder table.
+    if (!is_drive_letter(drive))
+        bad_name(std::string_view(&drive, 1));
+    current_drive_ = upper_drive(drive);
+}
+
+void PathModel::set_current_folder(const std::string& canonical) {
+    std::string folder = path::normalize_absolute(canonical);
+    if (folder.empty())
+        bad_name(canonical);
+    const std::size_t index = static_cast<std::size_t>(folder[0] - 'A');
+    folders_[index] = std::move(folder);
+}
+
 namespace path {
-std::string normalize_absolute(std::string_view n) { return std::string(n); }
-bool is_root(std::string_view c) { return c.size() == 3; }
-std::string parent(std::string_view c) { return std::string(c); }
-std::string leaf(std::string_view) { return ""; }
-std::string join(std::string_view c, std::string_view n) { return std::string(c) + "\\" + std::string(n); }
-bool is_within(std::string_view, std::string_view) { return false; }
+
+std::string normalize_absolute(std::string_view name) {
+    if (name.size() < 3 || name[1] != ':' || !is_drive_letter(name[0]) || !is_separator(name[2])) {
+        return "";
+    }
+    std::string out = root_of(upper_drive(name[0]));
+    out.reserve(name.size());
+    if (!append_components(out, name.substr(3)))
+        return "";
+    return out;
+}
+
+bool is_root(std::string_view canonical) {
+    return canonical.size() == 3 && canonical[1] == ':' && canonical[2] == '\\';
+}
+
+std::string parent(std::string_view canonical) {
+    if (canonical.size() <= 3)
+        return std::string(canonical);
+    const std::size_t cut = canonical.rfind('\\');
+    if (cut == std::string_view::npos)
+        return std::string(canonical);
+    return std::string(canonical.substr(0, cut == 2 ? 3 : cut));
+}
+
+std::string leaf(std::string_view canonical) {
+    if (canonical.size() <= 3)
+        return "";
+    const std::size_t cut = canonical.rfind('\\');
+    if (cut == std::string_view::npos)
+        return "";
+    return std::string(canonical.substr(cut + 1));
+}
+
+std::string join(std::string_view canonical, std::string_view name) {
+    std::string out(canonical);
+    if (name.empty())
+        return out;
+    if (out.empty() || out.back() != '\\')
+        out.push_back('\\');
+    out.append(name);
+    return out;
+}
+
+bool is_within(std::string_view inner, std::string_view outer) {
+    if (outer.empty())
+        return false;
+    if (outer.size() > 3 && outer.back() == '\\')
+        outer.remove_suffix(1);
+    if (inner.size() > 3 && inner.back() == '\\')
+        inner.remove_suffix(1);
+    if (inner.size() < outer.size())
+        return false;
+    // The cut must fall on a component boundary, so "C:\TEMPO" is not within "C:\TEMP". Capital
+    // and small letters encode to the same number of bytes, so byte positions line up.
+    if (inner.size() > outer.size() && outer.back() != '\\' && inner[outer.size()] != '\\') {
+        return false;
+    }
+    return text::equal_nocase(inner.substr(0, outer.size()), outer);
+}
+
 }  // namespace path
 }  // namespace kehrwix

@@ -82,6 +82,7 @@ void end_step(Program& program) {
         program.change_folder(program.start_folder.empty() ? "\\" : program.start_folder);
     } catch (const RunError&) {
     }
+    if (program.services.at_end) program.services.at_end(program);
     try {
         remove_attribute_tool(program);
     } catch (const RunError&) {

@@ -3,6 +3,7 @@
 // outside world through (console, clock, processes, environment).
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@
 
 namespace kehrwix {
 
+struct Program;
+
 struct Services {
     ConsoleDevice& console;
     Clock& clock;
@@ -28,6 +31,9 @@ struct Services {
     std::vector<std::string> arguments;    // after the program name
     std::string start_folder;              // canonical, e.g. "C:\" or "C:\WORK"
     std::ostream& standard_output;         // "Invalid Handle!" goes here
+    // Called by the end step once the start drive and folder are current again (tests look
+    // at the final state here).
+    std::function<void(const Program&)> at_end = nullptr;
 };
 
 enum class RunMode { start = 0, menu = 1, help_only = 3 };

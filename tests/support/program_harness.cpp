@@ -14,7 +14,7 @@ ProgramHarness::ProgramHarness(const std::string& drives) : sandbox(drives) {}
 
 int ProgramHarness::run() {
     const Services services{console,   clock,        launcher, environment,
-                            arguments, start_folder, standard_output};
+                            arguments, start_folder, standard_output, at_end};
     return run_program(services);
 }
 

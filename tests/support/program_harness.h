@@ -38,6 +38,8 @@ public:
     std::vector<std::string> environment{"KEHRWIX=C:\\"};
     std::vector<std::string> arguments;
     std::string start_folder = "C:\\";
+    // Sees the program's final state, once the end step has gone back to the start folder.
+    std::function<void(const Program&)> at_end;
 
     // Runs the program to its end; returns its exit status.
     int run();

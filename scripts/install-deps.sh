@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what building and testing kehrwix needs (Debian packages). Pass --windows to add the
+# MinGW-w64 cross compiler and Wine for the Windows build and its tests.
+set -euo pipefail
+
+packages=(cmake g++ make libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux attr
+          clang-format python3)
+if [[ ${1:-} == --windows ]]; then
+    packages+=(g++-mingw-w64-x86-64-posix wine64)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

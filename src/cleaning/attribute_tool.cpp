@@ -1,6 +1,88 @@
-// STUB: replaced by the attribute tool writer.
 #include "cleaning/attribute_tool.h"
+
+#include <optional>
+#include <string>
+
+#include "platform/error.h"
+#include "platform/fs.h"
+#include "platform/path_model.h"
+#include "run/program.h"
+
 namespace kehrwix {
-void write_attribute_tool(Program&) {}
-void remove_attribute_tool(Program&) {}
+namespace {
+
+std::string_view tool_image() {
+    return {reinterpret_cast<const char*>(cleaning::kAttributeToolImage),
+            cleaning::kAttributeToolSize};
+}
+
+// Where start-up wrote the tool. The recorded start location does not depend on the end step
+// having found its way back there.
+std::string tool_path_at_end(const Program& program) {
+    if (program.start_drive.empty())
+        return program.resolve(kAttributeToolName);
+    const std::string folder =
+        program.start_drive + (program.start_folder.empty() ? "\\" : program.start_folder);
+    return path::join(folder, kAttributeToolName);
+}
+
+bool is_plain_file(const fs::Attributes& a) {
+    return !a.directory && !a.link && !a.hidden && !a.system;
+}
+
+// Nothing half-written may stay behind to be started by a later lookup. The writer only writes
+// where no chmod.com was, so whatever file is there now is what the failed write left.
+void remove_partial_tool(const std::string& path) {
+    try {
+        const std::optional<fs::Attributes> left = fs::attributes(path);
+        if (left && !left->directory && !left->link)
+            fs::delete_file(path);
+    } catch (const RunError&) {
+    }
+}
+
+void report_write_failure(Program& program) {
+    program.screen.write("kein chmod möglich");
+    program.screen.end_line();
+    program.tool_written = 2;
+    program.sleep(2);
+    program.screen.hide_cursor();
+}
+
+}  // namespace
+
+void write_attribute_tool(Program& program) {
+    if (program.tool_written != 0)
+        return;
+    const std::string path = program.resolve(kAttributeToolName);
+    try {
+        // A plain copy is used as it is. A hidden or system one, or a link, is the user's: it is
+        // neither written over nor, at the end, deleted. A folder of that name makes the write
+        // fail, as it should. When the folder cannot even be looked at, nothing is written.
+        const std::optional<fs::Attributes> existing = fs::attributes(path);
+        if (existing && !existing->directory)
+            return;
+    } catch (const RunError&) {
+        report_write_failure(program);
+        return;
+    }
+    try {
+        fs::overwrite_file(path, tool_image(), /*executable=*/true);
+        program.tool_written = 1;
+    } catch (const RunError&) {
+        remove_partial_tool(path);
+        report_write_failure(program);
+    }
+}
+
+void remove_attribute_tool(Program& program) {
+    // Only a copy this run wrote goes; a chmod.com that was there before the start stays.
+    if (program.tool_written != 1)
+        return;
+    const std::string path = tool_path_at_end(program);
+    const std::optional<fs::Attributes> present = fs::attributes(path);
+    if (present && is_plain_file(*present))
+        fs::delete_file(path);
+}
+
 }  // namespace kehrwix

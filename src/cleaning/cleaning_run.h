@@ -2,17 +2,17 @@
 // The cleaning run: empties every folder of the path list, then ends the program.
 
 #include <string>
-#include <vector>
+#include <unordered_set>
 
 namespace kehrwix {
 
 struct Program;
 
 struct CleaningState {
-    std::string current_folder;
-    std::string base_folder;
-    // Files the file step leaves in place; no fixed capacity.
-    std::vector<std::string> keep_list;
+    std::string current_folder;  // as the run shows it
+    std::string base_folder;     // the folder of the latest "*" line
+    // Files the file step leaves in place (folder + "\" + upper-case name); no fixed capacity.
+    std::unordered_set<std::string> keep_list;
 };
 
 // Ends in the end step; returns only when a run-time error ended it early.

@@ -6,8 +6,9 @@ namespace kehrwix {
 struct Program;
 
 struct MenuState {
-    int top_index = 1;
-    int highlight_offset = 0;
+    int top_index = 1;         // slot shown in the first list row
+    int highlight_offset = 0;  // 0..12; the highlighted slot is top_index + highlight_offset
+    bool help_shown = false;   // set when F1 showed the help over the menu screen
 };
 
 // Enters the menu screen; it is left only through the end of the program.

@@ -2,6 +2,7 @@
 // Screen and keyboard primitives on top of a console device: cursor, colours, text, frames,
 // and the key reader that turns keyboard and mouse events into key strings.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,7 +16,7 @@ namespace kehrwix {
 // or "\0" followed by the scan code for a key without a character (F1 = "\0\x3B").
 struct KeyInput {
     std::string key;
-    int click_kind = 0;  // 0 none, 1 button released, 2 double-click
+    int click_kind = 0;    // 0 none, 1 button released, 2 double-click
     int mouse_button = 0;  // 1 left, 2 right, 4 middle, 0 movement
     int mouse_column = 0;  // 1-based
     int mouse_row = 0;     // 0-based (screen row - 1)
@@ -44,7 +45,7 @@ struct Frame {
 };
 
 class Screen {
-public:
+  public:
     Screen(ConsoleDevice& device, Clock& clock);
 
     // Rows and columns are 1-based; a value below 1 or beyond the screen keeps the current one.
@@ -80,16 +81,18 @@ public:
 
     ConsoleDevice& device() { return device_; }
 
-private:
-    void poll_once();
-    bool next_event(bool wait);
+  private:
+    void poll_once(bool wait);
+    void next_row();  // column 1 of the next row, scrolling at the bottom
+    void sync_cursor();
+    std::uint8_t cell_attribute() const { return static_cast<std::uint8_t>(attribute_); }
     ConsoleDevice& device_;
-    Clock& clock_;
+    [[maybe_unused]] Clock& clock_;
     KeyInput input_;
     int row_ = 1;
     int column_ = 1;
     int attribute_ = 0x17;
-    bool raw_input_set_ = false;
+    bool wrap_pending_ = false;  // the last column was filled; the next character wraps
     bool input_closed_ = false;
 };
 

@@ -1,5 +1,196 @@
-// STUB: replaced by the drive scan.
 #include "discovery/drive_scan.h"
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "discovery/hits_file.h"
+#include "discovery/search_criteria.h"
+#include "platform/error.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "run/flow.h"
+#include "run/program.h"
+
 namespace kehrwix {
-void drive_scan(Program&) {}
+namespace {
+
+constexpr std::string_view kInvalidHandle = "Invalid Handle!\r\n";
+
+// Polling the console costs far more than reading one directory entry, so inside a listing it
+// is polled only now and then; once per listed folder keeps ESC prompt in small trees.
+class EscWatch {
+  public:
+    explicit EscWatch(Program& program)
+        : program_(program), last_poll_ms_(program.services.clock.now_ms()) {}
+
+    bool pressed() {
+        entries_ = 0;
+        last_poll_ms_ = program_.services.clock.now_ms();
+        return program_.screen.read_key(true).key == keys::kEsc;
+    }
+
+    bool pressed_after_entry() {
+        ++entries_;
+        if (entries_ % kClockCheckEntries != 0)
+            return false;
+        if (entries_ >= kPollEntries ||
+            program_.services.clock.now_ms() - last_poll_ms_ >= kPollIntervalMs) {
+            return pressed();
+        }
+        return false;
+    }
+
+  private:
+    static constexpr unsigned kClockCheckEntries = 16;
+    static constexpr unsigned kPollEntries = 256;
+    static constexpr std::int64_t kPollIntervalMs = 20;
+
+    Program& program_;
+    std::int64_t last_poll_ms_;
+    unsigned entries_ = 0;
+};
+
+enum class Listing { complete, unreadable, escaped };
+
+void report_invalid_handle(Program& program) {
+    program.services.standard_output << kInvalidHandle;
+    program.services.standard_output.flush();
+}
+
+// Pending folders end with "\"; the file system wants "C:\" for a root and "C:\A" below it.
+std::string canonical_of(const std::string& folder) {
+    if (folder.size() <= 3)
+        return folder;
+    return folder.substr(0, folder.size() - 1);
+}
+
+class Scanner {
+  public:
+    explicit Scanner(Program& program)
+        : program_(program), pending_(program.scan.pending), esc_(program) {}
+
+    // Returns false when the user ended the scan with ESC.
+    bool scan_drive(char letter) {
+        show_status(letter);
+        if (!fs::drive_ready(letter)) {
+            report_invalid_handle(program_);
+            return true;
+        }
+        pending_.push_back(std::string(1, letter) + ":\\");
+        while (!pending_.empty()) {
+            const std::string folder = std::move(pending_.back());
+            pending_.pop_back();
+            const bool root = folder.size() == 3;
+            const Listing result = list(folder);
+            if (result == Listing::escaped)
+                return false;
+            // Only a root that cannot be listed ends the drive; the folders still pending are
+            // taken up after the next drive's root.
+            if (result == Listing::unreadable && root)
+                break;
+        }
+        return true;
+    }
+
+  private:
+    void show_status(char letter) {
+        Screen& screen = program_.screen;
+        screen.locate(3, 3);
+        screen.write("Bitte warten .  Suche auf Laufwerk ");
+        screen.write(std::string(1, letter) + ":");
+        screen.end_line();
+        screen.flush();
+    }
+
+    // Lists one folder: every subfolder is matched now and queued to be listed before the
+    // folders pending behind this one, in listing order.
+    Listing list(const std::string& folder) {
+        found_.clear();
+        Listing result = Listing::complete;
+        try {
+            fs::DirReader reader(canonical_of(folder), fs::DirDetail::kinds);
+            const std::string upper_folder = text::upper(folder);
+            fs::DirEntry entry;
+            while (reader.next(entry)) {
+                examine(folder, upper_folder, entry);
+                if (esc_.pressed_after_entry()) {
+                    result = Listing::escaped;
+                    break;
+                }
+            }
+        } catch (const RunError&) {
+            report_invalid_handle(program_);
+            result = Listing::unreadable;
+        }
+        for (auto it = found_.rbegin(); it != found_.rend(); ++it) {
+            pending_.push_back(std::move(*it));
+        }
+        if (result != Listing::escaped && esc_.pressed())
+            result = Listing::escaped;
+        return result;
+    }
+
+    void examine(const std::string& folder, const std::string& upper_folder,
+                 const fs::DirEntry& entry) {
+        const fs::Attributes& a = entry.attributes;
+        if (!a.directory || entry.name.empty() || entry.name.front() == '.' || a.link)
+            return;
+        if (entry.name.find('\\') != std::string::npos) {
+            // A name no Windows path can express would lead the path somewhere else.
+            report_invalid_handle(program_);
+            return;
+        }
+        std::string path;
+        path.reserve(folder.size() + entry.name.size() + 1);
+        path += folder;
+        path += entry.name;
+        path += '\\';
+        std::string upper_path = upper_folder;
+        upper_path += text::upper(entry.name);
+        upper_path += '\\';
+        if (matches_criteria(upper_path, program_.scan.criteria)) {
+            record_hit(program_.hits_path, path);
+        }
+        // Another volume mounted here is not part of this drive.
+        if (!a.mount)
+            found_.push_back(std::move(path));
+    }
+
+    Program& program_;
+    std::vector<std::string>& pending_;
+    std::vector<std::string> found_;
+    EscWatch esc_;
+};
+
+void run_scan(Program& program) {
+    program.screen.clear();
+    ensure_criteria_file(program.criteria_path);
+    load_criteria(program.criteria_path, program.scan.criteria);
+
+    Scanner scanner(program);
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        if (!scanner.scan_drive(letter))
+            return;
+    }
+    hits_to_path_list(program.hits_path, program.path_list_path);
+}
+
+}  // namespace
+
+void drive_scan(Program& program) {
+    try {
+        run_scan(program);
+    } catch (const RunError& error) {
+        Screen& screen = program.screen;
+        screen.clear();
+        screen.end_line();
+        screen.write("Fehler ");
+        screen.write_number(error.number());
+        screen.write(" beim durchsuchen nach Directorys");
+        program.sleep(3000);
+        end_step(program);
+    }
+}
+
 }  // namespace kehrwix

@@ -13,7 +13,8 @@ struct ScanState {
     static constexpr int kCriteriaSlots = 50;
     static constexpr int kMatchedCriteria = 20;
     std::vector<std::string> criteria = std::vector<std::string>(kCriteriaSlots + 1);
-    // Folders still to be listed; they carry over from a scan ended by ESC.
+    // Folders still to be listed, each ending with "\"; the last one is listed next. They carry
+    // over from a scan ended by ESC and are listed after the subtree of the next drive root.
     std::vector<std::string> pending;
 };
 

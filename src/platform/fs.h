@@ -42,10 +42,15 @@ bool is_folder(const std::string& path);
 // A file without the hidden, system and folder attributes (a directory search would find it).
 bool plain_file_exists(const std::string& path);
 
+// How much a DirReader fills in. `kinds` fills directory, link and mount, and hidden only from
+// the name (a leading dot on POSIX), without a system call per file: for scanning whole drives.
+enum class DirDetail { full, kinds };
+
 // Streams a folder's entries ("." and ".." never appear). Memory stays flat.
 class DirReader {
 public:
     explicit DirReader(const std::string& folder);  // throws RunError when it cannot be listed
+    DirReader(const std::string& folder, DirDetail detail);
     ~DirReader();
     DirReader(const DirReader&) = delete;
     DirReader& operator=(const DirReader&) = delete;

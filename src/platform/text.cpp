@@ -7,7 +7,13 @@ namespace {
 
 // The seven accented letters that upper-casing knows, lower case first.
 constexpr std::array<std::pair<char32_t, char32_t>, 7> kAccented{{
-    {U'ä', U'Ä'}, {U'ö', U'Ö'}, {U'ü', U'Ü'}, {U'é', U'É'}, {U'å', U'Å'}, {U'ñ', U'Ñ'}, {U'ç', U'Ç'},
+    {U'ä', U'Ä'},
+    {U'ö', U'Ö'},
+    {U'ü', U'Ü'},
+    {U'é', U'É'},
+    {U'å', U'Å'},
+    {U'ñ', U'Ñ'},
+    {U'ç', U'Ç'},
 }};
 
 // Decodes one character at s[i]; returns its length, or 0 when the bytes are not valid UTF-8.
@@ -29,47 +35,65 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& out) {
     } else {
         return 0;
     }
-    if (i + len > s.size()) return 0;
+    if (i + len > s.size())
+        return 0;
     for (std::size_t k = 1; k < len; ++k) {
         const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
+        if ((b & 0xC0) != 0x80)
+            return 0;
         cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
     out = cp;
     return len;
+}
+
+// Bytes taken by the character at s[i]. A byte that starts no valid character counts as a
+// character of its own, as to_u32 shows it, so lengths and cuts agree with what is drawn.
+std::size_t char_size(std::string_view s, std::size_t i) {
+    if (static_cast<unsigned char>(s[i]) < 0x80)
+        return 1;
+    char32_t ignored = 0;
+    const std::size_t len = decode(s, i, ignored);
+    return len == 0 ? 1 : len;
 }
 
 // Byte offset of character number `index`, or s.size() when s is shorter.
 std::size_t offset_of(std::string_view s, std::size_t index) {
     std::size_t i = 0;
     while (index > 0 && i < s.size()) {
-        ++i;
-        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+        i += char_size(s, i);
         --index;
     }
     return i;
 }
 
+// The five bytes that Windows-1252 leaves unassigned map to the control characters of the same
+// value, as Windows converts them, so a name holding one still finds its file.
 constexpr std::array<char32_t, 32> kWindows1252High{
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
 
 char32_t upper(char32_t c) {
-    if (c >= U'a' && c <= U'z') return c - 32;
+    if (c >= U'a' && c <= U'z')
+        return c - 32;
     for (const auto& [small, capital] : kAccented) {
-        if (c == small) return capital;
+        if (c == small)
+            return capital;
     }
     return c;
 }
 
 static char32_t lower_char(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
+    if (c >= U'A' && c <= U'Z')
+        return c + 32;
     for (const auto& [small, capital] : kAccented) {
-        if (c == capital) return small;
+        if (c == capital)
+            return small;
     }
     return c;
 }
@@ -92,7 +116,8 @@ std::string upper(std::string_view s) {
                     out.replace(i, 2, enc);
                 }
             }
-            if (len > 1) i += len - 1;
+            if (len > 1)
+                i += len - 1;
         }
     }
     return out;
@@ -129,7 +154,8 @@ bool is_valid_utf8(std::string_view s) {
     while (i < s.size()) {
         char32_t c = 0;
         const std::size_t len = decode(s, i, c);
-        if (len == 0) return false;
+        if (len == 0)
+            return false;
         i += len;
     }
     return true;
@@ -152,7 +178,8 @@ std::string from_windows_1252(std::string_view bytes) {
 }
 
 std::string from_file_line(std::string_view bytes) {
-    if (is_valid_utf8(bytes)) return std::string(bytes);
+    if (is_valid_utf8(bytes))
+        return std::string(bytes);
     return from_windows_1252(bytes);
 }
 
@@ -199,26 +226,29 @@ std::string to_utf8(char32_t c) {
 std::string to_utf8(std::u32string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (char32_t c : s) out += to_utf8(c);
+    for (char32_t c : s)
+        out += to_utf8(c);
     return out;
 }
 
 std::size_t length(std::string_view s) {
     std::size_t n = 0;
-    for (char ch : s) {
-        if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++n;
-    }
+    for (std::size_t i = 0; i < s.size(); i += char_size(s, i))
+        ++n;
     return n;
 }
 
 std::string substr(std::string_view s, std::size_t first, std::size_t count) {
     const std::size_t begin = offset_of(s, first);
-    if (count == std::string::npos) return std::string(s.substr(begin));
+    if (count == std::string::npos)
+        return std::string(s.substr(begin));
     const std::size_t end = begin + offset_of(s.substr(begin), count);
     return std::string(s.substr(begin, end - begin));
 }
 
-std::string left(std::string_view s, std::size_t count) { return substr(s, 0, count); }
+std::string left(std::string_view s, std::size_t count) {
+    return substr(s, 0, count);
+}
 
 std::string right(std::string_view s, std::size_t count) {
     const std::size_t n = length(s);
@@ -226,7 +256,10 @@ std::string right(std::string_view s, std::size_t count) {
 }
 
 std::string number(long long n) {
-    return (n < 0 ? "-" : " ") + std::to_string(n < 0 ? -n : n) + " ";
+    // Negating in unsigned arithmetic keeps the smallest long long from overflowing.
+    const unsigned long long magnitude =
+        n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+    return (n < 0 ? "-" : " ") + std::to_string(magnitude) + " ";
 }
 
 }  // namespace kehrwix::text

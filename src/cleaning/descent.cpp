@@ -1,0 +1,243 @@
+#include "cleaning/descent.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "cleaning/file_step.h"
+#include "cleaning/tool_start.h"
+#include "platform/error.h"
+#include "platform/folder.h"
+#include "platform/path_model.h"
+#include "platform/text.h"
+#include "run/program.h"
+
+namespace kehrwix {
+namespace {
+
+const std::string kRowBlanks(224, ' ');
+const std::string kAfterFolder(80, ' ');
+
+struct Level {
+    std::optional<fs::Folder> folder;  // closed for levels far above a deep position
+    std::string name;                  // on-disk name in the parent level
+    std::string path;                  // canonical
+    std::string shown;
+    // On-disk names, in the order they are emptied: ascending by upper-case name. A subfolder
+    // that could not be removed is simply not met again, so one locked folder ends nothing.
+    std::vector<std::string> subfolders;
+    std::size_t next = 0;
+    // The entries of a folder that had no subfolder when it was listed: its file step follows
+    // at once, so the folder need not be read twice.
+    std::optional<std::vector<fs::DirEntry>> files;
+    std::string attribute_tool;  // on-disk name of a plain "chmod.com" here, or ""
+};
+
+bool is_subfolder(const fs::Attributes& a) {
+    // Links and other volumes are never entered: their targets lie outside the listed folder.
+    return a.directory && !a.link && !a.mount;
+}
+
+bool is_plain_file(const fs::Attributes& a) {
+    return !a.directory && !a.link && !a.hidden && !a.system;
+}
+
+class Descent {
+  public:
+    Descent(Program& program, ToolFiles& tools, std::size_t open_limit)
+        : program_(program), tools_(tools), open_limit_(std::max<std::size_t>(open_limit, 1)) {}
+
+    void run(const std::string& base, const std::string& shown) {
+        Level root;
+        root.path = base;
+        root.shown = shown;
+        try {
+            root.folder = fs::Folder::open(base);
+            list(root);
+        } catch (const RunError&) {
+            return;  // the listed folder itself stays, whatever keeps it from being opened
+        }
+        stack_.push_back(std::move(root));
+        enter_model(stack_.back());
+
+        for (;;) {
+            const std::size_t top = stack_.size() - 1;
+            try {
+                handle(top);
+            } catch (const RunError&) {
+                // Swapped or gone since it was listed: nothing below it can be reached safely.
+                stack_.pop_back();
+                enter_model(stack_.back());
+                continue;
+            }
+            Level& level = stack_[top];
+            if (level.next < level.subfolders.size()) {
+                descend(top, level.subfolders[level.next++]);
+            } else if (top == 0) {
+                empty_files(0);
+                return;
+            } else {
+                leaf_step(top);
+                climb();
+            }
+        }
+    }
+
+  private:
+    void list(Level& level) {
+        program_.screen.drain_input();
+        std::vector<fs::DirEntry> entries = level.folder->entries();
+        for (const fs::DirEntry& entry : entries) {
+            if (is_subfolder(entry.attributes)) {
+                level.subfolders.push_back(entry.name);
+            } else if (is_plain_file(entry.attributes) &&
+                       text::equal_nocase(entry.name, "chmod.com")) {
+                level.attribute_tool = entry.name;
+            }
+        }
+        if (level.subfolders.empty()) {
+            level.files = std::move(entries);
+            return;
+        }
+        std::vector<std::pair<std::string, std::string>> keyed;
+        keyed.reserve(level.subfolders.size());
+        for (std::string& name : level.subfolders) {
+            keyed.emplace_back(text::upper(name), std::move(name));
+        }
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t i = 0; i < keyed.size(); ++i) {
+            level.subfolders[i] = std::move(keyed[i].second);
+        }
+    }
+
+    // The handle of a level, reopened through its ancestors when it was closed. Every step of
+    // the way refuses links, so a folder swapped for one is not followed.
+    const fs::Folder& handle(std::size_t index) {
+        if (stack_[index].folder)
+            return *stack_[index].folder;
+        std::size_t open = index;
+        while (!stack_[open].folder)
+            --open;  // the listed folder is never closed
+        const std::size_t keep_from = index + 1 > open_limit_ ? index + 1 - open_limit_ : 0;
+        std::optional<fs::Folder> walker;
+        for (std::size_t j = open + 1; j <= index; ++j) {
+            const fs::Folder& from = stack_[j - 1].folder ? *stack_[j - 1].folder : *walker;
+            fs::Folder child = from.open_child(stack_[j].name);
+            if (j >= keep_from) {
+                stack_[j].folder = std::move(child);
+                walker.reset();
+            } else {
+                walker = std::move(child);
+            }
+        }
+        return *stack_[index].folder;
+    }
+
+    void descend(std::size_t top, std::string name) {
+        Level child;
+        child.name = name;
+        child.path = path::join(stack_[top].path, name);
+        child.shown = stack_[top].shown + "\\" + name;
+        try {
+            child.folder = handle(top).open_child(name);
+            list(child);
+        } catch (const RunError&) {
+            // Not enterable: shown and removed like an emptied one, which works only when it
+            // is empty already.
+            show_leaf(child.shown);
+            program_.cleaning.keep_list.clear();
+            blank_leaf_row();
+            remove_child(top, name);
+            return;
+        }
+        stack_.push_back(std::move(child));
+        enter_model(stack_.back());
+        close_far_handles();
+    }
+
+    void close_far_handles() {
+        if (stack_.size() <= open_limit_ + 1)
+            return;
+        const std::size_t far = stack_.size() - 1 - open_limit_;
+        if (far > 0)
+            stack_[far].folder.reset();
+    }
+
+    void leaf_step(std::size_t top) {
+        show_leaf(stack_[top].shown);
+        program_.cleaning.keep_list.clear();
+        empty_files(top);
+        blank_leaf_row();
+    }
+
+    void empty_files(std::size_t index) {
+        Level& level = stack_[index];
+        try {
+            const fs::Folder& folder = handle(index);
+            std::vector<fs::DirEntry> entries =
+                level.files ? std::move(*level.files) : folder.entries();
+            level.files.reset();
+            file_step(program_, FileStepFolder{folder, level.path, true}, entries);
+        } catch (const RunError&) {
+            // A folder that cannot be read has no files the step could delete.
+        }
+    }
+
+    void climb() {
+        const std::string name = stack_.back().name;
+        // Closed first: a folder that is still open cannot be removed on every system.
+        stack_.pop_back();
+        const std::size_t top = stack_.size() - 1;
+        enter_model(stack_[top]);
+        remove_child(top, name);
+    }
+
+    void remove_child(std::size_t top, const std::string& name) {
+        try {
+            const fs::Folder& parent = handle(top);
+            run_attribute_tool(program_, tools_, stack_[top].path, stack_[top].attribute_tool);
+            parent.remove_folder(name);
+        } catch (const RunError&) {
+            // It stays, like a kept file; the descent goes on with the next subfolder.
+        }
+    }
+
+    // The program's current folder follows the run, so drive-relative names resolve as the
+    // run's position says.
+    void enter_model(const Level& level) {
+        program_.cleaning.current_folder = level.shown;
+        try {
+            program_.paths.set_current_folder(level.path);
+        } catch (const RunError&) {
+            // A name that is no valid Windows name still is emptied through the handles.
+        }
+    }
+
+    void show_leaf(const std::string& shown) {
+        Screen& screen = program_.screen;
+        screen.locate(5, 13);
+        if (shown.size() >= program_.cleaning.base_folder.size()) {
+            screen.write(shown + kAfterFolder);
+            screen.end_line();
+        }
+    }
+
+    void blank_leaf_row() {
+        program_.screen.locate(5, 13);
+        program_.screen.write(kRowBlanks);
+    }
+
+    Program& program_;
+    ToolFiles& tools_;
+    std::size_t open_limit_;
+    std::vector<Level> stack_;
+};
+
+}  // namespace
+
+void empty_subtree(Program& program, ToolFiles& tools, const std::string& base,
+                   const std::string& shown, std::size_t open_limit) {
+    Descent(program, tools, open_limit).run(base, shown);
+}
+
+}  // namespace kehrwix

@@ -1,0 +1,118 @@
+#include "cleaning/file_step.h"
+
+#include "cleaning/protected_paths.h"
+#include "cleaning/tool_start.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "run/program.h"
+
+namespace kehrwix {
+namespace {
+
+bool is_file(const fs::Attributes& a) {
+    return !a.directory || a.link;
+}
+
+bool is_plain_file(const fs::DirEntry& entry) {
+    const fs::Attributes& a = entry.attributes;
+    return !a.directory && !a.link && !a.hidden && !a.system;
+}
+
+// On POSIX deleting does not depend on these attributes, and clearing costs a call per file,
+// so it is done only where the listing shows one of them, or after a failed delete.
+void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
+    const fs::Attributes& a = entry.attributes;
+    const bool marked = a.readonly || a.hidden || a.system;
+    try {
+        if (marked && !a.link)
+            folder.clear_attributes(entry.name);
+        folder.delete_file(entry.name);
+        return;
+    } catch (const RunError& error) {
+        // Someone else removed it first: it is gone, which is all the step wants.
+        if (error.number() == kErrorFileNotFound)
+            return;
+        if (marked || a.link)
+            throw;
+    }
+    folder.clear_attributes(entry.name);
+    folder.delete_file(entry.name);
+}
+
+class Pass {
+  public:
+    Pass(Program& program, const FileStepFolder& target) : program_(program), target_(target) {}
+
+    FileStepResult run(const std::vector<fs::DirEntry>& entries) {
+        const fs::DirEntry* tree_tool = nullptr;
+        if (target_.subtree_line) {
+            for (const fs::DirEntry& entry : entries) {
+                if (is_plain_file(entry) && text::equal_nocase(entry.name, "deltree.exe")) {
+                    tree_tool = &entry;
+                }
+            }
+        }
+        if (tree_tool != nullptr)
+            tree_tool_ = tree_tool->name;
+        for (const fs::DirEntry& entry : entries) {
+            // The tree-deletion tool stays at hand until every other file has had its turn.
+            if (&entry == tree_tool || !is_file(entry.attributes))
+                continue;
+            if (delete_or_keep(entry))
+                return FileStepResult::folder_replaced;
+        }
+        if (tree_tool != nullptr) {
+            tree_tool_.clear();
+            delete_or_keep(*tree_tool);
+        }
+        return FileStepResult::done;
+    }
+
+  private:
+    // True when the tree-deletion tool took over and the folder is a new one.
+    bool delete_or_keep(const fs::DirEntry& entry) {
+        const std::string upper = text::upper(entry.name);
+        std::string kept = target_.path + "\\" + upper;
+        auto& keep_list = program_.cleaning.keep_list;
+        if (keep_list.count(kept) != 0)
+            return false;
+        if (is_protected_file_name(upper)) {
+            keep_list.insert(std::move(kept));
+            return false;
+        }
+        try {
+            delete_one(target_.folder, entry);
+        } catch (const RunError&) {
+            if (hand_over_to_tree_tool())
+                return true;
+            keep_list.insert(std::move(kept));
+            program_.screen.locate(17, 1);
+        }
+        return false;
+    }
+
+    // The tree-deletion tool gets one chance per pass; a tool that cannot be started or leaves
+    // the folder behind would otherwise be started again for the same file forever.
+    bool hand_over_to_tree_tool() {
+        if (tree_tool_.empty() || tree_tool_tried_)
+            return false;
+        if (target_.path.find(' ') != std::string::npos)
+            return false;
+        tree_tool_tried_ = true;
+        return run_tree_deletion(program_, target_.path, tree_tool_);
+    }
+
+    Program& program_;
+    const FileStepFolder& target_;
+    std::string tree_tool_;  // on-disk name of a plain deltree.exe in the folder
+    bool tree_tool_tried_ = false;
+};
+
+}  // namespace
+
+FileStepResult file_step(Program& program, const FileStepFolder& target,
+                         const std::vector<fs::DirEntry>& entries) {
+    return Pass(program, target).run(entries);
+}
+
+}  // namespace kehrwix

@@ -1,0 +1,28 @@
+#pragma once
+// The file step: deletes the files of one folder in a single pass.
+
+#include <string>
+#include <vector>
+
+#include "platform/folder.h"
+
+namespace kehrwix {
+
+struct Program;
+
+struct FileStepFolder {
+    const fs::Folder& folder;
+    const std::string& path;  // canonical; keep-list entries and tools name it
+    bool subtree_line;        // the line asked for the whole subtree ("*")
+};
+
+enum class FileStepResult { done, folder_replaced };
+
+// Deletes every file of the folder (links as links; subfolders are never touched) from the
+// given entries. Protected names and files that will not go are put on the keep list; names
+// already on it are passed over. During a "*" line a "deltree.exe" in the folder takes over
+// when a file will not go; the folder is then a new, empty one (folder_replaced).
+FileStepResult file_step(Program& program, const FileStepFolder& target,
+                         const std::vector<fs::DirEntry>& entries);
+
+}  // namespace kehrwix

@@ -1,0 +1,67 @@
+#include "cleaning/tool_start.h"
+
+#include "platform/error.h"
+#include "platform/fs.h"
+#include "platform/path_model.h"
+#include "platform/text.h"
+#include "run/program.h"
+
+namespace kehrwix {
+
+bool start_tool(Program& program, const std::string& tool_path, const std::string& command_line) {
+    ProcessLauncher& processes = program.services.processes;
+    if (text::length(command_line) > processes.max_command_line())
+        return false;
+    processes.run_and_wait(tool_path, command_line);
+    return true;
+}
+
+bool ToolFiles::plain_file(const std::string& canonical) {
+    const auto found = present_.find(canonical);
+    if (found != present_.end())
+        return found->second;
+    const bool present = fs::plain_file_exists(canonical);
+    present_.emplace(canonical, present);
+    return present;
+}
+
+void run_attribute_tool(Program& program, ToolFiles& files, const std::string& folder,
+                        const std::string& tool_here) {
+    const std::string on_bat = program.start_drive + "\\bat\\chmod.com";
+    const std::string on_drive = program.start_drive + "chmod.com";
+
+    std::string tool_path;
+    std::string written_as;
+    const std::string bat_path = program.resolve(on_bat);
+    if (files.plain_file(bat_path)) {
+        tool_path = bat_path;
+        written_as = on_bat;
+    } else {
+        // Drive-relative: while the run works on the start drive this is the folder itself.
+        const std::string drive_path = program.resolve(on_drive);
+        if (path::parent(drive_path) == folder) {
+            if (!tool_here.empty())
+                tool_path = path::join(folder, tool_here);
+        } else if (files.plain_file(drive_path)) {
+            tool_path = drive_path;
+        }
+        written_as = on_drive;
+    }
+    if (tool_path.empty())
+        return;
+    start_tool(program, tool_path, written_as + " " + folder + " -h -s -r >nul");
+}
+
+bool run_tree_deletion(Program& program, const std::string& folder, const std::string& tool_here) {
+    try {
+        if (!start_tool(program, path::join(folder, tool_here), "deltree.exe  /Y " + folder)) {
+            return false;
+        }
+        fs::create_folder(folder);
+        return true;
+    } catch (const RunError&) {
+        return false;
+    }
+}
+
+}  // namespace kehrwix

@@ -1,0 +1,32 @@
+#pragma once
+// The directory browser behind the menu screen: moving the highlight bar and opening the
+// highlighted entry (parent folder, drive, subfolder).
+
+#include <string>
+
+#include "console/screen.h"
+
+namespace kehrwix {
+
+struct Program;
+
+// The entry path of the highlighted slot ("" when the slot is empty).
+const std::string& highlighted_entry(const Program& program);
+
+// Cursor and page keys; false when the key is none of them.
+bool apply_movement_key(Program& program, const std::string& key);
+// A released mouse button: on a list row it moves the highlight there, above the list it pages
+// up, on the two frame rows below it pages down.
+void apply_single_click(Program& program, const KeyInput& input);
+// Keeps the top index in range and pulls the highlight back onto the last entry.
+void clamp_highlight(Program& program);
+
+// Goes up, changes the drive or enters a folder. A failed drive change or folder entry throws
+// FolderChangeFailed; a failure going up is a RunError.
+void open_highlighted(Program& program);
+
+// After a failed drive change or folder entry: the message, a pause, and back to where the
+// program started.
+void recover_from_failed_change(Program& program);
+
+}  // namespace kehrwix

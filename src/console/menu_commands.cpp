@@ -1,0 +1,93 @@
+#include "console/menu_commands.h"
+
+#include <string>
+#include <string_view>
+
+#include "console/browser.h"
+#include "discovery/drive_scan.h"
+#include "discovery/path_list.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "run/program.h"
+
+namespace kehrwix {
+namespace {
+
+std::string chosen_folder(const Program& program) {
+    std::string chosen = highlighted_entry(program);
+    // The parent entry stands for the folder being shown.
+    if (chosen.ends_with("\\.."))
+        chosen.resize(chosen.size() - 3);
+    if (chosen.ends_with(".."))
+        chosen.resize(chosen.size() - 2);
+    return chosen;
+}
+
+bool already_listed(const std::vector<std::string>& lines, std::string_view folder) {
+    for (const std::string& line : lines) {
+        if (text::substr(line, 1) == folder)
+            return true;
+    }
+    return false;
+}
+
+// A folder name may hold bytes that end a line or the data when the file is read back; stored,
+// such a name would turn into other lines, and any of them could name a folder to be emptied.
+bool breaks_the_line_format(std::string_view folder) {
+    return folder.find_first_of("\r\n\x1a") != std::string_view::npos;
+}
+
+bool may_be_stored(const std::vector<std::string>& lines, std::string_view folder) {
+    if (already_listed(lines, folder))
+        return false;
+    // Drive roots and one-letter folders directly below them.
+    if (text::length(folder) <= 4)
+        return false;
+    const std::string upper = text::upper(folder);
+    if (upper == "C:\\WINDOWS" || upper == "C:\\WINNT")
+        return false;
+    return !breaks_the_line_format(folder);
+}
+
+}  // namespace
+
+bool remember_command(Program& program) {
+    const std::string chosen = chosen_folder(program);
+    if (chosen.empty())
+        return false;
+    // Nothing tells the user why a folder was not stored: the list that follows shows it.
+    if (may_be_stored(read_lines(program.path_list_path), chosen)) {
+        append_path_list_entry(program.path_list_path, program.subfolder_flag == 1 ? '*' : ' ',
+                               chosen);
+    }
+    path_list_display(program);
+    return true;
+}
+
+void path_list_display(Program& program) {
+    Screen& screen = program.screen;
+    screen.clear();
+    screen.end_line();
+    screen.write("   zu leerende Verzeichnisse:");
+    screen.end_line();
+    screen.end_line();
+    for (const std::string& line : read_lines(program.path_list_path)) {
+        screen.write("   " + line);
+        screen.end_line();
+    }
+    program.sleep(200);
+    screen.drain_input();
+    screen.read_key(false);
+}
+
+void reset_command(Program& program) {
+    reset_path_list(program.path_list_path);
+}
+
+void default_paths_command(Program& program) {
+    if (fs::plain_file_exists(program.path_list_path))
+        fs::delete_file(program.path_list_path);
+    drive_scan(program);
+}
+
+}  // namespace kehrwix

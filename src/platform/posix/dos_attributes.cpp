@@ -1,0 +1,106 @@
+#include "platform/posix/dos_attributes.h"
+
+#include <fcntl.h>
+#include <sys/xattr.h>
+
+#include <cerrno>
+
+#include "platform/posix/errno_map.h"
+#include "platform/posix/host_walk.h"
+#include "platform/posix/unique_fd.h"
+
+namespace kehrwix::posix {
+namespace {
+
+constexpr const char* kDosAttribName = "user.DOSATTRIB";
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::optional<unsigned> parse_dos_attrib(std::string_view value) {
+    if (value.size() < 3 || value[0] != '0' || (value[1] != 'x' && value[1] != 'X')) {
+        return std::nullopt;
+    }
+    unsigned word = 0;
+    std::size_t i = 2;
+    for (; i < value.size() && i < 10; ++i) {
+        const int digit = hex_digit(value[i]);
+        if (digit < 0)
+            break;
+        word = word * 16 + static_cast<unsigned>(digit);
+    }
+    if (i == 2)
+        return std::nullopt;
+    return word;
+}
+
+unsigned stored_dos_bits(int dir, const std::string& name) {
+    char buffer[256];
+    const ssize_t size =
+        ::lgetxattr(proc_path(dir, name).c_str(), kDosAttribName, buffer, sizeof buffer);
+    if (size <= 0)
+        return 0;  // none stored, not supported, or no /proc: nothing to report
+    return parse_dos_attrib(std::string_view(buffer, static_cast<std::size_t>(size))).value_or(0);
+}
+
+fs::Attributes attributes_of(int dir, const std::string& name, const struct stat& st,
+                             dev_t parent_device) {
+    fs::Attributes a;
+    a.link = S_ISLNK(st.st_mode);
+    a.directory = S_ISDIR(st.st_mode);
+    a.readonly = !a.link && (st.st_mode & S_IWUSR) == 0;
+    a.hidden = !name.empty() && name.front() == '.';
+    a.mount = a.directory && st.st_dev != parent_device;
+    if (!a.link && !name.empty()) {
+        const unsigned bits = stored_dos_bits(dir, name);
+        a.hidden = a.hidden || (bits & kDosHidden) != 0;
+        a.system = (bits & kDosSystem) != 0;
+    }
+    return a;
+}
+
+void clear_entry_attributes(int dir, const std::string& name) {
+    // The entry is pinned by a descriptor that cannot be a followed link, and changed through
+    // that descriptor, so swapping the name for a link meanwhile changes nothing outside.
+#ifdef O_PATH
+    const UniqueFd entry(::openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+#else
+    const UniqueFd entry(::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+#endif
+    if (!entry.valid()) {
+        if (errno == ELOOP)
+            return;  // a link: O_NOFOLLOW without O_PATH refuses it
+        throw_errno(errno, name);
+    }
+    struct stat st {};
+    if (::fstat(entry.get(), &st) != 0)
+        throw_errno(errno, name);
+    if (S_ISLNK(st.st_mode))
+        return;
+    const std::string pinned = proc_path(entry.get());
+    if ((st.st_mode & S_IWUSR) == 0) {
+        const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
+        if (::chmod(pinned.c_str(), mode) != 0) {
+            if (errno != ENOENT)
+                throw_errno(errno, name);
+            // No /proc: the library call refuses links on its own.
+            if (::fchmodat(dir, name.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0) {
+                throw_errno(errno, name);
+            }
+        }
+    }
+    // The stored word only adds hidden and system; they never keep a file from going on this
+    // platform, so a word that cannot be removed is not worth failing for.
+    ::removexattr(pinned.c_str(), kDosAttribName);
+}
+
+}  // namespace kehrwix::posix

@@ -1,0 +1,156 @@
+// The cleaning run's view of a folder: everything below the opened folder goes through its
+// descriptor, so no name is ever resolved through a link or onto another file system.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#ifdef SYS_openat2
+#include <linux/openat2.h>
+#endif
+
+#include "platform/error.h"
+#include "platform/folder.h"
+#include "platform/path_model.h"
+#include "platform/posix/dir_stream.h"
+#include "platform/posix/dos_attributes.h"
+#include "platform/posix/errno_map.h"
+#include "platform/posix/host_walk.h"
+
+namespace kehrwix::fs {
+namespace {
+
+constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Only a plain name inside the folder: anything else could step out of it.
+std::string checked_name(std::string_view name) {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {
+        throw_windows_error(posix::kWinInvalidName, name);
+    }
+    return std::string(name);
+}
+
+// Runs `op` on the exact name, and once more on a name that differs only in case when the
+// exact one is missing. Returns 0 or the errno of the last attempt.
+template <typename Op>
+int on_entry(int dir, const std::string& name, Op op) {
+    if (op(name) == 0)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    struct stat st {};
+    const std::optional<std::string> on_disk = posix::find_entry(dir, name, st);
+    if (!on_disk || *on_disk == name)
+        return ENOENT;
+    return op(*on_disk) == 0 ? 0 : errno;
+}
+
+int open_below(int dir, const std::string& name) {
+#ifdef SYS_openat2
+    open_how how{};
+    how.flags = kChildFlags;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+    const long fd = ::syscall(SYS_openat2, dir, name.c_str(), &how, sizeof how);
+    if (fd >= 0 || errno != ENOSYS)
+        return static_cast<int>(fd);
+#endif
+    return ::openat(dir, name.c_str(), kChildFlags);
+}
+
+}  // namespace
+
+struct Folder::Impl {
+    posix::UniqueFd fd;
+    dev_t device = 0;
+};
+
+Folder::Folder(std::unique_ptr<Impl> impl, std::string path)
+    : impl_(std::move(impl)), path_(std::move(path)) {}
+Folder::Folder(Folder&&) noexcept = default;
+Folder& Folder::operator=(Folder&&) noexcept = default;
+Folder::~Folder() = default;
+
+Folder Folder::open(const std::string& path) {
+    auto impl = std::make_unique<Impl>();
+    impl->fd = posix::open_folder_for_listing(path);
+    struct stat st {};
+    if (::fstat(impl->fd.get(), &st) != 0)
+        posix::throw_errno(errno, path);
+    impl->device = st.st_dev;
+    return Folder(std::move(impl), path);
+}
+
+Folder Folder::open_child(std::string_view name) const {
+    const std::string wanted = checked_name(name);
+    const std::string context = path::join(path_, wanted);
+    std::string opened = wanted;
+    auto impl = std::make_unique<Impl>();
+    const int error = on_entry(impl_->fd.get(), wanted, [&](const std::string& n) {
+        const int fd = open_below(impl_->fd.get(), n);
+        if (fd < 0)
+            return -1;
+        impl->fd.reset(fd);
+        opened = n;
+        return 0;
+    });
+    if (error != 0) {
+        if (error == ENOENT)
+            throw_windows_error(posix::kWinPathNotFound, context);
+        posix::throw_errno(error, context);
+    }
+    struct stat st {};
+    if (::fstat(impl->fd.get(), &st) != 0)
+        posix::throw_errno(errno, context);
+    // Also where openat2 is missing: a mount point below the folder is never entered.
+    if (st.st_dev != impl_->device)
+        posix::throw_errno(EXDEV, context);
+    impl->device = st.st_dev;
+    return Folder(std::move(impl), path::join(path_, opened));
+}
+
+std::vector<DirEntry> Folder::entries() const {
+    posix::UniqueFd listing(::openat(impl_->fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!listing.valid())
+        posix::throw_errno(errno, path_);
+    posix::DirStream stream(std::move(listing), DirDetail::kinds);
+    std::vector<DirEntry> entries;
+    DirEntry entry;
+    while (stream.next(entry))
+        entries.push_back(entry);
+    return entries;
+}
+
+void Folder::clear_attributes(std::string_view name) const {
+    const std::string wanted = checked_name(name);
+    struct stat st {};
+    const std::optional<std::string> on_disk = posix::find_entry(impl_->fd.get(), wanted, st);
+    if (!on_disk)
+        throw_windows_error(posix::kWinFileNotFound, path::join(path_, wanted));
+    posix::clear_entry_attributes(impl_->fd.get(), *on_disk);
+}
+
+void Folder::delete_file(std::string_view name) const {
+    const std::string wanted = checked_name(name);
+    const int dir = impl_->fd.get();
+    const int error = on_entry(
+        dir, wanted, [dir](const std::string& n) { return ::unlinkat(dir, n.c_str(), 0); });
+    if (error != 0)
+        posix::throw_errno(error, path::join(path_, wanted));
+}
+
+void Folder::remove_folder(std::string_view name) const {
+    const std::string wanted = checked_name(name);
+    const int dir = impl_->fd.get();
+    const int error = on_entry(dir, wanted, [dir](const std::string& n) {
+        return ::unlinkat(dir, n.c_str(), AT_REMOVEDIR);
+    });
+    if (error != 0)
+        posix::throw_errno(error, path::join(path_, wanted));
+}
+
+}  // namespace kehrwix::fs

@@ -1,0 +1,105 @@
+// Starting the attribute tool and the tree-deletion tool: no shell, no inherited descriptors,
+// output discarded, and the drive map handed on so the tool reads paths as we do.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+
+#include "platform/fs.h"
+#include "platform/posix/drive_map.h"
+#include "platform/posix/errno_map.h"
+#include "platform/process.h"
+
+extern char** environ;
+
+namespace kehrwix {
+namespace {
+
+constexpr std::string_view kDriveMapVariable = "KEHRWIX_DRIVES=";
+
+std::vector<std::string> child_environment() {
+    std::vector<std::string> entries;
+    for (const std::string& entry : environment_entries()) {
+        if (entry.rfind(kDriveMapVariable, 0) != 0)
+            entries.push_back(entry);
+    }
+    entries.push_back(std::string(kDriveMapVariable) + posix::drive_map_text());
+    return entries;
+}
+
+std::vector<char*> pointers_to(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+class SpawnActions {
+  public:
+    SpawnActions() {
+        ::posix_spawn_file_actions_init(&actions_);
+        // A tool writing to the terminal would scribble over the screen.
+        ::posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
+        ::posix_spawn_file_actions_addopen(&actions_, 1, "/dev/null", O_WRONLY, 0);
+        ::posix_spawn_file_actions_addopen(&actions_, 2, "/dev/null", O_WRONLY, 0);
+    }
+    ~SpawnActions() { ::posix_spawn_file_actions_destroy(&actions_); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+  private:
+    posix_spawn_file_actions_t actions_;
+};
+
+class PosixLauncher : public ProcessLauncher {
+  public:
+    void run_and_wait(const std::string& program, const std::string& command_line) override {
+        const std::string host = fs::host_path(program);
+        std::vector<std::string> arguments = split_command_line(command_line);
+        if (arguments.empty())
+            arguments.push_back(program);
+        std::vector<std::string> environment = child_environment();
+        std::vector<char*> argv = pointers_to(arguments);
+        std::vector<char*> envp = pointers_to(environment);
+
+        const SpawnActions actions;
+        pid_t pid = 0;
+        const int error =
+            ::posix_spawn(&pid, host.c_str(), actions.get(), nullptr, argv.data(), envp.data());
+        if (error != 0)
+            posix::throw_errno(error, program);
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+
+    std::size_t max_command_line() const override { return 131072; }
+};
+
+}  // namespace
+
+ProcessLauncher& system_process_launcher() {
+    static PosixLauncher launcher;
+    return launcher;
+}
+
+std::vector<std::string> environment_entries() {
+    std::vector<std::string> entries;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        entries.emplace_back(*entry);
+    }
+    return entries;
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+}  // namespace kehrwix

@@ -1,0 +1,191 @@
+// The folder being emptied, held open by handle. Every name below it is opened relative to
+// that handle and never through a reparse point, so neither a planted link nor a folder
+// swapped mid-run can lead the work outside the folder.
+
+#include "platform/folder.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/path_model.h"
+#include "platform/win32/file_attributes.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/relative_open.h"
+#include "platform/win32/wine_links.h"
+
+namespace kehrwix::fs {
+
+namespace {
+
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+DWORD volume_serial(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) {
+        throw_windows_error(GetLastError(), "reading folder information");
+    }
+    return info.dwVolumeSerialNumber;
+}
+
+FILE_ATTRIBUTE_TAG_INFO tag_info(HANDLE h) {
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) {
+        throw_windows_error(GetLastError(), "reading attributes");
+    }
+    return info;
+}
+
+}  // namespace
+
+struct Folder::Impl {
+    win32::Handle handle;
+    DWORD volume = 0;
+    std::wstring final_path;  // kept only where links must be caught by path (Wine)
+
+    // Opens an entry of this folder as itself, never what a link leads to.
+    win32::Handle open_entry(std::wstring_view name, ACCESS_MASK access, ULONG options) const {
+        win32::Handle h = win32::open_relative(handle.get(), name, access, options);
+        if (win32::running_under_wine() && !win32::opened_as_named(h.get(), final_path, name)) {
+            throw RunError(kErrorPathFileAccess, "a link; left alone");
+        }
+        return h;
+    }
+
+    // The attributes of an entry that is a reparse point, from the point itself. When its
+    // kind cannot be told it counts as a link, so nobody descends into it.
+    Attributes reparse_entry_attributes(std::wstring_view name, DWORD attributes,
+                                        DWORD listed_tag) const {
+        DWORD tag = listed_tag;
+        bool targets_volume = true;
+        try {
+            win32::Handle h = open_entry(name, FILE_READ_ATTRIBUTES, 0);
+            tag = tag_info(h.get()).ReparseTag;
+            if (tag == IO_REPARSE_TAG_MOUNT_POINT) {
+                targets_volume = win32::mount_point_targets_volume(h.get());
+            }
+        } catch (const RunError&) {
+        }
+        Attributes a = win32::attributes_from(attributes, tag, targets_volume);
+        if (tag == 0)
+            a.link = true;
+        return a;
+    }
+
+    // Deleting through a handle opened on the name itself removes a link as a link, and never
+    // touches a folder or file that took the name's place after a path was checked.
+    void delete_on_close(std::string_view name, ULONG options) const {
+        win32::Handle h = open_entry(win32::wide(name), DELETE | FILE_READ_ATTRIBUTES, options);
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        if (!SetFileInformationByHandle(h.get(), FileDispositionInfo, &disposition,
+                                        sizeof disposition)) {
+            throw_windows_error(GetLastError(), "deleting");
+        }
+    }
+};
+
+Folder::Folder(std::unique_ptr<Impl> impl, std::string path)
+    : impl_(std::move(impl)), path_(std::move(path)) {}
+Folder::Folder(Folder&&) noexcept = default;
+Folder& Folder::operator=(Folder&&) noexcept = default;
+Folder::~Folder() = default;
+
+Folder Folder::open(const std::string& path) {
+    auto impl = std::make_unique<Impl>();
+    impl->handle =
+        win32::Handle(CreateFileW(win32::wide_path(path).c_str(), kFolderAccess,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!impl->handle.valid())
+        throw_windows_error(GetLastError(), "opening " + path);
+    if (!(tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        throw_windows_error(ERROR_DIRECTORY, path + " is not a folder");
+    }
+    impl->volume = volume_serial(impl->handle.get());
+    if (win32::running_under_wine())
+        impl->final_path = win32::final_path(impl->handle.get());
+    return Folder(std::move(impl), path);
+}
+
+Folder Folder::open_child(std::string_view name) const {
+    const std::wstring wide_name = win32::wide(name);
+    auto impl = std::make_unique<Impl>();
+    impl->handle = impl_->open_entry(wide_name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                     FILE_DIRECTORY_FILE);
+    std::string child_path = path::join(path_, name);
+    if (tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        throw RunError(kErrorPathFileAccess, child_path + " is a link; not entered");
+    }
+    impl->volume = volume_serial(impl->handle.get());
+    if (impl->volume != impl_->volume) {
+        throw RunError(kErrorPathFileAccess, child_path + " is on another volume; not entered");
+    }
+    if (win32::running_under_wine())
+        impl->final_path = win32::final_path(impl->handle.get());
+    return Folder(std::move(impl), std::move(child_path));
+}
+
+std::vector<DirEntry> Folder::entries() const {
+    std::vector<DirEntry> result;
+    // Aligned for the 8-byte fields of the records.
+    std::vector<LONGLONG> buffer(64 * 1024 / sizeof(LONGLONG));
+    const DWORD buffer_bytes = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    for (;;) {
+        if (!GetFileInformationByHandleEx(impl_->handle.get(), kind, buffer.data(), buffer_bytes)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_NO_MORE_FILES)
+                return result;
+            throw_windows_error(error, "listing " + path_);
+        }
+        kind = FileIdBothDirectoryInfo;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+        for (std::size_t offset = 0;;) {
+            const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+            const std::wstring_view name(record->FileName,
+                                         record->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                DirEntry entry;
+                entry.name = win32::narrow(name);
+                if (record->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    // The list reports the reparse tag in place of the extended-attribute size.
+                    entry.attributes = impl_->reparse_entry_attributes(name, record->FileAttributes,
+                                                                       record->EaSize);
+                } else {
+                    entry.attributes = win32::attributes_from(record->FileAttributes, 0, false);
+                }
+                result.push_back(std::move(entry));
+            }
+            if (record->NextEntryOffset == 0)
+                break;
+            offset += record->NextEntryOffset;
+        }
+    }
+}
+
+void Folder::clear_attributes(std::string_view name) const {
+    win32::Handle h =
+        impl_->open_entry(win32::wide(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0);
+    FILE_BASIC_INFO info{};
+    if (!GetFileInformationByHandleEx(h.get(), FileBasicInfo, &info, sizeof info)) {
+        throw_windows_error(GetLastError(), "reading attributes");
+    }
+    FILE_BASIC_INFO change{};  // zero times mean "leave unchanged"
+    change.FileAttributes = win32::cleared_attributes(info.FileAttributes);
+    if (!SetFileInformationByHandle(h.get(), FileBasicInfo, &change, sizeof change)) {
+        throw_windows_error(GetLastError(), "clearing attributes");
+    }
+}
+
+void Folder::delete_file(std::string_view name) const {
+    impl_->delete_on_close(name, FILE_NON_DIRECTORY_FILE);
+}
+
+void Folder::remove_folder(std::string_view name) const {
+    impl_->delete_on_close(name, FILE_DIRECTORY_FILE);
+}
+
+}  // namespace kehrwix::fs

@@ -1,0 +1,115 @@
+// Creating, reading, writing and removing files and folders by path.
+
+#include <windows.h>
+
+#include "platform/error.h"
+#include "platform/fs.h"
+#include "platform/win32/file_attributes.h"
+#include "platform/win32/handles.h"
+
+namespace kehrwix::fs {
+
+namespace {
+
+constexpr DWORD kChunk = 1u << 20;
+
+win32::Handle open_file(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    win32::Handle h(CreateFileW(win32::wide_path(path).c_str(), access, share, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid())
+        throw_windows_error(GetLastError(), "opening " + path);
+    return h;
+}
+
+// Writes everything at the current position; returns 0 or the system error code.
+DWORD write_all(HANDLE h, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD wanted = bytes.size() > kChunk ? kChunk : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), wanted, &written, nullptr))
+            return GetLastError();
+        if (written == 0)
+            return ERROR_DISK_FULL;
+        bytes.remove_prefix(written);
+    }
+    return 0;
+}
+
+// A file that could not be written completely must not stay behind half-written.
+[[noreturn]] void discard_partial(win32::Handle& h, const std::string& path, DWORD error) {
+    h.reset();
+    DeleteFileW(win32::wide_path(path).c_str());
+    throw_windows_error(error, "writing " + path);
+}
+
+}  // namespace
+
+void create_file_if_missing(const std::string& path) {
+    open_file(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS);
+}
+
+std::string read_file(const std::string& path) {
+    win32::Handle h =
+        open_file(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    std::string bytes;
+    for (;;) {
+        const std::size_t used = bytes.size();
+        bytes.resize(used + kChunk);
+        DWORD got = 0;
+        if (!ReadFile(h.get(), bytes.data() + used, kChunk, &got, nullptr)) {
+            throw_windows_error(GetLastError(), "reading " + path);
+        }
+        bytes.resize(used + got);
+        if (got == 0)
+            return bytes;
+    }
+}
+
+void write_file(const std::string& path, std::string_view bytes) {
+    win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    if (const DWORD error = write_all(h.get(), bytes))
+        discard_partial(h, path, error);
+}
+
+void overwrite_file(const std::string& path, std::string_view bytes, bool) {
+    win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    if (const DWORD error = write_all(h.get(), bytes))
+        discard_partial(h, path, error);
+}
+
+void append_file(const std::string& path, std::string_view bytes) {
+    // What is already in the file stays, whatever happens to the new bytes.
+    win32::Handle h = open_file(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, OPEN_ALWAYS);
+    if (const DWORD error = write_all(h.get(), bytes)) {
+        throw_windows_error(error, "appending to " + path);
+    }
+}
+
+void delete_file(const std::string& path) {
+    if (!DeleteFileW(win32::wide_path(path).c_str())) {
+        throw_windows_error(GetLastError(), "deleting " + path);
+    }
+}
+
+void clear_attributes(const std::string& path) {
+    const std::wstring name = win32::wide_path(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !SetFileAttributesW(name.c_str(), win32::cleared_attributes(attributes))) {
+        throw_windows_error(GetLastError(), "clearing the attributes of " + path);
+    }
+}
+
+void create_folder(const std::string& path) {
+    if (!CreateDirectoryW(win32::wide_path(path).c_str(), nullptr)) {
+        throw_windows_error(GetLastError(), "creating " + path);
+    }
+}
+
+void remove_folder(const std::string& path) {
+    if (!RemoveDirectoryW(win32::wide_path(path).c_str())) {
+        throw_windows_error(GetLastError(), "removing " + path);
+    }
+}
+
+}  // namespace kehrwix::fs

@@ -1,0 +1,78 @@
+// Environment, command line and child processes through the wide Windows API.
+
+#include "platform/process.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "platform/error.h"
+#include "platform/win32/handles.h"
+
+namespace kehrwix {
+
+std::vector<std::string> environment_entries() {
+    std::vector<std::string> entries;
+    wchar_t* block = GetEnvironmentStringsW();
+    if (!block)
+        return entries;
+    for (const wchar_t* entry = block; *entry != L'\0';) {
+        const std::wstring_view text(entry);
+        // "=C:=C:\x" entries hold the per-drive current folders, not variables.
+        if (text.front() != L'=')
+            entries.push_back(win32::narrow(text));
+        entry += text.size() + 1;
+    }
+    FreeEnvironmentStringsW(block);
+    return entries;
+}
+
+std::vector<std::string> program_arguments(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(win32::narrow(argv[i]));
+    LocalFree(argv);
+    return arguments;
+}
+
+namespace {
+
+class Win32ProcessLauncher : public ProcessLauncher {
+  public:
+    void run_and_wait(const std::string& program, const std::string& command_line) override {
+        std::wstring application = win32::wide(program);
+        if (application.size() >= MAX_PATH)
+            application = win32::wide_path(program);
+        // The system may write into the command line buffer.
+        std::wstring arguments = win32::wide(command_line);
+        arguments.push_back(L'\0');
+
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWNORMAL;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(application.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, nullptr, &startup, &info)) {
+            throw_windows_error(GetLastError(), "starting " + program);
+        }
+        const win32::Handle process(info.hProcess);
+        const win32::Handle thread(info.hThread);
+        WaitForSingleObject(info.hProcess, INFINITE);
+    }
+
+    std::size_t max_command_line() const override { return 32767; }
+};
+
+}  // namespace
+
+ProcessLauncher& system_process_launcher() {
+    static Win32ProcessLauncher launcher;
+    return launcher;
+}
+
+}  // namespace kehrwix

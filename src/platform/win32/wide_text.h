@@ -1,0 +1,106 @@
+#pragma once
+// UTF-8 <-> UTF-16 for the wide Windows API, and canonical paths as "\\?\" names.
+//
+// Windows names are sequences of 16-bit units that need not be valid UTF-16. A lone surrogate
+// is carried through as its 3-byte generalised UTF-8 form, so a name read from the disk always
+// converts back to the very same name and such a file can still be deleted.
+//
+// Kept free of <windows.h> so the conversions can be checked on every platform.
+
+#include <string>
+#include <string_view>
+
+namespace kehrwix::win32 {
+
+inline std::u16string to_utf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    const std::size_t n = utf8.size();
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };
+    auto continuation = [&](std::size_t k) { return k < n && (byte(k) & 0xC0) == 0x80; };
+    while (i < n) {
+        const unsigned char b = byte(i);
+        char32_t c = 0xFFFD;
+        std::size_t used = 1;
+        if (b < 0x80) {
+            c = b;
+        } else if (b >= 0xC2 && b < 0xE0 && continuation(i + 1)) {
+            c = (char32_t(b & 0x1F) << 6) | (byte(i + 1) & 0x3F);
+            used = 2;
+        } else if (b >= 0xE0 && b < 0xF0 && continuation(i + 1) && continuation(i + 2)) {
+            c = (char32_t(b & 0x0F) << 12) | (char32_t(byte(i + 1) & 0x3F) << 6) |
+                (byte(i + 2) & 0x3F);
+            used = 3;
+            if (c < 0x800)
+                c = 0xFFFD;  // overlong
+        } else if (b >= 0xF0 && b < 0xF5 && continuation(i + 1) && continuation(i + 2) &&
+                   continuation(i + 3)) {
+            c = (char32_t(b & 0x07) << 18) | (char32_t(byte(i + 1) & 0x3F) << 12) |
+                (char32_t(byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
+            used = 4;
+            if (c < 0x10000 || c > 0x10FFFF)
+                c = 0xFFFD;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+        i += used;
+    }
+    return out;
+}
+
+inline std::string to_utf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t c = utf16[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// "C:\A\B" -> "\\?\C:\A\B": no 260-character limit, and no silent trimming of trailing blanks
+// and dots, so the name reaches the file system exactly as given. Empty when the path is not
+// an absolute drive path.
+inline std::u16string long_path(std::string_view canonical) {
+    const bool drive_path = canonical.size() >= 3 && canonical[1] == ':' && canonical[2] == '\\' &&
+                            ((canonical[0] >= 'A' && canonical[0] <= 'Z') ||
+                             (canonical[0] >= 'a' && canonical[0] <= 'z'));
+    if (!drive_path)
+        return {};
+    return u"\\\\?\\" + to_utf16(canonical);
+}
+
+// The inverse for names the system hands back: drops a "\\?\" prefix, leaves others unchanged.
+inline std::string from_long_path(std::u16string_view name) {
+    if (name.size() >= 6 && name.substr(0, 4) == u"\\\\?\\" && name[5] == u':') {
+        name.remove_prefix(4);
+    }
+    return to_utf8(name);
+}
+
+}  // namespace kehrwix::win32

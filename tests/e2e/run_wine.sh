@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests of the Windows build under Wine: run_wine.sh BUILD_DIR
+# Every wine_*.sh beside this script runs against BUILD_DIR/kehrwix.exe in a Wine prefix made
+# fresh for this run under BUILD_DIR.
+set -uo pipefail
+
+build_dir=$(cd "${1:?usage: run_wine.sh BUILD_DIR}" && pwd)
+exe=$build_dir/kehrwix.exe
+[[ -f $exe ]] || { echo "no $exe; build the windows preset first" >&2; exit 2; }
+here=$(cd "$(dirname "$0")" && pwd)
+
+find_tool() {
+    local name
+    for name in "$@"; do
+        if [[ -x $name ]]; then echo "$name"; return 0; fi
+        if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
+    done
+    return 1
+}
+WINE=$(find_tool /usr/lib/wine/wine64 wine64 wine) || { echo "wine not found" >&2; exit 2; }
+wineserver=$(find_tool /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver wineserver) ||
+    { echo "wineserver not found" >&2; exit 2; }
+
+export WINE
+export WINEPREFIX=$build_dir/wine-e2e-prefix
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs: the program needs neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+rm -rf "$WINEPREFIX"
+echo "preparing Wine prefix $WINEPREFIX"
+"$WINE" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 2; }
+# One server for all tests, so each program start does not pay for a new one.
+"$wineserver" -p
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
+
+passed=0
+failed=0
+for test in "$here"/wine_*.sh; do
+    name=$(basename "$test" .sh)
+    if bash "$test" "$exe"; then
+        echo "PASS $name"
+        passed=$((passed + 1))
+    else
+        echo "FAIL $name"
+        failed=$((failed + 1))
+    fi
+done
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The menu of the Windows build, by keys only: a key at the prompt opens it, the arrow keys
+# choose folders, m and s remember them, Z shows the list, and c cleans exactly the listed
+# folders and ends with status 0. (A first run would scan every Wine drive, the host's root
+# among them, so this starts as a later run.)
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/wine_env.bash"
+exe=$1
+
+start="$E2E_ROOT/start"
+mkdir -p "$start/BUILD/obj" "$start/LOGS/old" "$start/SRC" "$E2E_ROOT/config" "$E2E_ROOT/empty"
+echo junk >"$start/BUILD/obj/main.o"
+echo junk >"$start/LOGS/today.log"
+echo keep >"$start/LOGS/old/last.log"
+echo keep >"$start/SRC/main.c"
+printf ' %s\r\n' "$(wine_path "$E2E_ROOT/empty")" >"$E2E_ROOT/config/KEHRWIX.INI"
+
+wine_start "$start" "$exe" "KEHRWIX=$(wine_path "$E2E_ROOT/config")"
+e2e_wait_for "kehrwix     press any key to menue" 60
+e2e_keys Space
+e2e_wait_for "(Z)eige Pfade" 20
+
+# The start folder lists the up entry, BUILD, LOGS and SRC.
+e2e_keys Down
+e2e_literal s
+e2e_wait_for "zu leerende Verzeichnisse:" 10
+e2e_wait_for '\START\BUILD' 5
+e2e_keys Space
+e2e_wait_for "(Z)eige Pfade" 10
+e2e_keys Down Down
+e2e_literal m
+e2e_wait_for '\START\LOGS' 10
+e2e_keys Space
+e2e_wait_for "(Z)eige Pfade" 10
+e2e_literal Z
+e2e_wait_for "zu leerende Verzeichnisse:" 10
+listed=$(e2e_capture)
+grep -qE '^   \*Z:.*\\START\\BUILD$' <<<"$listed" || e2e_fail "BUILD not listed with subfolders"
+grep -qE '^    Z:.*\\START\\LOGS$' <<<"$listed" || e2e_fail "LOGS not listed without subfolders"
+e2e_keys Space
+e2e_wait_for "(Z)eige Pfade" 10
+e2e_literal c
+
+status=$(e2e_wait_exit 60)
+[[ $status == 0 ]] || e2e_fail "exit status $status"
+[[ -d $start/BUILD && -z $(ls -A "$start/BUILD") ]] || e2e_fail "BUILD not emptied"
+[[ ! -e $start/LOGS/today.log ]] || e2e_fail "LOGS kept its files"
+[[ $(cat "$start/LOGS/old/last.log") == keep ]] || e2e_fail "files-only line went deeper"
+[[ $(cat "$start/SRC/main.c") == keep ]] || e2e_fail "an unlisted folder was touched"
+echo "ok: menu"

@@ -1,0 +1,93 @@
+#pragma once
+// A later run that cleans at once (no input at the prompt), with a launcher whose tool starts
+// can act on the sandbox, and files made undeletable even for root.
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/error.h"
+#include "support/program_harness.h"
+
+namespace kehrwix::testing {
+
+// A tool start as the run made it; `act` may play the tool's part.
+class ActingLauncher : public ProcessLauncher {
+  public:
+    void run_and_wait(const std::string& program, const std::string& command_line) override {
+        started.emplace_back(program, command_line);
+        if (act)
+            act(program, command_line);
+    }
+    std::size_t max_command_line() const override { return limit; }
+
+    std::vector<std::pair<std::string, std::string>> started;
+    std::function<void(const std::string&, const std::string&)> act;
+    std::size_t limit = 32767;
+};
+
+// chattr +i: the file cannot be deleted, even by root. Undone on destruction, so the sandbox
+// can go.
+class Undeletable {
+  public:
+    explicit Undeletable(const std::filesystem::path& file) : path_(file) { set(true); }
+    ~Undeletable() { release(); }
+    Undeletable(const Undeletable&) = delete;
+    Undeletable& operator=(const Undeletable&) = delete;
+    bool active() const { return active_; }
+    void release() {
+        if (active_)
+            set(false);
+        active_ = false;
+    }
+
+  private:
+    void set(bool on) {
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+        if (fd < 0)
+            return;
+        int flags = 0;
+        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0 && on)
+                active_ = true;
+        }
+        ::close(fd);
+    }
+    std::filesystem::path path_;
+    bool active_ = false;
+};
+
+class CleaningHarness : public ProgramHarness {
+  public:
+    using ProgramHarness::ProgramHarness;
+
+    ActingLauncher tools;
+
+    // Runs a later run with these path list lines (each ended with CR LF).
+    int clean(const std::vector<std::string>& lines) {
+        std::string bytes;
+        for (const std::string& line : lines)
+            bytes += line + "\r\n";
+        sandbox.write_file('C', "KEHRWIX.INI", bytes);
+        const Services services{console,   clock,        tools,          environment,
+                                arguments, start_folder, standard_output};
+        return run_program(services);
+    }
+
+    std::vector<std::string> command_lines() const {
+        std::vector<std::string> lines;
+        for (const auto& start : tools.started)
+            lines.push_back(start.second);
+        return lines;
+    }
+};
+
+}  // namespace kehrwix::testing

@@ -1,0 +1,122 @@
+#include "discovery/path_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "discovery/hits_file.h"
+#include "support/sandbox.h"
+
+namespace kehrwix {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(SplitLines, LineEnds) {
+    EXPECT_EQ(split_lines(""), Lines{});
+    EXPECT_EQ(split_lines("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(split_lines("a\rb\r"), (Lines{"a", "b"}));
+    // The last line may lack its line end; an empty line is an empty string.
+    EXPECT_EQ(split_lines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(split_lines("\r\n"), Lines{""});
+    // Only one LF belongs to a CR; a lone LF stays in the line.
+    EXPECT_EQ(split_lines("a\r\n\nb\r\n"), (Lines{"a", "\nb"}));
+    EXPECT_EQ(split_lines("a\r\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(split_lines(" C:\\TEMP \r\n"), Lines{" C:\\TEMP "});
+}
+
+TEST(SplitLines, LfOnlyFileIsOneLine) {
+    EXPECT_EQ(split_lines("*C:\\A\\\n*C:\\B\\\n"), Lines{"*C:\\A\\\n*C:\\B\\\n"});
+}
+
+TEST(SplitLines, EndOfDataMarker) {
+    EXPECT_EQ(split_lines("a\r\nb\x1a\r\nc\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(split_lines("\x1a"
+                          "a\r\n"),
+              Lines{});
+}
+
+TEST(SplitLines, ByteOrderMarkOnlyAtTheStart) {
+    EXPECT_EQ(split_lines("\xEF\xBB\xBF*C:\\TEMP\\\r\n"), Lines{"*C:\\TEMP\\"});
+    EXPECT_EQ(split_lines("\xEF\xBB\xBF"), Lines{});
+    EXPECT_EQ(split_lines("a\r\n\xEF\xBB\xBF"
+                          "b"),
+              (Lines{"a",
+                     "\xEF\xBB\xBF"
+                     "b"}));
+}
+
+TEST(SplitLines, Windows1252LinesBecomeUtf8) {
+    // "Ü" as Windows-1252 on one line, as UTF-8 on the next.
+    EXPECT_EQ(split_lines("\\\xDC"
+                          "BER\\\r\n\\\xC3\x9C"
+                          "BER\\\r\n"),
+              (Lines{"\\\xC3\x9C"
+                     "BER\\",
+                     "\\\xC3\x9C"
+                     "BER\\"}));
+}
+
+TEST(SplitLines, StopsAfterMaxLines) {
+    EXPECT_EQ(split_lines("a\r\nb\r\nc", 2), (Lines{"a", "b"}));
+}
+
+TEST(JoinLines, CrLfAfterEveryLineAndRoundTrip) {
+    const Lines lines{"*C:\\A\\", "", " C:\\\xC3\xA4"};
+    EXPECT_EQ(join_lines(lines), "*C:\\A\\\r\n\r\n C:\\\xC3\xA4\r\n");
+    EXPECT_EQ(split_lines(join_lines(lines)), lines);
+    EXPECT_EQ(join_lines({}), "");
+}
+
+class PathListFiles : public ::testing::Test {
+  protected:
+    testing::Sandbox sandbox{"C"};
+    const std::string list = "C:\\KEHRWIX.INI";
+    const std::string hits = "C:\\kehrwix.tmp";
+    std::string list_bytes() const { return sandbox.read_file('C', "KEHRWIX.INI"); }
+};
+
+TEST_F(PathListFiles, WritesUtf8WithoutByteOrderMarkAndReadsBack) {
+    write_lines(list, {"*C:\\Gr\xC3\xBC"
+                       "n\\"});
+    EXPECT_EQ(list_bytes(),
+              "*C:\\Gr\xC3\xBC"
+              "n\\\r\n");
+    append_line(list, " C:\\X");
+    EXPECT_EQ(read_lines(list), (Lines{"*C:\\Gr\xC3\xBC"
+                                       "n\\",
+                                       " C:\\X"}));
+}
+
+TEST_F(PathListFiles, ResetThenRemember) {
+    sandbox.write_file('C', "KEHRWIX.INI", "*C:\\OLD\\\r\n");
+    reset_path_list(list);
+    append_path_list_entry(list, ' ', "C:\\DATEN\\TMP");
+    EXPECT_EQ(list_bytes(), " C:\\windows\\temp\r\n C:\\DATEN\\TMP\r\n");
+}
+
+TEST_F(PathListFiles, HitsWrittenBackLastFirstAtMost798) {
+    for (int i = 1; i <= 800; ++i)
+        record_hit(hits, "C:\\T" + std::to_string(i) + "\\");
+    hits_to_path_list(hits, list);
+    const Lines lines = read_lines(list);
+    ASSERT_EQ(lines.size(), 798u);
+    EXPECT_EQ(lines.front(), "*C:\\T798\\");
+    EXPECT_EQ(lines.back(), "*C:\\T1\\");
+    EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
+}
+
+TEST_F(PathListFiles, NoHitsGiveTheDefaultEntryAlone) {
+    hits_to_path_list(hits, list);
+    EXPECT_EQ(list_bytes(), " C:\\windows\\temp\r\n");
+    EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
+
+    sandbox.write_file('C', "kehrwix.tmp", "*\r\n");  // too short to hold a hit
+    hits_to_path_list(hits, list);
+    EXPECT_EQ(list_bytes(), " C:\\windows\\temp\r\n");
+    EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
+}
+
+}  // namespace
+}  // namespace kehrwix

@@ -3,7 +3,9 @@ file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" hex_length)
 math(EXPR size "${hex_length} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-string(REGEX REPLACE "((0x..,){24})" "\\1\n" bytes "${bytes}")
+# CMake regexes have no {n} counts: 24 bytes a row, spelled out.
+string(REPEAT "0x..," 24 row)
+string(REGEX REPLACE "(${row})" "\\1\n" bytes "${bytes}")
 file(WRITE "${OUTPUT}.tmp"
 "// Generated at build time from the attribute tool; do not edit.\n"
 "#include <cstddef>\n"

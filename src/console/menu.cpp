@@ -137,7 +137,7 @@ void command_loop(Program& program) {
         program.menu.help_shown = false;
         const KeyInput input = program.screen.read_key(false);
         // The help covered the whole screen; the key that closed it still counts here.
-        if (false)
+        if (program.menu.help_shown)
             repaint_menu_screen(program);
 
         if (input.key == keys::kEsc)

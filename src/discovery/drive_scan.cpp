@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "discovery/hits_file.h"
 #include "discovery/search_criteria.h"
 #include "platform/error.h"
+#include "platform/folder.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "run/flow.h"
@@ -109,15 +111,18 @@ class Scanner {
         found_.clear();
         Listing result = Listing::complete;
         try {
-            fs::DirReader reader(canonical_of(folder), fs::DirDetail::kinds);
+            fs::Folder handle = open(folder);
+            const std::vector<fs::DirEntry> entries = handle.entries();
             const std::string upper_folder = text::upper(folder);
-            fs::DirEntry entry;
-            while (reader.next(entry)) {
+            for (const fs::DirEntry& entry : entries) {
                 examine(folder, upper_folder, entry);
                 if (esc_.pressed_after_entry()) {
                     result = Listing::escaped;
                     break;
                 }
+            }
+            if (!found_.empty() && open_.size() < kMaxOpenFolders) {
+                open_.push_back(OpenFolder{folder, std::move(handle)});
             }
         } catch (const RunError&) {
             report_invalid_handle(program_);
@@ -129,6 +134,22 @@ class Scanner {
         if (result != Listing::escaped && esc_.pressed())
             result = Listing::escaped;
         return result;
+    }
+
+    // Folders are listed depth first, so the parent of the next one is nearly always still
+    // open: opening it by name below the parent spares walking the whole path again.
+    fs::Folder open(const std::string& folder) {
+        while (!open_.empty() && !folder.starts_with(open_.back().path))
+            open_.pop_back();
+        if (!open_.empty()) {
+            std::string_view name(folder);
+            name.remove_prefix(open_.back().path.size());
+            name.remove_suffix(1);
+            if (name.find('\\') == std::string_view::npos) {
+                return open_.back().handle.open_child(name);
+            }
+        }
+        return fs::Folder::open(canonical_of(folder));
     }
 
     void examine(const std::string& folder, const std::string& upper_folder,
@@ -157,9 +178,17 @@ class Scanner {
             found_.push_back(std::move(path));
     }
 
+    struct OpenFolder {
+        std::string path;
+        fs::Folder handle;
+    };
+    // Enough for any real tree; deeper folders are opened by their full path.
+    static constexpr std::size_t kMaxOpenFolders = 64;
+
     Program& program_;
     std::vector<std::string>& pending_;
     std::vector<std::string> found_;
+    std::vector<OpenFolder> open_;  // the folder listed last and its ancestors, outermost first
     EscWatch esc_;
 };
 

@@ -15,7 +15,8 @@ namespace {
 
 bool help_requested(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
-        if (argument.find('?') != std::string::npos) return true;
+        if (argument.find('?') != std::string::npos)
+            return true;
     }
     return false;
 }
@@ -28,7 +29,8 @@ void record_start_location(Program& program) {
 
 void first_run(Program& program) {
     call_routine(program, [&] { show_help(program); });
-    if (fs::plain_file_exists(program.path_list_path)) fs::delete_file(program.path_list_path);
+    if (fs::plain_file_exists(program.path_list_path))
+        fs::delete_file(program.path_list_path);
     drive_scan(program);
     program.run_mode = RunMode::menu;
     enter_menu(program);
@@ -83,7 +85,8 @@ void end_step(Program& program) {
         program.change_folder(program.start_folder.empty() ? "\\" : program.start_folder);
     } catch (const RunError&) {
     }
-    if (program.services.at_end) program.services.at_end(program);
+    if (program.services.at_end)
+        program.services.at_end(program);
     try {
         remove_attribute_tool(program);
     } catch (const RunError&) {
@@ -97,7 +100,8 @@ int run_program(const Services& services) {
     try {
         const std::string start = path::normalize_absolute(services.start_folder);
         program.paths.set_current_drive(start.empty() ? 'C' : start[0]);
-        if (!start.empty()) program.paths.set_current_folder(start);
+        if (!start.empty())
+            program.paths.set_current_folder(start);
 
         // The tool writer runs before any error handler is in force: its own failures are
         // reported by itself, anything else is dropped.

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     using namespace kehrwix;
     std::string start_folder;
     try {
-        if (const char* map = std::getenv("KEHRWIX_DRIVES")) fs::configure_drives(map);
+        if (const char* map = std::getenv("KEHRWIX_DRIVES"))
+            fs::configure_drives(map);
         start_folder = fs::working_folder();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kehrwix: %s\n", e.what());

@@ -11,9 +11,9 @@
 namespace kehrwix {
 namespace {
 
-constexpr std::array<std::string_view, 4> kFallbacks{
-    "C:\\WINDOWS\\TEMP\\KEHRWIX.INI", "C:\\TEMP\\KEHRWIX.INI", "C:\\TMP\\KEHRWIX.INI",
-    "C:\\KEHRWIX.INI"};
+constexpr std::array<std::string_view, 4> kFallbacks{"C:\\WINDOWS\\TEMP\\KEHRWIX.INI",
+                                                     "C:\\TEMP\\KEHRWIX.INI",
+                                                     "C:\\TMP\\KEHRWIX.INI", "C:\\KEHRWIX.INI"};
 
 bool starts_with_nocase(std::string_view entry, std::string_view prefix) {
     return text::upper(text::left(entry, text::length(prefix))) == text::upper(prefix);
@@ -21,16 +21,19 @@ bool starts_with_nocase(std::string_view entry, std::string_view prefix) {
 
 std::string candidate_from(std::string_view entry) {
     const std::string value(entry.substr(entry.find('=') + 1));
-    if (!value.empty() && value.back() == '\\') return value + "KEHRWIX.INI";
+    if (!value.empty() && value.back() == '\\')
+        return value + "KEHRWIX.INI";
     return value + "\\KEHRWIX.INI";
 }
 
 // A place is usable when a plain file is there after trying to create one.
 bool make_sure_of(Program& program, const std::string& candidate, std::string& resolved) {
     try {
-        if (candidate.empty()) return false;
+        if (candidate.empty())
+            return false;
         resolved = program.resolve(candidate);
-        if (!fs::plain_file_exists(resolved)) fs::create_file_if_missing(resolved);
+        if (!fs::plain_file_exists(resolved))
+            fs::create_file_if_missing(resolved);
         return fs::plain_file_exists(resolved);
     } catch (const RunError&) {
         return false;
@@ -42,10 +45,12 @@ bool make_sure_of(Program& program, const std::string& candidate, std::string& r
 std::string path_list_candidate(const std::vector<std::string>& environment) {
     std::string candidate;
     for (const std::string& entry : environment) {
-        if (entry.empty() || entry.front() == '=') continue;
+        if (entry.empty() || entry.front() == '=')
+            continue;
         if (starts_with_nocase(entry, "KEHRWIX=") || starts_with_nocase(entry, "KEHRWIX =")) {
             candidate = candidate_from(entry);
-            if (candidate != "\\KEHRWIX.INI") return candidate;
+            if (candidate != "\\KEHRWIX.INI")
+                return candidate;
         }
         if (starts_with_nocase(entry, "TMP=") || starts_with_nocase(entry, "TMP =")) {
             candidate = candidate_from(entry);

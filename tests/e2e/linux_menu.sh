@@ -17,6 +17,9 @@ echo keep >"$drive/PROJ/SRC/main.c"
 # A mouse click (press and release) at a 1-based screen position, as an xterm reports it.
 click() { e2e_literal $'\e[<0;'"$2;$1M"; e2e_literal $'\e[<0;'"$2;$1m"; }
 
+# The path list display drops keys typed in its first 200 ms; close it after that.
+close_list() { sleep 0.5; e2e_keys Space; }
+
 e2e_start "$drive" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary"
 e2e_wait_for "Temp-Dateien  Kehrwix 2.2" 10
 e2e_keys Space
@@ -32,12 +35,12 @@ e2e_keys Down Down
 e2e_literal m
 e2e_wait_for "zu leerende Verzeichnisse:" 10
 e2e_wait_for "    C:\\PROJ\\LOGS" 5
-e2e_keys Space
+close_list
 e2e_wait_for "(Z)eige Pfade" 10
 click 6 20  # the BUILD row
 e2e_literal s
 e2e_wait_for "   *C:\\PROJ\\BUILD" 10
-e2e_keys Space
+close_list
 e2e_wait_for "(Z)eige Pfade" 10
 e2e_literal Z
 e2e_wait_for "zu leerende Verzeichnisse:" 10
@@ -45,7 +48,7 @@ listed=$(e2e_capture)
 for line in '   *C:\TEMP\' '    C:\PROJ\LOGS' '   *C:\PROJ\BUILD'; do
     grep -qxF -- "$line" <<<"$listed" || e2e_fail "list lacks: $line"
 done
-e2e_keys Space
+close_list
 e2e_wait_for "(Z)eige Pfade" 10
 e2e_literal c
 

@@ -15,6 +15,9 @@ echo keep >"$start/LOGS/old/last.log"
 echo keep >"$start/SRC/main.c"
 printf ' %s\r\n' "$(wine_path "$E2E_ROOT/empty")" >"$E2E_ROOT/config/KEHRWIX.INI"
 
+# The path list display drops keys typed in its first 200 ms; close it after that.
+close_list() { sleep 0.5; e2e_keys Space; }
+
 wine_start "$start" "$exe" "KEHRWIX=$(wine_path "$E2E_ROOT/config")"
 e2e_wait_for "kehrwix     press any key to menue" 60
 e2e_keys Space
@@ -24,20 +27,20 @@ e2e_wait_for "(Z)eige Pfade" 20
 e2e_keys Down
 e2e_literal s
 e2e_wait_for "zu leerende Verzeichnisse:" 10
-e2e_wait_for '\START\BUILD' 5
-e2e_keys Space
+e2e_wait_for '\start\BUILD' 5
+close_list
 e2e_wait_for "(Z)eige Pfade" 10
 e2e_keys Down Down
 e2e_literal m
-e2e_wait_for '\START\LOGS' 10
-e2e_keys Space
+e2e_wait_for '\start\LOGS' 10
+close_list
 e2e_wait_for "(Z)eige Pfade" 10
 e2e_literal Z
 e2e_wait_for "zu leerende Verzeichnisse:" 10
 listed=$(e2e_capture)
-grep -qE '^   \*Z:.*\\START\\BUILD$' <<<"$listed" || e2e_fail "BUILD not listed with subfolders"
-grep -qE '^    Z:.*\\START\\LOGS$' <<<"$listed" || e2e_fail "LOGS not listed without subfolders"
-e2e_keys Space
+grep -qE '^   \*Z:.*\\start\\BUILD$' <<<"$listed" || e2e_fail "BUILD not listed with subfolders"
+grep -qE '^    Z:.*\\start\\LOGS$' <<<"$listed" || e2e_fail "LOGS not listed without subfolders"
+close_list
 e2e_wait_for "(Z)eige Pfade" 10
 e2e_literal c
 

@@ -6,14 +6,16 @@ namespace kehrwix::testing {
 
 void RecordingLauncher::run_and_wait(const std::string& program, const std::string& command_line) {
     started.emplace_back(program, command_line);
-    if (fail) throw RunError(kErrorFileNotFound, "cannot start " + program);
-    if (start_for_real) system_process_launcher().run_and_wait(program, command_line);
+    if (fail)
+        throw RunError(kErrorFileNotFound, "cannot start " + program);
+    if (start_for_real)
+        system_process_launcher().run_and_wait(program, command_line);
 }
 
 ProgramHarness::ProgramHarness(const std::string& drives) : sandbox(drives) {}
 
 int ProgramHarness::run() {
-    const Services services{console,   clock,        launcher, environment,
+    const Services services{console,   clock,        launcher,        environment,
                             arguments, start_folder, standard_output, at_end};
     return run_program(services);
 }

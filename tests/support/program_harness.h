@@ -15,7 +15,7 @@
 namespace kehrwix::testing {
 
 class RecordingLauncher : public ProcessLauncher {
-public:
+  public:
     void run_and_wait(const std::string& program, const std::string& command_line) override;
     std::size_t max_command_line() const override { return limit; }
 
@@ -26,7 +26,7 @@ public:
 };
 
 class ProgramHarness {
-public:
+  public:
     // `drives` as for Sandbox. The environment starts as "KEHRWIX=C:\" unless replaced.
     explicit ProgramHarness(const std::string& drives = "C");
 

@@ -7,7 +7,7 @@
 namespace kehrwix::testing {
 
 class Sandbox {
-public:
+  public:
     // Creates <tmp>/kehrwix-test-XXXXXX with one subdirectory per drive letter in `drives`,
     // and maps them ("C:=<root>/c;D:=<root>/d").
     explicit Sandbox(const std::string& drives = "C");
@@ -26,7 +26,7 @@ public:
     std::string read_file(char letter, const std::string& relative) const;
     bool exists(char letter, const std::string& relative) const;
 
-private:
+  private:
     std::filesystem::path root_;
     std::string drives_;
 };

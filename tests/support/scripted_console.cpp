@@ -19,7 +19,8 @@ void ScriptedConsole::queue(const InputEvent& event, std::int64_t at_ms) {
 }
 
 void ScriptedConsole::type(const std::string& utf8_keys, std::int64_t at_ms) {
-    for (char32_t c : text::to_u32(utf8_keys)) queue(InputEvent::key(c), at_ms);
+    for (char32_t c : text::to_u32(utf8_keys))
+        queue(InputEvent::key(c), at_ms);
 }
 
 void ScriptedConsole::press_extended(int scan_code, std::int64_t at_ms) {
@@ -43,13 +44,15 @@ void ScriptedConsole::double_click(int button, int screen_row, int screen_column
 
 std::string ScriptedConsole::row_text(int row) const {
     std::u32string line;
-    for (int c = 0; c < columns_; ++c) line.push_back(cell(row - 1, c).ch);
+    for (int c = 0; c < columns_; ++c)
+        line.push_back(cell(row - 1, c).ch);
     return text::to_utf8(line);
 }
 
 std::string ScriptedConsole::row_trimmed(int row) const {
     std::string line = row_text(row);
-    while (!line.empty() && line.back() == ' ') line.pop_back();
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
     return line;
 }
 
@@ -64,16 +67,19 @@ char32_t ScriptedConsole::char_at(int row, int column) const {
 std::string ScriptedConsole::screen_text() const {
     std::string all;
     for (int r = 1; r <= rows_; ++r) {
-        if (r > 1) all += "\n";
+        if (r > 1)
+            all += "\n";
         all += row_trimmed(r);
     }
     return all;
 }
 
 void ScriptedConsole::put(int row, int column, std::u32string_view text, std::uint8_t attribute) {
-    if (row < 0 || row >= rows_) return;
+    if (row < 0 || row >= rows_)
+        return;
     for (char32_t ch : text) {
-        if (column >= 0 && column < columns_) cell(row, column) = Cell{ch, attribute};
+        if (column >= 0 && column < columns_)
+            cell(row, column) = Cell{ch, attribute};
         ++column;
     }
 }
@@ -86,14 +92,17 @@ void ScriptedConsole::recolour(int row, int column, int count, std::uint8_t attr
 }
 
 void ScriptedConsole::fill(std::uint8_t attribute) {
-    for (Cell& c : cells_) c = Cell{U' ', attribute};
+    for (Cell& c : cells_)
+        c = Cell{U' ', attribute};
 }
 
 void ScriptedConsole::scroll_up(std::uint8_t attribute) {
     for (int r = 1; r < rows_; ++r) {
-        for (int c = 0; c < columns_; ++c) cell(r - 1, c) = cell(r, c);
+        for (int c = 0; c < columns_; ++c)
+            cell(r - 1, c) = cell(r, c);
     }
-    for (int c = 0; c < columns_; ++c) cell(rows_ - 1, c) = Cell{U' ', attribute};
+    for (int c = 0; c < columns_; ++c)
+        cell(rows_ - 1, c) = Cell{U' ', attribute};
 }
 
 void ScriptedConsole::move_cursor(int row, int column) {
@@ -102,16 +111,20 @@ void ScriptedConsole::move_cursor(int row, int column) {
 }
 
 std::optional<InputEvent> ScriptedConsole::poll() {
-    if (queue_.empty() && on_idle) on_idle(*this);
-    if (queue_.empty() || queue_.front().at > clock_.now_ms()) return std::nullopt;
+    if (queue_.empty() && on_idle)
+        on_idle(*this);
+    if (queue_.empty() || queue_.front().at > clock_.now_ms())
+        return std::nullopt;
     InputEvent e = queue_.front().event;
     queue_.pop_front();
     return e;
 }
 
 std::optional<InputEvent> ScriptedConsole::wait() {
-    if (queue_.empty() && on_idle) on_idle(*this);
-    if (queue_.empty()) return std::nullopt;  // no more input: the console is closed
+    if (queue_.empty() && on_idle)
+        on_idle(*this);
+    if (queue_.empty())
+        return std::nullopt;  // no more input: the console is closed
     clock_.advance_to(queue_.front().at);
     InputEvent e = queue_.front().event;
     queue_.pop_front();
@@ -120,7 +133,8 @@ std::optional<InputEvent> ScriptedConsole::wait() {
 
 void ScriptedConsole::flush() {
     std::string now = screen_text();
-    if (snapshots_.empty() || snapshots_.back() != now) snapshots_.push_back(std::move(now));
+    if (snapshots_.empty() || snapshots_.back() != now)
+        snapshots_.push_back(std::move(now));
 }
 
 }  // namespace kehrwix::testing

@@ -14,21 +14,22 @@
 namespace kehrwix::testing {
 
 class VirtualClock : public Clock {
-public:
+  public:
     void sleep_ms(int milliseconds) override;
     std::int64_t now_ms() override { return now_; }
     void advance_to(std::int64_t t) {
-        if (t > now_) now_ = t;
+        if (t > now_)
+            now_ = t;
     }
     std::int64_t slept_ms() const { return slept_; }
 
-private:
+  private:
     std::int64_t now_ = 0;
     std::int64_t slept_ = 0;
 };
 
 class ScriptedConsole : public ConsoleDevice {
-public:
+  public:
     explicit ScriptedConsole(VirtualClock& clock, int rows = 25, int columns = 80);
 
     // Input, visible to the program once the virtual clock reaches `at_ms`.
@@ -43,7 +44,7 @@ public:
     std::function<void(ScriptedConsole&)> on_idle;
 
     // Screen inspection; rows and columns are 1-based.
-    std::string row_text(int row) const;  // full width, UTF-8
+    std::string row_text(int row) const;     // full width, UTF-8
     std::string row_trimmed(int row) const;  // without trailing blanks
     std::uint8_t attribute_at(int row, int column) const;
     char32_t char_at(int row, int column) const;
@@ -69,7 +70,7 @@ public:
     std::optional<InputEvent> wait() override;
     void flush() override;
 
-private:
+  private:
     struct Cell {
         char32_t ch = U' ';
         std::uint8_t attribute = 0x07;

@@ -1,12 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "run/path_list_location.h"
+
+#include <gtest/gtest.h>
 
 namespace kehrwix {
 namespace {
 
 TEST(PathListCandidate, OwnVariableWinsAndStopsTheWalk) {
-    EXPECT_EQ(path_list_candidate({"TMP=C:\\T", "KEHRWIX=D:\\K", "TEMP=C:\\X"}), "D:\\K\\KEHRWIX.INI");
+    EXPECT_EQ(path_list_candidate({"TMP=C:\\T", "KEHRWIX=D:\\K", "TEMP=C:\\X"}),
+              "D:\\K\\KEHRWIX.INI");
     EXPECT_EQ(path_list_candidate({"KEHRWIX=D:\\K\\", "TEMP=C:\\X"}), "D:\\K\\KEHRWIX.INI");
     EXPECT_EQ(path_list_candidate({"kehrwix =D:\\K"}), "D:\\K\\KEHRWIX.INI");
 }

@@ -151,10 +151,12 @@ class Win32Console : public ConsoleDevice {
         if (!input_usable_)
             return std::nullopt;
         while (pending_.empty()) {
+            // Peeking, unlike only counting the queued records, also makes Wine's console take
+            // in what was typed on its terminal.
+            INPUT_RECORD record{};
             DWORD available = 0;
-            if (!GetNumberOfConsoleInputEvents(input_, &available) || available == 0) {
+            if (!PeekConsoleInputW(input_, &record, 1, &available) || available == 0)
                 return std::nullopt;
-            }
             if (!read_record())
                 return std::nullopt;
         }

@@ -25,14 +25,15 @@ tree() {  # shape dest [extra gen_tree args]
     [[ -d $dest ]] || python3 "$gen" "$shape" "$dest" "$@" >/dev/null
 }
 
-# The drive C: is the work directory; the path list lies in C:\cfg.
-kehrwix_run() {  # path-list-line
-    mkdir -p "$work/cfg"
-    printf '%s\r\n' "$1" >"$work/cfg/KEHRWIX.INI"
-    (cd "$work/cfg" && KEHRWIX_DRIVES="C:=$work" KEHRWIX='C:\cfg' "$bin" >/dev/null </dev/null)
-}
-export -f kehrwix_run
-export bin work
+# The drive C: is the work directory; the path list lies in C:\cfg. hyperfine starts commands
+# through sh, so the run is a script of its own.
+mkdir -p "$work/cfg"
+cat >"$work/kehrwix_run.sh" <<SH
+#!/bin/sh
+printf '%s\r\n' "\$1" >"$work/cfg/KEHRWIX.INI"
+cd "$work/cfg" && KEHRWIX_DRIVES="C:=$work" KEHRWIX='C:\cfg' exec "$bin" >/dev/null </dev/null
+SH
+chmod +x "$work/kehrwix_run.sh"
 
 seconds() {  # command... ; prints the wall time of the mean of $runs runs, with a prepare step
     local prepare=$1
@@ -48,7 +49,7 @@ compare() {  # label source-tree line reference-command max-ratio
     local copy="$work/run"
     local prep="rm -rf '$copy'; cp -a '$source' '$copy'; sync"
     local ours ref
-    ours=$(seconds "$prep" "bash -c \"kehrwix_run '$line'\"")
+    ours=$(seconds "$prep" "$work/kehrwix_run.sh '$line'")
     ref=$(seconds "$prep" "$reference")
     python3 - "$label" "$ours" "$wait" "$ref" "$limit" <<'PY'
 import sys
@@ -66,7 +67,7 @@ tree S2 "$work/s2"
 tree S3 "$work/s3"
 
 mkdir -p "$work/empty"
-wait=$(seconds "true" "bash -c \"kehrwix_run '*C:\\empty'\"")
+wait=$(seconds "true" "$work/kehrwix_run.sh '*C:\\empty'")
 
 compare "S1 * tree (100k files, 2k folders)" "$work/s1" '*C:\run' "rm -rf '$work/run'" 1.3
 compare "S2 files only (50k files)       " "$work/s2" ' C:\run' \
@@ -76,9 +77,8 @@ compare "S3 * tree (20k empty folders)  " "$work/s3" '*C:\run' "rm -rf '$work/ru
 # Peak memory at a million files; the tree is generated where it is emptied, not copied.
 rm -rf "$work/run"
 tree S1 "$work/run" --scale 10
-mkdir -p "$work/cfg" && printf '*C:\\run\r\n' >"$work/cfg/KEHRWIX.INI"
-rss=$(cd "$work/cfg" && KEHRWIX_DRIVES="C:=$work" KEHRWIX='C:\cfg' /usr/bin/time -v "$bin" \
-    2>&1 >/dev/null </dev/null | awk -F': ' '/Maximum resident/ {print $2}')
+rss=$(/usr/bin/time -v "$work/kehrwix_run.sh" '*C:\run' 2>&1 >/dev/null |
+    awk -F': ' '/Maximum resident/ {print $2}')
 left=$(find "$work/run" -mindepth 1 | wc -l)
 echo "S1 x10 (1M files): peak RSS ${rss} kB (limit 20480 kB), entries left ${left}"
 rm -rf "$work/run"

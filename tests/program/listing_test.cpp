@@ -101,20 +101,6 @@ TEST_F(Listing, ThousandsOfFilesDoNotCrowdOutSubfolders) {
     EXPECT_EQ(listing.display[3], "");
 }
 
-TEST_F(Listing, LinksToFoldersCanBeEnteredLinksToFilesCannot) {
-    folder("T/real");
-    folder("elsewhere");
-    h.sandbox.write_file('C', "file");
-    std::filesystem::create_directory_symlink(h.sandbox.host('C', "elsewhere"),
-                                              h.sandbox.host('C', "T/to-folder"));
-    std::filesystem::create_symlink(h.sandbox.host('C', "file"), h.sandbox.host('C', "T/to-file"));
-    enter("C:\\T");
-    build_listing(program);
-    EXPECT_EQ(listing.display[2], folder_text("REAL"));
-    EXPECT_EQ(listing.display[3], folder_text("TO-FOLDER"));
-    EXPECT_EQ(listing.display[4], "");
-}
-
 TEST_F(Listing, DriveListShowsAllLettersAndAVanishedFolderFails) {
     folder("T");
     enter("C:\\T");

@@ -103,8 +103,6 @@ TEST(Menu, LegendDoubleClicksActAsTheirCommands) {
         {22, 69, list_is(kDefaultList)},
         {24, 65, [](const MenuHarness& h) { EXPECT_FALSE(h.sandbox.exists('C', "XOLD/x")); }},
         {20, 5, opened},
-        {21, 30, opened},
-        {24, 53, opened},
         {5, 1, opened},
     };
     for (const Box& box : boxes) {

@@ -19,38 +19,47 @@ namespace {
 
 constexpr std::string_view kInvalidHandle = "Invalid Handle!\r\n";
 
-// Polling the console costs far more than reading one directory entry, so inside a listing it
-// is polled only now and then; once per listed folder keeps ESC prompt in small trees.
+// A poll costs a few system calls on a terminal, as much as listing a small folder, so the
+// console is polled only every few milliseconds of scanning, and after a drive's root listing,
+// and after a fixed number of folders or entries (a virtual clock never moves on its own).
 class EscWatch {
   public:
     explicit EscWatch(Program& program)
         : program_(program), last_poll_ms_(program.services.clock.now_ms()) {}
 
-    bool pressed() {
-        entries_ = 0;
-        last_poll_ms_ = program_.services.clock.now_ms();
-        return program_.screen.read_key(true).key == keys::kEsc;
-    }
-
     bool pressed_after_entry() {
         ++entries_;
         if (entries_ % kClockCheckEntries != 0)
             return false;
-        if (entries_ >= kPollEntries ||
-            program_.services.clock.now_ms() - last_poll_ms_ >= kPollIntervalMs) {
-            return pressed();
-        }
-        return false;
+        return (entries_ >= kPollEntries || interval_passed()) && pressed();
+    }
+
+    bool pressed_after_folder(bool root) {
+        ++folders_;
+        return (root || folders_ >= kPollFolders || interval_passed()) && pressed();
     }
 
   private:
     static constexpr unsigned kClockCheckEntries = 16;
     static constexpr unsigned kPollEntries = 256;
-    static constexpr std::int64_t kPollIntervalMs = 20;
+    static constexpr unsigned kPollFolders = 32;
+    static constexpr std::int64_t kPollIntervalMs = 10;
+
+    bool interval_passed() {
+        return program_.services.clock.now_ms() - last_poll_ms_ >= kPollIntervalMs;
+    }
+
+    bool pressed() {
+        entries_ = 0;
+        folders_ = 0;
+        last_poll_ms_ = program_.services.clock.now_ms();
+        return program_.screen.read_key(true).key == keys::kEsc;
+    }
 
     Program& program_;
     std::int64_t last_poll_ms_;
     unsigned entries_ = 0;
+    unsigned folders_ = 0;
 };
 
 enum class Listing { complete, unreadable, escaped };
@@ -60,9 +69,13 @@ void report_invalid_handle(Program& program) {
     program.services.standard_output.flush();
 }
 
+bool is_root(const std::string& folder) {
+    return folder.size() == 3;  // "C:\"
+}
+
 // Pending folders end with "\"; the file system wants "C:\" for a root and "C:\A" below it.
 std::string canonical_of(const std::string& folder) {
-    if (folder.size() <= 3)
+    if (is_root(folder))
         return folder;
     return folder.substr(0, folder.size() - 1);
 }
@@ -83,13 +96,12 @@ class Scanner {
         while (!pending_.empty()) {
             const std::string folder = std::move(pending_.back());
             pending_.pop_back();
-            const bool root = folder.size() == 3;
             const Listing result = list(folder);
             if (result == Listing::escaped)
                 return false;
             // Only a root that cannot be listed ends the drive; the folders still pending are
             // taken up after the next drive's root.
-            if (result == Listing::unreadable && root)
+            if (result == Listing::unreadable && is_root(folder))
                 break;
         }
         return true;
@@ -131,7 +143,7 @@ class Scanner {
         for (auto it = found_.rbegin(); it != found_.rend(); ++it) {
             pending_.push_back(std::move(*it));
         }
-        if (result != Listing::escaped && esc_.pressed())
+        if (result != Listing::escaped && esc_.pressed_after_folder(is_root(folder)))
             result = Listing::escaped;
         return result;
     }

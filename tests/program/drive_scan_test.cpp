@@ -171,10 +171,13 @@ TEST_F(DriveScan, EscKeepsHitsAndPendingFoldersForTheNextScan) {
 }
 
 TEST_F(DriveScan, RightDoubleClickEndsTheScanLikeEsc) {
-    // One event per poll: press, release, then the double-click.
-    folders({"TEMP", "A/B/C/D"});
+    folders({"TEMP"});
+    for (int i = 0; i < 100; ++i)
+        h.sandbox.make_folder('C', "A/" + std::to_string(i));
+    // One event per poll: press, release, then the double-click; the scan polls now and then.
     h.console.double_click(2, 5, 5);
     drive_scan(program);
+    EXPECT_EQ(h.console.pending_events(), 1);  // the final release
     EXPECT_FALSE(h.sandbox.exists('C', "KEHRWIX.INI"));
     EXPECT_TRUE(h.sandbox.exists('C', "kehrwix.tmp"));
 }

@@ -1,11 +1,16 @@
 #include "discovery/path_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "discovery/hits_file.h"
+#include "platform/error.h"
 #include "support/sandbox.h"
 
 namespace kehrwix {
@@ -115,6 +120,41 @@ TEST_F(PathListFiles, NoHitsGiveTheDefaultEntryAlone) {
     sandbox.write_file('C', "kehrwix.tmp", "*\r\n");  // too short to hold a hit
     hits_to_path_list(hits, list);
     EXPECT_EQ(list_bytes(), " C:\\windows\\temp\r\n");
+    EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
+}
+
+// Runs `write` in a child process whose files cannot grow beyond `limit` bytes (a full disk
+// that also stops root). Returns true when the write failed with a RunError.
+template <typename Write>
+bool fails_beyond(rlim_t limit, Write write) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+            _exit(2);
+        try {
+            write();
+        } catch (const RunError&) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+TEST_F(PathListFiles, FailedWritesLeaveNoPartialLines) {
+    const Lines many(20, "*C:\\SOME\\FOLDER\\TEMP\\");
+    EXPECT_TRUE(fails_beyond(100, [&] { write_lines(list, many); }));
+    EXPECT_FALSE(sandbox.exists('C', "KEHRWIX.INI"));
+
+    // A cut-off remembered folder could name a folder the user never chose.
+    sandbox.write_file('C', "KEHRWIX.INI", " C:\\windows\\temp\r\n");
+    EXPECT_TRUE(fails_beyond(24, [&] { append_path_list_entry(list, '*', "C:\\Users\\x\\Temp"); }));
+    EXPECT_EQ(list_bytes(), " C:\\windows\\temp\r\n");
+    EXPECT_TRUE(fails_beyond(5, [&] { record_hit(hits, "C:\\A\\TEMP\\"); }));
     EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
 }
 

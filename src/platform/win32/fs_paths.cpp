@@ -30,14 +30,15 @@ std::string canonical_from_system(std::wstring_view name) {
 namespace fs {
 
 namespace {
-// A drive without a medium must answer "not ready", never with an "insert a disk" box.
-const UINT kPreviousErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+// Set once at start-up: a drive without a medium must answer "not ready", never with an
+// "insert a disk" box that would stop an unattended run.
+[[maybe_unused]] const UINT kErrorMode =
+    SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 }  // namespace
 
 void configure_drives(std::string_view) {}
 
 std::string working_folder() {
-    (void)kPreviousErrorMode;
     DWORD size = GetCurrentDirectoryW(0, nullptr);
     std::wstring buffer;
     for (int attempt = 0; attempt < 3 && size != 0; ++attempt) {

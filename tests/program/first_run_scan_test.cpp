@@ -1,0 +1,59 @@
+// The drive scan as the whole program runs it: a first run (no path list yet) scans the sandbox
+// drives, and ESC leaves its hits for the next start.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/program_harness.h"
+
+namespace kehrwix::testing {
+namespace {
+
+constexpr const char* kStatus = "Bitte warten .  Suche auf Laufwerk ";
+
+TEST(FirstRunScan, WritesTheHitsAsTheNewPathList) {
+    ProgramHarness h;
+    h.sandbox.make_folder('C', "Programme/Temp");
+    h.sandbox.make_folder('C', ".cache/TEMP");
+    h.sandbox.make_folder('C', "Daten/Tempo");
+    EXPECT_EQ(h.run(), 0);
+
+    EXPECT_EQ(h.sandbox.read_file('C', "KEHRWIX.INI"), "*C:\\Programme\\Temp\\\r\n");
+    EXPECT_FALSE(h.sandbox.exists('C', "kehrwix.tmp"));
+    EXPECT_EQ(h.sandbox.read_file('C', "d Suchpfade.tmp").substr(0, 8), "\\TEMP\\\r\n");
+    EXPECT_EQ(h.standard_output.str().find("Invalid Handle!\r\n"), 0u);
+}
+
+TEST(FirstRunScan, NothingToFindLeavesTheDefaultEntry) {
+    ProgramHarness h;
+    h.sandbox.write_file('C', "KEHRWIX.INI", "\r\n");  // 2 bytes: still a first run
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_EQ(h.sandbox.read_file('C', "KEHRWIX.INI"), " C:\\windows\\temp\r\n");
+}
+
+TEST(FirstRunScan, EscKeepsTheHitsForTheNextStart) {
+    ProgramHarness h;
+    h.sandbox.make_folder('C', "TMP");
+    h.sandbox.make_folder('C', "A/B/CACHE");
+    bool sent = false;
+    h.console.on_idle = [&](ScriptedConsole& console) {
+        if (!sent && console.row_text(3).find(kStatus) != std::string::npos) {
+            console.queue(InputEvent::key(27), 0);
+            sent = true;
+        }
+    };
+    EXPECT_EQ(h.run(), 0);
+    ASSERT_TRUE(sent);
+    // Aborted: the path list stays deleted, the hits file keeps what was found so far.
+    EXPECT_FALSE(h.sandbox.exists('C', "KEHRWIX.INI"));
+    EXPECT_EQ(h.sandbox.read_file('C', "kehrwix.tmp"), "*C:\\TMP\\\r\n");
+
+    EXPECT_EQ(h.run(), 0);  // a first run again
+    EXPECT_EQ(h.sandbox.read_file('C', "KEHRWIX.INI"),
+              "*C:\\A\\B\\CACHE\\\r\n*C:\\TMP\\\r\n*C:\\TMP\\\r\n");
+    EXPECT_FALSE(h.sandbox.exists('C', "kehrwix.tmp"));
+}
+
+}  // namespace
+}  // namespace kehrwix::testing

@@ -9,4 +9,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # GCC 12 reports -Wrestrict for plain string concatenation at -O2 and above (a false positive
 # fixed in GCC 13); without this, -Werror would reject correct code.
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")

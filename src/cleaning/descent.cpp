@@ -31,6 +31,9 @@ struct Level {
     // at once, so the folder need not be read twice.
     std::optional<std::vector<fs::DirEntry>> files;
     std::string attribute_tool;  // on-disk name of a plain "chmod.com" here, or ""
+    // The attribute tool call made before a subfolder of this level is removed; looked up
+    // once, while this level is the run's current folder.
+    std::optional<std::optional<ToolCall>> tool_call;
 };
 
 bool is_subfolder(const fs::Attributes& a) {
@@ -134,6 +137,10 @@ class Descent {
     }
 
     void descend(std::size_t top, std::string name) {
+        // An empty subfolder needs no visit: removing it at once is what emptying it and
+        // climbing back would do. With a tool to start first, the visit keeps its one start.
+        if (!tool_to_start(top) && remove_if_empty(top, name))
+            return;
         Level child;
         child.name = name;
         child.path = path::join(stack_[top].path, name);
@@ -153,6 +160,35 @@ class Descent {
         stack_.push_back(std::move(child));
         enter_model(stack_.back());
         close_far_handles();
+    }
+
+    bool remove_if_empty(std::size_t top, const std::string& name) {
+        try {
+            handle(top).remove_folder(name);
+        } catch (const RunError&) {
+            return false;
+        }
+        show_leaf(stack_[top].shown + "\\" + name);
+        program_.cleaning.keep_list.clear();
+        blank_leaf_row();
+        return true;
+    }
+
+    bool tool_to_start(std::size_t index) {
+        try {
+            return tool_call(index).has_value();
+        } catch (const RunError&) {
+            return true;  // the climb will meet the same failure and keep the folder
+        }
+    }
+
+    const std::optional<ToolCall>& tool_call(std::size_t index) {
+        Level& level = stack_[index];
+        if (!level.tool_call) {
+            level.tool_call =
+                find_attribute_tool(program_, tools_, level.path, level.attribute_tool);
+        }
+        return *level.tool_call;
     }
 
     void close_far_handles() {
@@ -195,7 +231,9 @@ class Descent {
     void remove_child(std::size_t top, const std::string& name) {
         try {
             const fs::Folder& parent = handle(top);
-            run_attribute_tool(program_, tools_, stack_[top].path, stack_[top].attribute_tool);
+            if (const std::optional<ToolCall>& call = tool_call(top)) {
+                start_tool(program_, call->tool_path, call->command_line);
+            }
             parent.remove_folder(name);
         } catch (const RunError&) {
             // It stays, like a kept file; the descent goes on with the next subfolder.

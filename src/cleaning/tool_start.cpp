@@ -25,31 +25,27 @@ bool ToolFiles::plain_file(const std::string& canonical) {
     return present;
 }
 
-void run_attribute_tool(Program& program, ToolFiles& files, const std::string& folder,
-                        const std::string& tool_here) {
+std::optional<ToolCall> find_attribute_tool(Program& program, ToolFiles& files,
+                                            const std::string& folder,
+                                            const std::string& tool_here) {
     const std::string on_bat = program.start_drive + "\\bat\\chmod.com";
-    const std::string on_drive = program.start_drive + "chmod.com";
-
-    std::string tool_path;
-    std::string written_as;
     const std::string bat_path = program.resolve(on_bat);
     if (files.plain_file(bat_path)) {
-        tool_path = bat_path;
-        written_as = on_bat;
-    } else {
-        // Drive-relative: while the run works on the start drive this is the folder itself.
-        const std::string drive_path = program.resolve(on_drive);
-        if (path::parent(drive_path) == folder) {
-            if (!tool_here.empty())
-                tool_path = path::join(folder, tool_here);
-        } else if (files.plain_file(drive_path)) {
-            tool_path = drive_path;
-        }
-        written_as = on_drive;
+        return ToolCall{bat_path, on_bat + " " + folder + " -h -s -r >nul"};
+    }
+    // Drive-relative: while the run works on the start drive this is the folder itself.
+    const std::string on_drive = program.start_drive + "chmod.com";
+    const std::string drive_path = program.resolve(on_drive);
+    std::string tool_path;
+    if (path::parent(drive_path) == folder) {
+        if (!tool_here.empty())
+            tool_path = path::join(folder, tool_here);
+    } else if (files.plain_file(drive_path)) {
+        tool_path = drive_path;
     }
     if (tool_path.empty())
-        return;
-    start_tool(program, tool_path, written_as + " " + folder + " -h -s -r >nul");
+        return std::nullopt;
+    return ToolCall{tool_path, on_drive + " " + folder + " -h -s -r >nul"};
 }
 
 bool run_tree_deletion(Program& program, const std::string& folder, const std::string& tool_here) {

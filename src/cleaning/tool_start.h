@@ -2,6 +2,7 @@
 // Starting the outside tools of the cleaning run: the attribute tool before a subfolder is
 // removed, and the tree-deletion tool as a fall-back for a file that will not go.
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -24,12 +25,18 @@ class ToolFiles {
     std::unordered_map<std::string, bool> present_;
 };
 
-// Runs the attribute tool on `folder` (the folder the run is in) when one is found: first
+struct ToolCall {
+    std::string tool_path;  // canonical
+    std::string command_line;
+};
+
+// The attribute tool call for `folder` (the folder the run is in), when a tool is found: first
 // start drive + "\bat\chmod.com", then the drive-relative start drive + "chmod.com".
 // `tool_here` is the on-disk name of a plain "chmod.com" in `folder`, or "" when it has none,
-// so the folder need not be searched again. Throws RunError when the tool cannot be started.
-void run_attribute_tool(Program& program, ToolFiles& files, const std::string& folder,
-                        const std::string& tool_here);
+// so the folder need not be searched again. Throws RunError when a name cannot be resolved.
+std::optional<ToolCall> find_attribute_tool(Program& program, ToolFiles& files,
+                                            const std::string& folder,
+                                            const std::string& tool_here);
 
 // Hands `folder` to the "deltree.exe" found in it (its on-disk name) and creates the folder
 // again, empty. False when the tool could not be started or the folder not be created again.

@@ -259,7 +259,10 @@ std::string number(long long n) {
     // Negating in unsigned arithmetic keeps the smallest long long from overflowing.
     const unsigned long long magnitude =
         n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
-    return (n < 0 ? "-" : " ") + std::to_string(magnitude) + " ";
+    std::string out(1, n < 0 ? '-' : ' ');
+    out += std::to_string(magnitude);
+    out += ' ';
+    return out;
 }
 
 }  // namespace kehrwix::text

@@ -101,15 +101,18 @@ TEST_F(FileStep, TreeDeletionToolThatFailsBlanksAndFilesOnlyLinesKeepTheFile) {
     }
     Undeletable lock_a(h.sandbox.host('C', "T/A/locked.tmp"));
     Undeletable lock_b(h.sandbox.host('C', "T/B C/locked.tmp"));
-    if (!lock_a.active() || !lock_b.active())
+    Undeletable lock_u(h.sandbox.host('C', "U/locked.tmp"));
+    if (!lock_a.active() || !lock_b.active() || !lock_u.active())
         GTEST_SKIP() << "chattr +i is not supported here";
-    // The tool runs but leaves the folder behind, so it cannot be created again.
-    h.clean({"*C:\\T"});
+    // The tool runs but leaves the folder behind, so it cannot be created again. Files-only
+    // lines never hand a folder over.
+    h.clean({"*C:\\T", " C:\\U"});
     EXPECT_EQ(h.command_lines(), std::vector<std::string>{"deltree.exe  /Y C:\\T\\A"});
     EXPECT_TRUE(exists("T/A/locked.tmp"));
     EXPECT_TRUE(exists("T/B C/locked.tmp"));
     EXPECT_FALSE(exists("T/A/other.tmp"));
     EXPECT_FALSE(exists("T/B C/other.tmp"));
+    EXPECT_TRUE(exists("U/locked.tmp"));
     EXPECT_FALSE(exists("U/other.tmp"));
 }
 

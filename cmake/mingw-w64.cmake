@@ -7,5 +7,3 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# GCC 12 reports -Wrestrict for plain string concatenation at -O2 and above (a false positive
-# fixed in GCC 13); without this, -Werror would reject correct code.

@@ -145,23 +145,5 @@ TEST_F(CleaningRun, DeepTreesAndLongPathsAreEmptiedCompletely) {
     EXPECT_TRUE(empty_folder("T"));
 }
 
-TEST_F(CleaningRun, ManyFilesDoNotHideSubfolders) {
-    for (int i = 0; i < 1200; ++i)
-        file("T/S/f" + std::to_string(i));
-    file("T/S/Z/inner.tmp");
-    h.clean({"*C:\\T"});
-    EXPECT_TRUE(empty_folder("T"));
-}
-
-TEST_F(CleaningRun, KeyDuringTheClosingPauseEndsItEarly) {
-    file("T/a");
-    h.console.type("x", 3500);
-    h.clean({" C:\\T"});
-    EXPECT_LT(h.clock.now_ms(), 3000 + 5 * 200);
-    CleaningHarness silent;
-    silent.clean({" C:\\T"});
-    EXPECT_GE(silent.clock.now_ms(), 3000 + 5 * 200);
-}
-
 }  // namespace
 }  // namespace kehrwix::testing

@@ -133,5 +133,17 @@ TEST_F(RunFlow, StartingInARootKeepsTheRoot) {
     EXPECT_EQ(final_folder, "C:\\");
 }
 
+TEST_F(RunFlow, StartFolderGoneAtTheEndStillEndsInOrder) {
+    // The list empties the folder the program was started in, tool copy included.
+    h.sandbox.make_folder('C', "T/START");
+    h.start_folder = "C:\\T\\START";
+    path_list("*C:\\T\r\n");
+    bool ended = false;
+    h.at_end = [&](const Program&) { ended = true; };
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(h.sandbox.exists('C', "T/START"));
+}
+
 }  // namespace
 }  // namespace kehrwix::testing

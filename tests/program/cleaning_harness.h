@@ -2,11 +2,6 @@
 // A later run that cleans at once (no input at the prompt), with a launcher whose tool starts
 // can act on the sandbox, and files made undeletable even for root.
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -15,6 +10,7 @@
 
 #include "platform/error.h"
 #include "support/program_harness.h"
+#include "support/undeletable.h"
 
 namespace kehrwix::testing {
 
@@ -31,38 +27,6 @@ class ActingLauncher : public ProcessLauncher {
     std::vector<std::pair<std::string, std::string>> started;
     std::function<void(const std::string&, const std::string&)> act;
     std::size_t limit = 32767;
-};
-
-// chattr +i: the file cannot be deleted, even by root. Undone on destruction, so the sandbox
-// can go.
-class Undeletable {
-  public:
-    explicit Undeletable(const std::filesystem::path& file) : path_(file) { set(true); }
-    ~Undeletable() { release(); }
-    Undeletable(const Undeletable&) = delete;
-    Undeletable& operator=(const Undeletable&) = delete;
-    bool active() const { return active_; }
-    void release() {
-        if (active_)
-            set(false);
-        active_ = false;
-    }
-
-  private:
-    void set(bool on) {
-        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
-        if (fd < 0)
-            return;
-        int flags = 0;
-        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0 && on)
-                active_ = true;
-        }
-        ::close(fd);
-    }
-    std::filesystem::path path_;
-    bool active_ = false;
 };
 
 class CleaningHarness : public ProgramHarness {

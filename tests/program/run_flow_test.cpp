@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "support/program_harness.h"
+#include "support/undeletable.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -143,6 +144,20 @@ TEST_F(RunFlow, StartFolderGoneAtTheEndStillEndsInOrder) {
     EXPECT_EQ(h.run(), 0);
     EXPECT_TRUE(ended);
     EXPECT_FALSE(h.sandbox.exists('C', "T/START"));
+}
+
+TEST_F(RunFlow, StartUpErrorWithNowhereToReturnEndsInOrder) {
+    // A first run must delete the empty path list file; here it cannot.
+    path_list("");
+    Undeletable locked(h.sandbox.host('C', "KEHRWIX.INI"));
+    if (!locked.active())
+        GTEST_SKIP() << "chattr +i is not supported here";
+    bool ended = false;
+    h.at_end = [&](const Program&) { ended = true; };
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(any_snapshot_has(h.console, ">>Fehler: 70  0 <<"));
+    EXPECT_FALSE(any_snapshot_has(h.console, "(Z)eige Pfade"));  // no scan, no menu
 }
 
 }  // namespace

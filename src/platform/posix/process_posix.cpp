@@ -3,10 +3,13 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
@@ -37,6 +40,19 @@ std::vector<char*> pointers_to(std::vector<std::string>& texts) {
     return pointers;
 }
 
+// The tools are looked up in folders that are being cleaned, and temp folders are often
+// writable by everybody. A program that another user owns, or that others could have changed,
+// is never started: otherwise anyone could plant a "deltree.exe" for us to run.
+void refuse_untrusted(const std::string& host, const std::string& program) {
+    struct stat info {};
+    if (::stat(host.c_str(), &info) != 0)
+        posix::throw_errno(errno, program);
+    const bool trusted_owner = info.st_uid == ::geteuid() || info.st_uid == 0;
+    const bool writable_by_others = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (!S_ISREG(info.st_mode) || !trusted_owner || writable_by_others)
+        throw RunError(kErrorPermissionDenied, "untrusted program not started: " + program);
+}
+
 class SpawnActions {
   public:
     SpawnActions() {
@@ -59,6 +75,7 @@ class PosixLauncher : public ProcessLauncher {
   public:
     void run_and_wait(const std::string& program, const std::string& command_line) override {
         const std::string host = fs::host_path(program);
+        refuse_untrusted(host, program);
         std::vector<std::string> arguments = split_command_line(command_line);
         if (arguments.empty())
             arguments.push_back(program);

@@ -16,7 +16,7 @@ default_work=/tmp/kehrwix-bench
 [[ -d /dev/shm && -w /dev/shm ]] && default_work=/dev/shm/kehrwix-bench
 work=${2:-$default_work}
 runs=${3:-5}
-gen=${GEN_TREE:-/work/shared/bench/gen_tree.py}
+gen=${GEN_TREE:-$(cd "$(dirname "$0")/../.." && pwd)/shared/bench/gen_tree.py}
 mkdir -p "$work"
 
 tree() {  # shape dest [extra gen_tree args]

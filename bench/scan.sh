@@ -13,7 +13,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(realpath "${1:-$repo/build/release/kehrwix}")
 scale=${2:-1.0}
 base=${KEHRWIX_BENCH_DIR:-/tmp/kehrwix-bench}
-gen_tree=${GEN_TREE:-/work/shared/bench/gen_tree.py}
+gen_tree=${GEN_TREE:-$(cd "$(dirname "$0")/../.." && pwd)/shared/bench/gen_tree.py}
 mkdir -p "$base"
 
 tree_for() {

@@ -49,6 +49,24 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& out) {
     return len;
 }
 
+// Hands each character of s to on_char, and each byte that starts no valid character to
+// on_stray on its own.
+template <typename OnChar, typename OnStray>
+void for_each_char(std::string_view s, OnChar on_char, OnStray on_stray) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        char32_t c = 0;
+        const std::size_t len = decode(s, i, c);
+        if (len == 0) {
+            on_stray(s[i]);
+            ++i;
+        } else {
+            on_char(c);
+            i += len;
+        }
+    }
+}
+
 // Bytes taken by the character at s[i]. A byte that starts no valid character counts as a
 // character of its own, as to_u32 shows it, so lengths and cuts agree with what is drawn.
 std::size_t char_size(std::string_view s, std::size_t i) {
@@ -126,18 +144,8 @@ std::string upper(std::string_view s) {
 std::string lower(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        char32_t c = 0;
-        const std::size_t len = decode(s, i, c);
-        if (len == 0) {
-            out.push_back(s[i]);
-            ++i;
-            continue;
-        }
-        out += to_utf8(lower_char(c));
-        i += len;
-    }
+    for_each_char(
+        s, [&](char32_t c) { out += to_utf8(lower_char(c)); }, [&](char b) { out.push_back(b); });
     return out;
 }
 
@@ -186,20 +194,13 @@ std::string from_file_line(std::string_view bytes) {
 std::u32string to_u32(std::string_view s) {
     std::u32string out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        char32_t c = 0;
-        const std::size_t len = decode(s, i, c);
-        if (len == 0) {
+    for_each_char(
+        s, [&](char32_t c) { out.push_back(c); },
+        [&](char ch) {
             // A stray byte is shown as the Windows-1252 character it would be.
-            const auto b = static_cast<unsigned char>(s[i]);
+            const auto b = static_cast<unsigned char>(ch);
             out.push_back(b < 0xA0 ? kWindows1252High[b - 0x80] : static_cast<char32_t>(b));
-            ++i;
-            continue;
-        }
-        out.push_back(c);
-        i += len;
-    }
+        });
     return out;
 }
 

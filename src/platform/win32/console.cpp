@@ -7,6 +7,7 @@
 #include <deque>
 
 #include "platform/console_device.h"
+#include "platform/headless_console.h"
 #include "platform/win32/console_input.h"
 
 namespace kehrwix {
@@ -247,23 +248,6 @@ class Win32Console : public ConsoleDevice {
     std::array<CHAR_INFO, kRows * kColumns> cells_{};
     win32::InputTranslator translator_;
     std::deque<InputEvent> pending_;
-};
-
-// No console to draw on: nothing is shown and there is no input.
-class HeadlessConsole : public ConsoleDevice {
-  public:
-    int rows() const override { return kRows; }
-    int columns() const override { return kColumns; }
-    void put(int, int, std::u32string_view, std::uint8_t) override {}
-    void recolour(int, int, int, std::uint8_t) override {}
-    void fill(std::uint8_t) override {}
-    void scroll_up(std::uint8_t) override {}
-    void move_cursor(int, int) override {}
-    void show_cursor(bool) override {}
-    void set_raw_input() override {}
-    std::optional<InputEvent> poll() override { return std::nullopt; }
-    std::optional<InputEvent> wait() override { return std::nullopt; }
-    void flush() override {}
 };
 
 // The console's screen buffer; `owned` tells whether the caller must close it.

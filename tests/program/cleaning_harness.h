@@ -1,6 +1,6 @@
 #pragma once
-// A later run that cleans at once (no input at the prompt), with a launcher whose tool starts
-// can act on the sandbox, and files made undeletable even for root.
+// A later run that cleans at once (no input at the prompt), with a launcher whose tool starts can
+// act on the sandbox.
 
 #include <filesystem>
 #include <functional>
@@ -8,13 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
 #include "support/program_harness.h"
 #include "support/undeletable.h"
 
 namespace kehrwix::testing {
 
-// A tool start as the run made it; `act` may play the tool's part.
 class ActingLauncher : public ProcessLauncher {
   public:
     void run_and_wait(const std::string& program, const std::string& command_line) override {
@@ -24,33 +22,33 @@ class ActingLauncher : public ProcessLauncher {
     }
     std::size_t max_command_line() const override { return limit; }
 
-    std::vector<std::pair<std::string, std::string>> started;
-    std::function<void(const std::string&, const std::string&)> act;
+    std::vector<std::pair<std::string, std::string>> started;         // program, command line
+    std::function<void(const std::string&, const std::string&)> act;  // plays the tool's part
     std::size_t limit = 32767;
 };
 
 class CleaningHarness : public ProgramHarness {
   public:
-    using ProgramHarness::ProgramHarness;
-
     ActingLauncher tools;
 
-    // Runs a later run with these path list lines (each ended with CR LF).
+    // Runs a later run with these path list lines.
     int clean(const std::vector<std::string>& lines) {
         std::string bytes;
         for (const std::string& line : lines)
             bytes += line + "\r\n";
         sandbox.write_file('C', "KEHRWIX.INI", bytes);
-        const Services services{console,   clock,        tools,          environment,
-                                arguments, start_folder, standard_output};
-        return run_program(services);
+        return run_program(
+            {console, clock, tools, environment, arguments, start_folder, standard_output});
     }
 
-    std::vector<std::string> command_lines() const {
-        std::vector<std::string> lines;
-        for (const auto& start : tools.started)
-            lines.push_back(start.second);
-        return lines;
+    // Names on drive C:, '/' separated.
+    bool exists(const std::string& relative) const { return sandbox.exists('C', relative); }
+    void file(const std::string& relative) const { sandbox.write_file('C', relative, "junk"); }
+    std::filesystem::path host(const std::string& relative) const {
+        return sandbox.host('C', relative);
+    }
+    bool empty_folder(const std::string& relative) const {
+        return exists(relative) && std::filesystem::is_empty(host(relative));
     }
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "menu_harness.h"
+#include "support/routine_harness.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -16,34 +17,26 @@ constexpr const char* kAnnouncement =
 // The help called directly, as the key reader's F1 hook calls it.
 class Help : public ::testing::Test {
   protected:
-    Help() : program(services) {
+    Help() {
         program.screen.help_hook = [this] { return show_help(program); };
     }
-    ProgramHarness h;
-    Services services{h.console,   h.clock,        h.launcher,       h.environment,
-                      h.arguments, h.start_folder, h.standard_output};
-    Program program;
+    RoutineHarness h;
+    Program& program = h.program;
 };
 
 TEST_F(Help, PagesWithTheScanAnnouncementOnlyBeforeAScan) {
-    ASSERT_TRUE(show_help(program));
+    for (RunMode mode : {RunMode::start, RunMode::menu}) {
+        program.run_mode = mode;
+        ASSERT_TRUE(show_help(program));
+        // Page 2 stays on the screen.
+        EXPECT_EQ(h.row(3),
+                  " Sie können vor dem cleaning in der 'Kehrwix.ini' (pfad wird unten angezeigt)");
+        EXPECT_EQ(h.row(16), "    der Festplatte z.B. vor einem Backup.");
+        EXPECT_EQ(h.row(18), mode == RunMode::start ? kAnnouncement : "");
+    }
     const std::string page1 = h.console.snapshots().front();
     EXPECT_EQ(page1.substr(0, page1.find(" Fegwix")), std::string("\n") + kTitle + "\n\n");
     EXPECT_NE(page1.find("\n werden auch bei auswahl nicht gelöscht.\n"), std::string::npos);
-    EXPECT_EQ(h.console.snapshots().size(), 2u);
-    // Page 2 stays on the screen.
-    EXPECT_EQ(h.row(3),
-              " Sie können vor dem cleaning in der 'Kehrwix.ini' (pfad wird unten angezeigt)");
-    EXPECT_EQ(h.row(8), "");
-    EXPECT_EQ(h.row(9),
-              " Ab dem 2. Aufruf muß man um ins Menü zu kommen eine beliebige Taste innerhalb");
-    EXPECT_EQ(h.row(16), "    der Festplatte z.B. vor einem Backup.");
-    EXPECT_EQ(h.row(18), kAnnouncement);
-
-    program.run_mode = RunMode::menu;
-    ASSERT_TRUE(show_help(program));
-    EXPECT_EQ(h.row(16), "    der Festplatte z.B. vor einem Backup.");
-    EXPECT_EQ(h.row(18), "");
 }
 
 TEST_F(Help, OfferedWhileThePathListHeldAtMostThreeBytes) {
@@ -57,8 +50,8 @@ TEST_F(Help, OfferedWhileThePathListHeldAtMostThreeBytes) {
     EXPECT_EQ(h.console.pending_events(), 0);
 }
 
+// The nested showing takes two keys, then the interrupted one shows its page 2.
 TEST_F(Help, F1InsideTheHelpShowsItAgainThenResumes) {
-    // The nested showing takes two keys, then the interrupted one shows its page 2.
     h.console.press_extended(59);
     h.console.type("2345");
     ASSERT_TRUE(show_help(program));
@@ -66,6 +59,7 @@ TEST_F(Help, F1InsideTheHelpShowsItAgainThenResumes) {
     EXPECT_EQ(h.console.pending_events(), 1);
 }
 
+// In the menu the key that closes the help acts there too; with no help to show, F1 is ignored.
 TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
     for (const std::string path_list : {"abc", " C:\\X\r\n"}) {  // 3 bytes: help still offered
         MenuHarness h;
@@ -73,9 +67,7 @@ TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
         h.sandbox.make_folder('C', "ONE");
         h.sandbox.make_folder('C', "TWO");
         h.extended(59);
-        if (path_list.size() == 3)
-            h.key(" ");
-        h.down();  // closes page 2, or follows the ignored F1
+        h.key(path_list.size() == 3 ? " v" : "v");
         EXPECT_EQ(h.run(), 0);
         EXPECT_EQ(h.shown_at_some_time(kTitle), path_list.size() == 3);
         EXPECT_FALSE(h.shown_at_some_time(kAnnouncement));
@@ -83,17 +75,6 @@ TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
         EXPECT_EQ(h.highlighted_row(), 1);
         EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);
     }
-}
-
-TEST(HelpInMenu, FirstRunShowsBothPagesThenScansAndOpensTheMenu) {
-    MenuHarness h;
-    h.sandbox.make_folder('C', "TEMP");
-    h.key("  ");
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.shown_at_some_time(kTitle));
-    EXPECT_TRUE(h.shown_at_some_time(kAnnouncement));
-    EXPECT_EQ(h.path_list(), "*C:\\TEMP\\\r\n");
-    EXPECT_EQ(h.list_name(0), "TEMP");
 }
 
 }  // namespace

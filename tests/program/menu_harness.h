@@ -2,9 +2,9 @@
 // A whole program run that reaches the menu screen, with input spaced far enough apart that
 // the menu's own pauses and input drains never swallow the next step.
 
+#include <algorithm>
 #include <string>
 
-#include "console/screen.h"
 #include "platform/text.h"
 #include "support/program_harness.h"
 
@@ -19,38 +19,30 @@ class MenuHarness : public ProgramHarness {
         sandbox.write_file('C', "KEHRWIX.INI", path_list);
         console.type("x", 0);
     }
-
+    // ASCII keys; 'v' stands for cursor down.
     void key(const std::string& keys) {
         for (char c : keys)
-            console.type(std::string(1, c), next());  // ASCII keys only
+            c == 'v' ? down() : console.type(std::string(1, c), next());
     }
+    void keys_at_once(const std::string& keys) { console.type(keys, next()); }
     void extended(int scan_code, int times = 1) {
         for (int i = 0; i < times; ++i)
             console.press_extended(scan_code, next());
     }
     void down(int times = 1) { extended(80, times); }
-    void page_down(int times = 1) { extended(81, times); }
-    void click(int screen_row, int screen_column) {
-        console.click(1, screen_row, screen_column, next());
-    }
-    void double_click(int screen_row, int screen_column) {
-        console.double_click(1, screen_row, screen_column, next());
-    }
+    void click(int row, int column) { console.click(1, row, column, next()); }
+    void double_click(int row, int column) { console.double_click(1, row, column, next()); }
 
     std::string path_list() const { return sandbox.read_file('C', "KEHRWIX.INI"); }
     // List row i (0..12): columns 3 to 73 without trailing blanks, and the name or text in it.
     std::string list_text(int i) const {
         std::string shown = text::substr(console.row_text(5 + i), 2, 71);
-        while (!shown.empty() && shown.back() == ' ')
-            shown.pop_back();
-        return shown;
+        return shown.erase(shown.find_last_not_of(' ') + 1);
     }
     std::string list_name(int i) const {
         const std::string shown = list_text(i);
-        const std::size_t first = shown.find_first_not_of(' ');
-        return first == std::string::npos ? "" : shown.substr(first);
+        return shown.substr(std::min(shown.find_first_not_of(' '), shown.size()));
     }
-    // The list row that carries the highlight, or -1.
     int highlighted_row() const {
         for (int i = 0; i < 13; ++i) {
             if (console.attribute_at(5 + i, 3) == 0x71)
@@ -59,11 +51,10 @@ class MenuHarness : public ProgramHarness {
         return -1;
     }
     bool shown_at_some_time(const std::string& text) const {
-        for (const std::string& shot : console.snapshots()) {
-            if (shot.find(text) != std::string::npos)
-                return true;
-        }
-        return false;
+        const auto& shots = console.snapshots();
+        return std::any_of(shots.begin(), shots.end(), [&](const std::string& shot) {
+            return shot.find(text) != std::string::npos;
+        });
     }
 
   private:

@@ -6,37 +6,30 @@ namespace kehrwix {
 namespace {
 
 constexpr auto kPress = MouseAction::press;
-constexpr auto kRelease = MouseAction::release;
-constexpr auto kMove = MouseAction::move;
 constexpr auto kDouble = MouseAction::double_click;
 
-TEST(DoubleClickDetector, SecondQuickPressOnTheSameCellIsADoubleClick) {
+TEST(DoubleClickDetector, OnlyAQuickSecondPressOfTheSameButtonOnTheSameCellIsADoubleClick) {
+    const struct {
+        MouseAction action;
+        int button, row, column;
+        long long at;
+        MouseAction expected;
+    } steps[] = {
+        {kPress, 1, 4, 9, 1000, kPress},
+        {MouseAction::release, 1, 4, 9, 1080, MouseAction::release},
+        {MouseAction::move, 0, 4, 9, 1100, MouseAction::move},
+        {kPress, 1, 4, 9, 1500, kDouble},
+        {kPress, 1, 4, 9, 1600, kPress},  // a third quick press starts a new pair
+        {kPress, 1, 4, 9, 2101, kPress},  // too slow
+        {kPress, 1, 4, 8, 2200, kPress},  // other cell
+        {kPress, 1, 5, 8, 2300, kPress},  // other row
+        {kPress, 4, 5, 8, 2350, kPress},  // other button
+        {kPress, 1, 5, 8, 2400, kPress},  // the other button's press came between
+        {kPress, 1, 5, 8, 1000, kPress},  // the clock went backwards
+    };
     DoubleClickDetector d;
-    EXPECT_EQ(d.classify(kPress, 1, 4, 9, 1000), kPress);
-    EXPECT_EQ(d.classify(kRelease, 1, 4, 9, 1080), kRelease);
-    EXPECT_EQ(d.classify(kMove, 0, 4, 9, 1100), kMove);
-    EXPECT_EQ(d.classify(kPress, 1, 4, 9, 1500), kDouble);
-    EXPECT_EQ(d.classify(kRelease, 1, 4, 9, 1550), kRelease);
-    // A third quick press starts a new pair.
-    EXPECT_EQ(d.classify(kPress, 1, 4, 9, 1600), kPress);
-    EXPECT_EQ(d.classify(kPress, 1, 4, 9, 1700), kDouble);
-}
-
-TEST(DoubleClickDetector, SlowOrMovedOrOtherButtonIsAPlainPress) {
-    DoubleClickDetector d;
-    EXPECT_EQ(d.classify(kPress, 2, 0, 0, 0), kPress);
-    EXPECT_EQ(d.classify(kPress, 2, 0, 0, 501), kPress);  // too slow
-    EXPECT_EQ(d.classify(kPress, 2, 0, 1, 600), kPress);  // other cell
-    EXPECT_EQ(d.classify(kPress, 2, 1, 1, 700), kPress);  // other row
-    EXPECT_EQ(d.classify(kPress, 4, 1, 1, 750), kPress);  // other button
-    EXPECT_EQ(d.classify(kPress, 2, 1, 1, 800), kPress);  // the middle press came between
-    EXPECT_EQ(d.classify(kPress, 2, 1, 1, 900), kDouble);
-}
-
-TEST(DoubleClickDetector, ClockGoingBackwardsIsNoDoubleClick) {
-    DoubleClickDetector d;
-    EXPECT_EQ(d.classify(kPress, 1, 2, 2, 5000), kPress);
-    EXPECT_EQ(d.classify(kPress, 1, 2, 2, 4000), kPress);
+    for (const auto& s : steps)
+        EXPECT_EQ(d.classify(s.action, s.button, s.row, s.column, s.at), s.expected) << s.at;
 }
 
 }  // namespace

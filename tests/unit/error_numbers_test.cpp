@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <utility>
 
 #include "platform/error.h"
 
@@ -8,32 +8,21 @@ namespace kehrwix {
 namespace {
 
 TEST(ErrorNumbers, WindowsCodesMapToShownNumbers) {
-    struct Group {
-        int shown;
-        std::initializer_list<unsigned long> codes;
+    // {Windows code, number shown}
+    const std::pair<unsigned long, int> cases[] = {
+        {0, 75},   {1, 75},   {2, 53},   {3, 76},   {4, 67},
+        {5, 70},   {6, 51},   {7, 241},  {8, 7},    {9, 241},
+        {10, 241}, {11, 51},  {12, 51},  {13, 51},  {14, 7},
+        {15, 68},  {16, 75},  {17, 74},  {18, 53},  {19, 70},
+        {20, 68},  {21, 71},  {22, 51},  {23, 72},  {24, 51},
+        {25, 72},  {26, 72},  {27, 72},  {28, 72},  {29, 72},
+        {30, 72},  {31, 72},  {32, 70},  {33, 70},  {34, 72},
+        {35, 72},  {36, 70},  {37, 75},  {38, 62},  {39, 61},
+        {40, 75},  {86, 75},  {87, 5},   {88, 75},  {111, 75},
+        {112, 61}, {113, 75}, {123, 75}, {206, 75}, {0xFFFFFFFFul, 75},
     };
-    const Group groups[] = {
-        {53, {2, 18}},
-        {76, {3}},
-        {67, {4}},
-        {70, {5, 19, 32, 33, 36}},
-        {51, {6, 11, 12, 13, 22, 24}},
-        {7, {8, 14}},
-        {68, {15, 20}},
-        {74, {17}},
-        {71, {21}},
-        {72, {23, 25, 26, 27, 28, 29, 30, 31, 34, 35}},
-        {62, {38}},
-        {61, {39, 112}},
-        {5, {87}},
-        {241, {7, 9, 10}},
-        {75, {0, 1, 16, 37, 40, 86, 88, 111, 113, 123, 206, 0xFFFFFFFFul}},
-    };
-    for (const auto& group : groups) {
-        for (unsigned long code : group.codes) {
-            EXPECT_EQ(error_number_for_windows_code(code), group.shown) << "code " << code;
-        }
-    }
+    for (const auto& [code, shown] : cases)
+        EXPECT_EQ(error_number_for_windows_code(code), shown) << "code " << code;
 }
 
 }  // namespace

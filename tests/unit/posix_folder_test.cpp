@@ -1,36 +1,27 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
-#include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/fs.h"
+#include "support/outcome.h"
 #include "support/sandbox.h"
 
 namespace kehrwix {
 namespace {
 
-int error_number_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RunError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number_of;
 
-const fs::DirEntry* find(const std::vector<fs::DirEntry>& entries, const std::string& name) {
-    for (const fs::DirEntry& e : entries) {
+fs::Attributes attributes_in(const fs::Folder& folder, const std::string& name) {
+    for (const fs::DirEntry& e : folder.entries()) {
         if (e.name == name)
-            return &e;
+            return e.attributes;
     }
-    return nullptr;
+    ADD_FAILURE() << name << " not listed";
+    return {};
 }
 
 TEST(PosixFolder, NeverGoesThroughALinkPlantedInside) {
@@ -40,16 +31,12 @@ TEST(PosixFolder, NeverGoesThroughALinkPlantedInside) {
     std::filesystem::create_directory_symlink(sandbox.host('C', "outside"),
                                               sandbox.host('C', "T/link"));
     const fs::Folder folder = fs::Folder::open("C:\\T");
+    EXPECT_EQ(folder.entries().size(), 2u);
+    EXPECT_TRUE(attributes_in(folder, "link").link);
+    EXPECT_FALSE(attributes_in(folder, "link").directory);
 
-    const std::vector<fs::DirEntry> entries = folder.entries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_TRUE(find(entries, "link")->attributes.link);
-    EXPECT_FALSE(find(entries, "link")->attributes.directory);
-    EXPECT_TRUE(find(entries, "real")->attributes.directory);
-
-    EXPECT_NE(error_number_of([&] { folder.open_child("link"); }), 0);
-    EXPECT_NE(error_number_of([&] { folder.open_child(".."); }), 0);
-    EXPECT_NE(error_number_of([&] { folder.open_child("real/../../outside"); }), 0);
+    for (const char* child : {"link", "..", "real/../../outside"})
+        EXPECT_NE(error_number_of([&] { folder.open_child(child); }), 0) << child;
     EXPECT_NE(error_number_of([&] { folder.delete_file("../outside/secret"); }), 0);
     EXPECT_NE(error_number_of([&] { folder.remove_folder("link"); }), 0);
 
@@ -65,7 +52,6 @@ TEST(PosixFolder, AFolderSwappedForALinkKeepsPointingAtTheOriginal) {
     sandbox.write_file('C', "outside/secret", "keep");
     sandbox.write_file('C', "T/sub/secret", "junk");
     const fs::Folder sub = fs::Folder::open("C:\\T").open_child("sub");
-
     std::filesystem::rename(sandbox.host('C', "T/sub"), sandbox.host('C', "T/moved"));
     std::filesystem::create_directory_symlink(sandbox.host('C', "outside"),
                                               sandbox.host('C', "T/sub"));
@@ -81,44 +67,36 @@ TEST(PosixFolder, DeletesAndRemovesByNameInAnyCase) {
     sandbox.make_folder('C', "T/Empty");
     std::filesystem::permissions(sandbox.host('C', "T/File.txt"), std::filesystem::perms(0444));
     const fs::Folder folder = fs::Folder::open("C:\\t");
-
     folder.clear_attributes("FILE.TXT");
     EXPECT_FALSE(fs::attributes("C:\\T\\File.txt")->readonly);
     folder.delete_file("file.TXT");
     folder.remove_folder("EMPTY");
+    EXPECT_EQ(folder.entries().size(), 1u);
     EXPECT_EQ(error_number_of([&] { folder.remove_folder("Full"); }), 75);
     EXPECT_EQ(error_number_of([&] { folder.delete_file("Full"); }), 70);
     EXPECT_EQ(error_number_of([&] { folder.delete_file("gone"); }), 53);
-    EXPECT_EQ(error_number_of([&] { folder.open_child("gone"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::Folder::open("C:\\gone"); }), 76);
-    EXPECT_EQ(folder.entries().size(), 1u);
 }
 
-// Needs a mount inside the sandbox: done in a child with its own mount namespace, so nothing
-// outlives the test even when it fails.
+// The mount is made in a child with its own mount namespace, so nothing outlives the test.
 TEST(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
     testing::Sandbox sandbox;
     sandbox.make_folder('C', "T/mnt");
     const std::string mount_point = sandbox.host('C', "T/mnt").string();
-    const pid_t pid = fork();
-    if (pid == 0) {
+    const int code = testing::exit_code_in_child([&] {
         if (unshare(CLONE_NEWNS) != 0 ||
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             mount("none", mount_point.c_str(), "tmpfs", 0, nullptr) != 0) {
-            _exit(77);
+            return 77;
         }
         const fs::Folder folder = fs::Folder::open("C:\\T");
-        const bool refused = error_number_of([&] { folder.open_child("mnt"); }) != 0;
-        const bool marked =
-            find(folder.entries(), "mnt")->attributes.mount && fs::attributes("C:\\T\\MNT")->mount;
-        _exit(refused && marked ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77)
+        if (error_number_of([&] { folder.open_child("mnt"); }) == 0)
+            return 1;
+        return attributes_in(folder, "mnt").mount && fs::attributes("C:\\T\\MNT")->mount ? 0 : 2;
+    });
+    if (code == 77)
         GTEST_SKIP() << "cannot mount here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(code, 0);
 }
 
 }  // namespace

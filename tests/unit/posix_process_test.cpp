@@ -2,26 +2,18 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <string>
 
-#include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/process.h"
+#include "support/outcome.h"
 #include "support/sandbox.h"
 
 namespace kehrwix {
 namespace {
 
-int error_number_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RunError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number_of;
 
 TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     testing::Sandbox sandbox;
@@ -43,7 +35,6 @@ TEST(PosixProcess, AProgramThatCannotStartIsAnError) {
     EXPECT_EQ(error_number_of([&] { launcher.run_and_wait("C:\\missing", "C:\\missing x"); }), 53);
     EXPECT_EQ(error_number_of([&] { launcher.run_and_wait("C:\\data.txt", "C:\\data.txt"); }), 70);
     EXPECT_EQ(error_number_of([&] { launcher.run_and_wait("Q:\\tool", "Q:\\tool"); }), 76);
-    EXPECT_GE(launcher.max_command_line(), 256u);
 }
 
 TEST(PosixProcess, EnvironmentAndArgumentsComeThroughInOrder) {
@@ -51,7 +42,6 @@ TEST(PosixProcess, EnvironmentAndArgumentsComeThroughInOrder) {
     const std::vector<std::string> entries = environment_entries();
     ::unsetenv("KEHRWIX_PROBE");
     EXPECT_NE(std::find(entries.begin(), entries.end(), "KEHRWIX_PROBE=a=b"), entries.end());
-
     char program[] = "kehrwix", first[] = "?", second[] = "x y";
     char* argv[] = {program, first, second, nullptr};
     EXPECT_EQ(program_arguments(3, argv), (std::vector<std::string>{"?", "x y"}));

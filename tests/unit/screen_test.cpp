@@ -14,6 +14,11 @@ using testing::VirtualClock;
 
 class ScreenTest : public ::testing::Test {
   protected:
+    void expect_cursor(int row, int column) {
+        EXPECT_EQ(screen.cursor_row(), row);
+        EXPECT_EQ(screen.cursor_column(), column);
+    }
+
     VirtualClock clock;
     ScriptedConsole console{clock};
     Screen screen{console, clock};
@@ -22,29 +27,26 @@ class ScreenTest : public ::testing::Test {
 TEST_F(ScreenTest, LocateKeepsRowOrColumnThatIsOutOfRange) {
     screen.locate(5, 10);
     screen.locate(0, 20);
-    EXPECT_EQ(screen.cursor_row(), 5);
-    EXPECT_EQ(screen.cursor_column(), 20);
+    expect_cursor(5, 20);
     screen.locate(26, 81);
-    EXPECT_EQ(screen.cursor_row(), 5);
-    EXPECT_EQ(screen.cursor_column(), 20);
+    expect_cursor(5, 20);
     screen.locate(25, -3);
-    EXPECT_EQ(screen.cursor_row(), 25);
-    EXPECT_EQ(screen.cursor_column(), 20);
+    expect_cursor(25, 20);
     EXPECT_EQ(console.cursor_row(), 25);
     EXPECT_EQ(console.cursor_column(), 20);
 }
 
-TEST_F(ScreenTest, ColoursAndRecolouring) {
+TEST_F(ScreenTest, ColoursKeepOutOfRangePartsAndRecolourOverRowEnds) {
+    screen.write("junk");
     screen.set_colours(7, 1, 0);
-    screen.clear();
-    EXPECT_EQ(console.attribute_at(1, 1), 0x17);
+    screen.clear();  // blanks in the current colours and homes the cursor
+    EXPECT_EQ(console.screen_text(), std::string(24, '\n'));
     EXPECT_EQ(console.attribute_at(25, 80), 0x17);
+    expect_cursor(1, 1);
 
     screen.set_colours(16, 4, 0);  // foreground kept
     EXPECT_EQ(screen.attribute(), 0x47);
     screen.set_colours(14, 99, 0);  // background kept
-    EXPECT_EQ(screen.attribute(), 0x4E);
-    screen.set_colours(-1, -1, 0);
     EXPECT_EQ(screen.attribute(), 0x4E);
     EXPECT_EQ(console.attribute_at(1, 1), 0x17);  // count 0 recolours nothing
 
@@ -79,97 +81,53 @@ TEST_F(ScreenTest, NormalColoursRecolourTheCellUnderTheCursorHighlightDoesNot) {
     EXPECT_EQ(console.attribute_at(3, 4), 0x00);
 }
 
-TEST_F(ScreenTest, ClearBlanksInCurrentColoursAndHomesTheCursor) {
-    screen.write("junk");
-    screen.locate(7, 7);
+TEST_F(ScreenTest, WriteWrapsOnlyWithTheNextCharacterAndScrollsPastTheLastRow) {
     screen.set_colours(7, 1, 0);
-    screen.clear();
-    EXPECT_EQ(console.screen_text(), std::string(24, '\n'));
-    EXPECT_EQ(console.attribute_at(13, 40), 0x17);
-    EXPECT_EQ(screen.cursor_row(), 1);
-    EXPECT_EQ(screen.cursor_column(), 1);
-}
-
-TEST_F(ScreenTest, WriteTakesOneCellPerCharacterAndWrapsAtTheRightEdge) {
     screen.clear();
     screen.locate(2, 76);
     screen.write("Grüße, ok");
-    EXPECT_EQ(console.row_trimmed(2), std::string(75, ' ') + "Grüße");
-    EXPECT_EQ(console.row_trimmed(3), ", ok");
-    EXPECT_EQ(screen.cursor_row(), 3);
-    EXPECT_EQ(screen.cursor_column(), 5);
     screen.write_number(-53);
+    EXPECT_EQ(console.row_trimmed(2), std::string(75, ' ') + "Grüße");
     EXPECT_EQ(console.row_trimmed(3), ", ok-53");
-    screen.end_line();
-    EXPECT_EQ(screen.cursor_row(), 4);
-    EXPECT_EQ(screen.cursor_column(), 1);
-}
-
-TEST_F(ScreenTest, FillingTheLastColumnWrapsOnlyWithTheNextCharacter) {
-    screen.clear();
     screen.locate(5, 71);
     screen.write("0123456789");
     screen.end_line();
     screen.write("x");
     EXPECT_EQ(console.row_trimmed(6), "x");  // no empty row in between
-
     screen.locate(25, 80);
     screen.write("╝");  // bottom right corner: must not scroll
     EXPECT_EQ(console.row_trimmed(6), "x");
-    EXPECT_EQ(console.char_at(25, 80), U'╝');
-}
 
-TEST_F(ScreenTest, ScrollsWhenTextOrLineEndsRunPastTheLastRow) {
-    screen.set_colours(7, 1, 0);
-    screen.clear();
-    screen.write("top");
     screen.locate(25, 79);
     screen.write("abc");
-    EXPECT_EQ(console.row_trimmed(1), "");
+    EXPECT_EQ(console.row_trimmed(5), "x");
     EXPECT_EQ(console.row_text(24).substr(78), "ab");
     EXPECT_EQ(console.row_trimmed(25), "c");
-    EXPECT_EQ(console.attribute_at(25, 80), 0x17);
-    EXPECT_EQ(screen.cursor_row(), 25);
-
     screen.end_line();
     EXPECT_EQ(console.row_trimmed(24), "c");
     EXPECT_EQ(console.row_trimmed(25), "");
-    EXPECT_EQ(screen.cursor_row(), 25);
-    EXPECT_EQ(screen.cursor_column(), 1);
+    EXPECT_EQ(console.attribute_at(25, 80), 0x17);
+    expect_cursor(25, 1);
 }
 
 TEST_F(ScreenTest, FrameDrawer) {
+    std::string line;
+    for (int i = 0; i < 68; ++i)
+        line += "═";
     screen.clear();
     screen.locate(2, 10);
     screen.write("inside");
     screen.draw_frame({1, 3, 4, 73});
-    EXPECT_EQ(
-        console.row_trimmed(1), "   ╔" + [] {
-            std::string s;
-            for (int i = 0; i < 68; ++i)
-                s += "═";
-            return s;
-        }() + "╗");
-    EXPECT_EQ(console.char_at(2, 4), U'║');
-    EXPECT_EQ(console.char_at(2, 73), U'║');
-    EXPECT_EQ(console.row_trimmed(2).substr(0, 3), "   ");
-    EXPECT_EQ(console.char_at(2, 10), U'i');  // inside untouched
-    EXPECT_EQ(console.char_at(3, 4), U'╚');
-    EXPECT_EQ(console.char_at(3, 5), U'═');
-    EXPECT_EQ(console.char_at(3, 72), U'═');
-    EXPECT_EQ(console.char_at(3, 73), U'╝');
-    EXPECT_EQ(console.char_at(3, 74), U' ');
+    EXPECT_EQ(console.row_trimmed(1), "   ╔" + line + "╗");
+    EXPECT_EQ(console.row_trimmed(2), "   ║     inside" + std::string(57, ' ') + "║");
+    EXPECT_EQ(console.row_trimmed(3), "   ╚" + line + "╝");
     EXPECT_EQ(screen.frame.left, 4);
     EXPECT_EQ(screen.frame.right, 73);
-}
 
-TEST_F(ScreenTest, FrameOnTheBottomRowDoesNotScroll) {
-    screen.clear();
-    screen.draw_frame({19, 25, 2, 80});
+    screen.draw_frame({19, 25, 2, 80});  // on the bottom row: must not scroll
     EXPECT_EQ(console.char_at(19, 2), U'╔');
-    EXPECT_EQ(console.char_at(25, 2), U'╚');
-    EXPECT_EQ(console.char_at(25, 80), U'╝');
     EXPECT_EQ(console.char_at(24, 80), U'║');
+    EXPECT_EQ(console.char_at(25, 80), U'╝');
 }
 
 }  // namespace

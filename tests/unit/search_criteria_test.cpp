@@ -12,54 +12,45 @@
 namespace kehrwix {
 namespace {
 
-bool matches(const char* path, const std::vector<std::string>& criteria) {
-    std::vector<std::string> slots(ScanState::kCriteriaSlots + 1);
-    std::copy(criteria.begin(), criteria.end(), slots.begin() + 1);
+using Slots = std::vector<std::string>;
+
+bool matches(const char* path, const Slots& criteria, std::size_t first_slot = 1) {
+    Slots slots(ScanState::kCriteriaSlots + 1);
+    std::copy(criteria.begin(), criteria.end(), slots.begin() + first_slot);
     return matches_criteria(path, slots);
 }
 
-TEST(MatchesCriteria, FirstOccurrenceMustEndThePath) {
-    const auto& defaults = kDefaultCriteria;
-    EXPECT_TRUE(matches("C:\\TEMP\\", defaults));
-    EXPECT_TRUE(matches("C:\\WINDOWS\\TEMP\\CACHE\\", defaults));
-    EXPECT_FALSE(matches("C:\\WINDOWS\\TEMP\\ABC\\", defaults));
-    EXPECT_FALSE(matches("C:\\MYTEMP\\", defaults));
+TEST(MatchesCriteria, FirstOccurrenceMustEndThePathAndOnlySlotsOneToTwentyCount) {
+    EXPECT_TRUE(matches("C:\\TEMP\\", kDefaultCriteria));
+    EXPECT_TRUE(matches("C:\\WINDOWS\\TEMP\\CACHE\\", kDefaultCriteria));
+    EXPECT_FALSE(matches("C:\\WINDOWS\\TEMP\\ABC\\", kDefaultCriteria));
+    EXPECT_FALSE(matches("C:\\MYTEMP\\", kDefaultCriteria));
     // The parent already matched, so the first occurrence ends too early.
-    EXPECT_FALSE(matches("C:\\TEMP\\X\\TEMP\\", defaults));
+    EXPECT_FALSE(matches("C:\\TEMP\\X\\TEMP\\", kDefaultCriteria));
     EXPECT_TRUE(matches("C:\\MYTEMP\\", {"TEMP\\"}));
     EXPECT_FALSE(matches("C:\\TEMP\\", {"\\TEMP"}));
-    // Never within the drive letter and colon.
-    EXPECT_FALSE(matches("C:\\TEMP\\", {":\\TEMP\\"}));
-}
-
-TEST(MatchesCriteria, OnlySlotsOneToTwentyAndNoEmptySlot) {
-    std::vector<std::string> criteria(20, "");
-    criteria.push_back("\\TEMP\\");  // slot 21
-    EXPECT_FALSE(matches("C:\\TEMP\\", criteria));
-    criteria[19] = "\\TEMP\\";  // slot 20
-    EXPECT_TRUE(matches("C:\\TEMP\\", criteria));
+    EXPECT_FALSE(matches("C:\\TEMP\\", {":\\TEMP\\"}));  // never within the drive letter
+    EXPECT_FALSE(matches("C:\\TEMP\\", {""}));
+    EXPECT_TRUE(matches("C:\\TEMP\\", {"\\TEMP\\"}, 20));
+    EXPECT_FALSE(matches("C:\\TEMP\\", {"\\TEMP\\"}, 21));
 }
 
 TEST(CriteriaFile, FiftyLinesUpperCasedAndOldSlotsKept) {
     testing::Sandbox sandbox{"C"};
     const std::string path = "C:\\d Suchpfade.tmp";
-    std::vector<std::string> lines;
+    Slots lines;
     for (int i = 1; i <= 60; ++i)
         lines.push_back("\\m\xC3\xA4" + std::to_string(i) + "\\");
     write_lines(path, lines);
-    std::vector<std::string> slots(ScanState::kCriteriaSlots + 1);
+    Slots slots(ScanState::kCriteriaSlots + 1);
     load_criteria(path, slots);
-    EXPECT_EQ(slots[50],
-              "\\M\xC3\x84"
-              "50\\");
     ASSERT_EQ(slots.size(), 51u);
+    EXPECT_EQ(slots[50], std::string("\\M\xC3\x84") + "50\\");
 
     write_lines(path, {"\\new\\"});
     load_criteria(path, slots);
     EXPECT_EQ(slots[1], "\\NEW\\");
-    EXPECT_EQ(slots[2],
-              "\\M\xC3\x84"
-              "2\\");
+    EXPECT_EQ(slots[2], std::string("\\M\xC3\x84") + "2\\");
 }
 
 }  // namespace

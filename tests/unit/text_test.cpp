@@ -5,59 +5,45 @@
 #include <climits>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace kehrwix {
 namespace {
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
 TEST(TextCase, UpperCasingKnowsOnlyAsciiAndSevenAccentedLetters) {
-    const Pairs cases = {
+    const std::pair<std::string, std::string> cases[] = {
         {"abc xyz 09", "ABC XYZ 09"},
         {"äöüéåñç", "ÄÖÜÉÅÑÇ"},
         {"straße àèøœ", "STRAßE àèøœ"},
         // Invalid bytes pass through untouched; the letters around them are still upper-cased.
-        {"a\xFF"
-         "b\xC3"
-         "c\xE2\x82",
-         "A\xFF"
-         "B\xC3"
-         "C\xE2\x82"},
+        {"x\xFFy\xC3z\xE2\x82", "X\xFFY\xC3Z\xE2\x82"},
         {"ä\xA4", "Ä\xA4"},
     };
-    for (const auto& [in, expected] : cases) {
+    for (const auto& [in, expected] : cases)
         EXPECT_EQ(text::upper(in), expected) << in;
-    }
-    EXPECT_EQ(text::lower("KÄSE ÑÇ ß"), "käse ñç ß");
+    EXPECT_EQ(text::lower("KÄSE ÑÇ ß\xFF"), "käse ñç ß\xFF");
     EXPECT_TRUE(text::equal_nocase("c:\\Käse", "C:\\KÄSE"));
     EXPECT_FALSE(text::equal_nocase("STRASSE", "straße"));
-    EXPECT_FALSE(text::equal_nocase("à", "À"));
 }
 
 TEST(TextLength, CountsAndCutsWholeCharacters) {
     const std::string emoji = "\xF0\x9F\x98\x80";
-    EXPECT_EQ(text::length("Käse"), 4u);
     EXPECT_EQ(text::length("a" + emoji + "b"), 3u);
-    EXPECT_EQ(text::substr("Käse", 1, 2), "äs");
     EXPECT_EQ(text::substr("a" + emoji + "b", 1, 1), emoji);
     EXPECT_EQ(text::substr("abc", 5), "");
     EXPECT_EQ(text::left("äöü", 2), "äö");
     EXPECT_EQ(text::right("äöü", 1), "ü");
-
     // Stray bytes count as one character each, as they are shown.
     const std::string stray = "\x80\x80x\xE2\x82y";
     EXPECT_EQ(text::length(stray), 6u);
-    EXPECT_EQ(text::length(stray), text::to_u32(stray).size());
+    EXPECT_EQ(text::to_u32(stray), U"\u20AC\u20ACx\u00E2\u201Ay");
     EXPECT_EQ(text::substr(stray, 2, 2), "x\xE2");
 }
 
 TEST(TextDecoding, FileLinesFallBackToWindows1252) {
-    EXPECT_EQ(text::from_windows_1252("K\xE4se \x80 \x84\x9F"), "Käse € „Ÿ");
+    EXPECT_EQ(text::from_file_line("Käse"), "Käse");
+    EXPECT_EQ(text::from_file_line("K\xE4se \x80 \x84\x9F"), "Käse € „Ÿ");
     // Unassigned bytes keep their value instead of collapsing into one replacement character.
     EXPECT_EQ(text::from_windows_1252("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
-    EXPECT_EQ(text::from_file_line("Käse"), "Käse");
-    EXPECT_EQ(text::from_file_line("K\xE4se"), "Käse");
     EXPECT_EQ(text::to_utf8(text::to_u32("ä€😀")), "ä€😀");
 }
 

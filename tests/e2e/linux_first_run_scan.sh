@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# A first run in a real terminal with Esc at every wait: the help, the scan of the sandbox drive
+# (status line, "Invalid Handle!" for the unmapped drives), the menu, and a KEHRWIX.INI holding
+# the hits in reverse order of discovery. Dot folders and links are left out.
+source "$(dirname "$0")/lib.sh"
+binary=$(realpath "$1")
+
+drive="$E2E_ROOT/c"
+mkdir -p "$drive/Alpha/Temp" "$drive/Beta/cache/TEMP" "$drive/.hidden/tmp" "$drive/work"
+ln -s "$drive/Alpha" "$drive/work/tmp"
+: >"$drive/work/KEHRWIX.INI"
+
+e2e_start "$drive/work" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\work' \
+    "$binary"
+e2e_wait_for "Temp-Dateien  Kehrwix 2.2" 10
+e2e_keys Escape
+e2e_wait_for "Als nächstes werden jetzt alle Laufwerke" 10
+e2e_keys Escape
+e2e_wait_for "(Z)eige Pfade" 20
+e2e_keys Escape
+status=$(e2e_wait_exit 10)
+[[ $status == 0 ]] || e2e_fail "exit status $status"
+
+# Sibling order is the file system's listing order; a parent is always found before its
+# subfolders, so it is written after them.
+ini="$drive/work/KEHRWIX.INI"
+[[ $(tr -d '\r' <"$ini" | LC_ALL=C sort) == $'*C:\\Alpha\\Temp\\\n*C:\\Beta\\cache\\\n*C:\\Beta\\cache\\TEMP\\' ]] ||
+    e2e_fail "KEHRWIX.INI: $(od -c "$ini" | head)"
+[[ $(grep -c $'\r$' "$ini") == 3 ]] || e2e_fail "lines do not end with CR LF"
+[[ $(grep -n 'cache\\TEMP' "$ini" | cut -d: -f1) -lt $(grep -n 'cache\\.$' "$ini" | cut -d: -f1) ]] ||
+    e2e_fail "a parent stands before its subfolder"
+[[ -f "$drive/work/d Suchpfade.tmp" ]] || e2e_fail "no search-criteria file"
+[[ ! -e "$drive/work/kehrwix.tmp" ]] || e2e_fail "hits file left behind"
+echo "linux_first_run_scan: ok"

@@ -30,17 +30,6 @@ bool is_plain_file(const fs::Attributes& a) {
     return !a.directory && !a.link && !a.hidden && !a.system;
 }
 
-// Nothing half-written may stay behind to be started by a later lookup. The writer only writes
-// where no chmod.com was, so whatever file is there now is what the failed write left.
-void remove_partial_tool(const std::string& path) {
-    try {
-        const std::optional<fs::Attributes> left = fs::attributes(path);
-        if (left && !left->directory && !left->link)
-            fs::delete_file(path);
-    } catch (const RunError&) {
-    }
-}
-
 void report_write_failure(Program& program) {
     program.screen.write("kein chmod möglich");
     program.screen.end_line();
@@ -70,7 +59,7 @@ void write_attribute_tool(Program& program) {
         fs::overwrite_file(path, tool_image(), /*executable=*/true);
         program.tool_written = 1;
     } catch (const RunError&) {
-        remove_partial_tool(path);
+        // The writer has already removed whatever part of the image it wrote.
         report_write_failure(program);
     }
 }

@@ -150,7 +150,9 @@ class Descent {
             list(child);
         } catch (const RunError&) {
             // Not enterable: shown and removed like an emptied one, which works only when it
-            // is empty already.
+            // is empty already. A handle that did open is closed first, since some systems
+            // refuse to remove an open folder.
+            child.folder.reset();
             show_leaf(child.shown);
             program_.cleaning.keep_list.clear();
             blank_leaf_row();

@@ -47,7 +47,7 @@ void go_up(Program& program) {
 
 void change_drive(Program& program, const std::string& entry) {
     try {
-        program.change_drive(entry[entry.size() - 2]);
+        program.change_drive(entry[0]);
     } catch (const RunError&) {
         throw FolderChangeFailed{};
     }
@@ -69,6 +69,14 @@ void enter_folder(Program& program, const std::string& entry) {
 
 const std::string& highlighted_entry(const Program& program) {
     return entry_at(program, program.menu.top_index + program.menu.highlight_offset);
+}
+
+bool is_up_entry(const Program& program, const std::string& entry) {
+    return entry == ".." || entry == program.listing.listed_folder + "..";
+}
+
+bool is_drive_entry(const std::string& entry) {
+    return entry.size() == 2 && entry[1] == ':';
 }
 
 bool apply_movement_key(Program& program, const std::string& key) {
@@ -129,9 +137,9 @@ void open_highlighted(Program& program) {
     const std::string entry = highlighted_entry(program);
     if (entry.empty())
         return;
-    if (entry.ends_with("..")) {
+    if (is_up_entry(program, entry)) {
         go_up(program);
-    } else if (entry.ends_with(":")) {
+    } else if (is_drive_entry(entry)) {
         change_drive(program, entry);
     } else {
         enter_folder(program, entry);

@@ -13,6 +13,12 @@ struct Program;
 // The entry path of the highlighted slot ("" when the slot is empty).
 const std::string& highlighted_entry(const Program& program);
 
+// The up entry (or the bare ".." of an empty listing) and a drive of the drive list. Whole
+// entries are compared: where the file system allows it, a folder's own name may end with ".."
+// or ":".
+bool is_up_entry(const Program& program, const std::string& entry);
+bool is_drive_entry(const std::string& entry);
+
 // Cursor and page keys; false when the key is none of them.
 bool apply_movement_key(Program& program, const std::string& key);
 // A released mouse button: on a list row it moves the highlight there, above the list it pages

@@ -14,13 +14,11 @@ namespace kehrwix {
 namespace {
 
 std::string chosen_folder(const Program& program) {
-    std::string chosen = highlighted_entry(program);
-    // The parent entry stands for the folder being shown.
-    if (chosen.ends_with("\\.."))
-        chosen.resize(chosen.size() - 3);
-    if (chosen.ends_with(".."))
-        chosen.resize(chosen.size() - 2);
-    return chosen;
+    const std::string& entry = highlighted_entry(program);
+    // The up entry stands for the folder being shown; a bare ".." for no folder at all.
+    if (is_up_entry(program, entry))
+        return entry.size() > 3 ? entry.substr(0, entry.size() - 3) : std::string();
+    return entry;
 }
 
 bool already_listed(const std::vector<std::string>& lines, std::string_view folder) {

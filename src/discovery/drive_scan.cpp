@@ -1,6 +1,7 @@
 #include "discovery/drive_scan.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -117,34 +118,40 @@ class Scanner {
         screen.flush();
     }
 
-    // Lists one folder: every subfolder is matched now and queued to be listed before the
-    // folders pending behind this one, in listing order.
     Listing list(const std::string& folder) {
-        found_.clear();
-        Listing result = Listing::complete;
-        try {
-            fs::Folder handle = open(folder);
-            const std::vector<fs::DirEntry> entries = handle.entries();
-            const std::string upper_folder = text::upper(folder);
-            for (const fs::DirEntry& entry : entries) {
-                examine(folder, upper_folder, entry);
-                if (esc_.pressed_after_entry()) {
-                    result = Listing::escaped;
-                    break;
-                }
-            }
-            if (!found_.empty() && open_.size() < kMaxOpenFolders) {
-                open_.push_back(OpenFolder{folder, std::move(handle)});
-            }
-        } catch (const RunError&) {
-            report_invalid_handle(program_);
-            result = Listing::unreadable;
-        }
-        for (auto it = found_.rbegin(); it != found_.rend(); ++it) {
-            pending_.push_back(std::move(*it));
-        }
+        Listing result = list_entries(folder);
         if (result != Listing::escaped && esc_.pressed_after_folder(is_root(folder)))
             result = Listing::escaped;
+        return result;
+    }
+
+    // Every subfolder is matched now and queued to be listed before the folders pending behind
+    // this one, in listing order. Only opening and reading the folder count as unreadable: a
+    // hit that cannot be recorded is the scan's error.
+    Listing list_entries(const std::string& folder) {
+        std::optional<fs::Folder> handle;
+        std::vector<fs::DirEntry> entries;
+        try {
+            handle.emplace(open(folder));
+            entries = handle->entries();
+        } catch (const RunError&) {
+            report_invalid_handle(program_);
+            return Listing::unreadable;
+        }
+        found_.clear();
+        Listing result = Listing::complete;
+        const std::string upper_folder = text::upper(folder);
+        for (const fs::DirEntry& entry : entries) {
+            examine(folder, upper_folder, entry);
+            if (esc_.pressed_after_entry()) {
+                result = Listing::escaped;
+                break;
+            }
+        }
+        if (!found_.empty() && open_.size() < kMaxOpenFolders)
+            open_.push_back(OpenFolder{folder, std::move(*handle)});
+        for (auto it = found_.rbegin(); it != found_.rend(); ++it)
+            pending_.push_back(std::move(*it));
         return result;
     }
 
@@ -169,8 +176,9 @@ class Scanner {
         const fs::Attributes& a = entry.attributes;
         if (!a.directory || entry.name.empty() || entry.name.front() == '.' || a.link)
             return;
-        if (entry.name.find('\\') != std::string::npos) {
-            // A name no Windows path can express would lead the path somewhere else.
+        if (entry.name.find_first_of("\\\r\n\x1a") != std::string::npos) {
+            // A name no Windows path can express would lead the path somewhere else, and one
+            // that ends a line or the data would split its hit line into other paths.
             report_invalid_handle(program_);
             return;
         }

@@ -112,10 +112,12 @@ TEST_F(DriveScan, EscKeepsHitsAndPendingFoldersForTheNextScan) {
     EXPECT_TRUE(program.scan.pending.empty());
 }
 
-// An unreadable folder, and a name no path can express, are reported and skipped.
+// An unreadable folder, and a name no path or hit line can hold, are reported and skipped.
 TEST_F(DriveScan, FoldersThatCannotBeEnteredAreSkippedAndTheDriveGoesOn) {
     folders({"A/LOCKED/TEMP", "A/OPEN/TEMP", "B/TMP"});
     stdfs::create_directory(h.sandbox.host('C', "B") / "x\\TEMP");
+    // Read back, its hit line would turn into the entry "*C:\B\y" and a second line.
+    stdfs::create_directories(h.sandbox.host('C', "B") / "y\r*C:" / "TEMP");
     const int reported = exit_code_in_child([&] {
         // Root reads everything, so the scan runs as an ordinary user who owns only C:'s root.
         for (const stdfs::path& dir : {h.sandbox.root(), h.sandbox.drive('C')}) {
@@ -128,13 +130,14 @@ TEST_F(DriveScan, FoldersThatCannotBeEnteredAreSkippedAndTheDriveGoesOn) {
         drive_scan(program);
         return invalid_handles();
     });
-    EXPECT_EQ(reported, 24);  // A\LOCKED, B\x\TEMP, then the unmapped drives
+    EXPECT_EQ(reported, 25);  // A\LOCKED, B\x\TEMP, B\y..., then the unmapped drives
     EXPECT_EQ(path_list(true), (Lines{"*C:\\A\\OPEN\\TEMP\\", "*C:\\B\\TMP\\"}));
 }
 
 TEST_F(DriveScan, FailureEndsTheProgramWithTheScanMessage) {
     folders({"TEMP", "kehrwix.tmp"});  // the hits file cannot be appended to
     EXPECT_THROW(drive_scan(program), ProgramEnd);
+    EXPECT_EQ(h.standard_output.str(), "");  // ended at the first hit, not taken for a bad folder
     EXPECT_EQ(h.row(1), "");
     EXPECT_TRUE(h.row(2).starts_with("Fehler "));
     EXPECT_TRUE(h.row(2).ends_with(" beim durchsuchen nach Directorys"));

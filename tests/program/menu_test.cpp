@@ -40,6 +40,7 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
         {{"Windows", "WinNT"}, "m vm", ""},
         {{"windows/temp"}, "\rvs", "*C:\\WINDOWS\\TEMP\r\n"},
         {{"DATEN/X"}, "\rm", " C:\\DATEN\r\n"},  // the up entry stands for the shown folder
+        {{"X../IN"}, "\rm", " C:\\X..\r\n"},     // a name of its own ending with ".."
         {{"LEER"}, "\rvm", "", false},           // no-more-folders line: only a redraw
         {{}, "lvvm", ""},                        // the drive entry C:
         {{"AB\rCD"}, "s", ""},                   // would split into two lines

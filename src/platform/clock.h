@@ -6,7 +6,7 @@
 namespace kehrwix {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual void sleep_ms(int milliseconds) = 0;
     virtual std::int64_t now_ms() = 0;

@@ -41,7 +41,7 @@ struct InputEvent {
 };
 
 class ConsoleDevice {
-public:
+  public:
     virtual ~ConsoleDevice() = default;
 
     virtual int rows() const = 0;
@@ -50,7 +50,7 @@ public:
     // Positions are 0-based; anything outside the grid is clipped.
     virtual void put(int row, int column, std::u32string_view text, std::uint8_t attribute) = 0;
     virtual void recolour(int row, int column, int count, std::uint8_t attribute) = 0;
-    virtual void fill(std::uint8_t attribute) = 0;  // blanks everywhere
+    virtual void fill(std::uint8_t attribute) = 0;       // blanks everywhere
     virtual void scroll_up(std::uint8_t attribute) = 0;  // one row; the new bottom row is blank
     virtual void move_cursor(int row, int column) = 0;
     virtual void show_cursor(bool visible) = 0;

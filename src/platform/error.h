@@ -17,12 +17,12 @@ inline constexpr int kErrorBadFileName = 52;
 inline constexpr int kErrorPathFileAccess = 75;
 
 class RunError : public std::runtime_error {
-public:
+  public:
     explicit RunError(int number, const std::string& what = "run-time error")
         : std::runtime_error(what), number_(number) {}
     int number() const noexcept { return number_; }
 
-private:
+  private:
     int number_;
 };
 

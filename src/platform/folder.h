@@ -14,7 +14,7 @@
 namespace kehrwix::fs {
 
 class Folder {
-public:
+  public:
     // The listed folder itself: its own path is resolved normally. Throws RunError.
     static Folder open(const std::string& path);
 
@@ -35,7 +35,7 @@ public:
 
     const std::string& path() const { return path_; }
 
-private:
+  private:
     struct Impl;
     Folder(std::unique_ptr<Impl> impl, std::string path);
     std::unique_ptr<Impl> impl_;

@@ -48,7 +48,7 @@ enum class DirDetail { full, kinds };
 
 // Streams a folder's entries ("." and ".." never appear). Memory stays flat.
 class DirReader {
-public:
+  public:
     explicit DirReader(const std::string& folder);  // throws RunError when it cannot be listed
     DirReader(const std::string& folder, DirDetail detail);
     ~DirReader();
@@ -56,7 +56,7 @@ public:
     DirReader& operator=(const DirReader&) = delete;
     bool next(DirEntry& entry);
 
-private:
+  private:
     struct Impl;
     Impl* impl_;
 };

@@ -14,7 +14,7 @@
 namespace kehrwix {
 
 class PathModel {
-public:
+  public:
     PathModel();
 
     // The current folder, as the OS reports it: "C:\" or "C:\TEMP".
@@ -30,7 +30,7 @@ public:
     void set_current_drive(char drive);
     void set_current_folder(const std::string& canonical);  // sets the folder of that path's drive
 
-private:
+  private:
     char current_drive_ = 'C';
     std::array<std::string, 26> folders_;  // per drive, canonical
 };

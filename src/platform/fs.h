@@ -70,6 +70,7 @@ void write_file(const std::string& path, std::string_view bytes);
 // Writes from the first byte on without truncating (as the attribute tool writer does).
 // A failed write closes and removes the partial file.
 void overwrite_file(const std::string& path, std::string_view bytes, bool executable);
+// A failed append leaves the file exactly as it was (a file it created is removed again).
 void append_file(const std::string& path, std::string_view bytes);
 void delete_file(const std::string& path);
 void clear_attributes(const std::string& path);  // read-only, hidden, system, archive off

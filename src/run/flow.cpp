@@ -5,6 +5,7 @@
 #include "console/help.h"
 #include "console/menu.h"
 #include "discovery/drive_scan.h"
+#include "discovery/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "run/path_list_location.h"
@@ -52,9 +53,9 @@ void start_up(Program& program) {
 
     locate_path_list(program);
     const std::string folder =
-        program.path_list_path.substr(0, program.path_list_path.size() - kPathListFileNameLength);
-    program.hits_path = folder + "kehrwix.tmp";
-    program.criteria_path = folder + "d Suchpfade.tmp";
+        program.path_list_path.substr(0, program.path_list_path.size() - kPathListName.size());
+    program.hits_path = folder + std::string(kHitsName);
+    program.criteria_path = folder + std::string(kCriteriaName);
 
     fs::create_file_if_missing(program.path_list_path);
     program.start_size = fs::file_size(program.path_list_path);

@@ -9,7 +9,6 @@ namespace kehrwix {
 
 struct Program;
 
-inline constexpr std::size_t kPathListFileNameLength = 11;  // "KEHRWIX.INI"
 
 // The candidate the environment gives: the program's own variable wins when it has a usable
 // value, otherwise the last temporary-folder variable; "" when none is set.

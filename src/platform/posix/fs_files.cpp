@@ -1,6 +1,7 @@
 // Files and folders by canonical path: create, read, write, delete.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -132,9 +133,19 @@ void overwrite_file(const std::string& path, std::string_view bytes, bool execut
 void append_file(const std::string& path, std::string_view bytes) {
     const posix::Located located = entry_of(path);
     const posix::UniqueFd fd = open_entry(located, O_WRONLY | O_CREAT | O_APPEND, path);
-    // The lines written before stay: a failed append never removes the file.
-    if (const int error = write_all(fd.get(), bytes, -1))
+    struct stat before {};
+    if (::fstat(fd.get(), &before) != 0)
+        posix::throw_errno(errno, path);
+    // A failed append leaves the file as it was: a cut-off last line could name another
+    // folder, and the lines written before must stay.
+    if (const int error = write_all(fd.get(), bytes, -1)) {
+        if (located.exists) {
+            static_cast<void>(::ftruncate(fd.get(), before.st_size));
+        } else {
+            ::unlinkat(located.parent.get(), located.name.c_str(), 0);
+        }
         posix::throw_errno(error, path);
+    }
 }
 
 void delete_file(const std::string& path) {

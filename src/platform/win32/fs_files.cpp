@@ -78,9 +78,20 @@ void overwrite_file(const std::string& path, std::string_view bytes, bool) {
 }
 
 void append_file(const std::string& path, std::string_view bytes) {
-    // What is already in the file stays, whatever happens to the new bytes.
-    win32::Handle h = open_file(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, OPEN_ALWAYS);
+    const bool created =
+        GetFileAttributesW(win32::wide_path(path).c_str()) == INVALID_FILE_ATTRIBUTES;
+    win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    LARGE_INTEGER before{};
+    if (!GetFileSizeEx(h.get(), &before) || !SetFilePointerEx(h.get(), before, nullptr, FILE_BEGIN))
+        throw_windows_error(GetLastError(), "appending to " + path);
+    // A failed append leaves the file as it was: a cut-off last line could name another
+    // folder, and the lines written before must stay.
     if (const DWORD error = write_all(h.get(), bytes)) {
+        if (created) {
+            discard_partial(h, path, error);
+        }
+        SetFilePointerEx(h.get(), before, nullptr, FILE_BEGIN);
+        SetEndOfFile(h.get());
         throw_windows_error(error, "appending to " + path);
     }
 }

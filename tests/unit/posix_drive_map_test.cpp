@@ -48,6 +48,9 @@ TEST(PosixDriveMap, HostDirectoriesLandOnTheLongestContainingDrive) {
     EXPECT_EQ(posix::model_path_of_host(c + "/Inner"), "D:\\");
     EXPECT_EQ(posix::model_path_of_host(c + "/Innerly"), "C:\\Innerly");
     EXPECT_EQ(posix::model_path_of_host(sandbox.root().string()), std::nullopt);
+    // Names that a drive path cannot hold would land the start somewhere else.
+    EXPECT_EQ(posix::model_path_of_host(c + "/Inner\\Deep"), std::nullopt);
+    EXPECT_EQ(posix::model_path_of_host(c + "/a:b"), std::nullopt);
     // Only mapped, existing directories are ready.
     EXPECT_TRUE(fs::drive_ready('D'));
     EXPECT_FALSE(fs::drive_ready('E'));

@@ -52,6 +52,21 @@ TEST(Win32ConsoleInput, KeysBecomeCharactersOrScanCodes) {
     EXPECT_EQ(events_of(out), "97/0; 0/59; 3/0; 252/0; 0/45; 64/0; 27/0; 0/80; 0/80; 128512/0; ");
 }
 
+TEST(Win32ConsoleInput, ModifiedKeysGetTheirOwnScanCodesSoOnlyF1IsF1) {
+    InputTranslator t;
+    std::deque<InputEvent> out;
+    t.key(key_down(0x70, 59, 0, kShiftPressed), out);
+    t.key(key_down(0x70, 59, 0, kRightCtrlPressed | kShiftPressed), out);
+    t.key(key_down(0x70, 59, 0, kLeftAltPressed | kLeftCtrlPressed), out);
+    t.key(key_down(0x7B, 88, 0), out);  // F12
+    t.key(key_down(0x7A, 87, 0, kShiftPressed), out);
+    t.key(key_down('1', 2, u'1', kLeftAltPressed), out);
+    t.key(key_down(0xBB, 13, u'=', kLeftAltPressed), out);
+    t.key(key_down(kVkTab, 15, 9, kShiftPressed), out);
+    t.key(key_down(kVkTab, 15, 9), out);
+    EXPECT_EQ(events_of(out), "0/84; 0/94; 0/104; 0/134; 0/135; 0/120; 0/131; 0/15; 9/0; ");
+}
+
 TEST(Win32ConsoleInput, ButtonChangesBecomePressesReleasesAndDoubleClicks) {
     InputTranslator t;
     t.set_origin(0, 100);  // the window shows buffer rows from 100 on

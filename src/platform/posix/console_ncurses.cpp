@@ -301,36 +301,14 @@ class TerminalConsole : public ConsoleDevice {
     }
 
     void mouse_report(int code, bool release, int row, int column) {
-        if (code & 64)
-            return;  // the wheel: no console event
-        if (row < 0 || column < 0)
+        std::optional<InputEvent> event = terminal::mouse_event(code, release, row, column);
+        if (!event)
             return;
-        int button = 0;
-        switch (code & 3) {
-            case 0:
-                button = 1;
-                break;
-            case 1:
-                button = 4;
-                break;
-            case 2:
-                button = 2;
-                break;
-            default:
-                break;
-        }
-        MouseAction action = MouseAction::move;
-        if (code & 32) {
-            button = 0;
-        } else if (button == 0) {
-            return;
-        } else {
-            action = release ? MouseAction::release : MouseAction::press;
-            if (!release)
-                x10_pressed_ = code & 3;
-        }
-        action = double_clicks_.classify(action, button, row, column, steady_ms());
-        pending_.push_back(InputEvent::mouse(action, button, row, column));
+        if (event->action == MouseAction::press)
+            x10_pressed_ = code & 3;
+        event->action =
+            double_clicks_.classify(event->action, event->button, row, column, steady_ms());
+        pending_.push_back(*event);
     }
 
     SCREEN* screen_;

@@ -133,6 +133,10 @@ std::optional<std::string> model_path_of_host(std::string_view host) {
     std::string rest(host.substr(best_dir == "/" ? 1 : best_dir.size()));
     if (!rest.empty() && rest.front() == '/')
         rest.erase(0, 1);
+    // A "\" would split a folder name in two and a ":" is no part of a name: either would put
+    // the program somewhere else than where it was started.
+    if (rest.find_first_of("\\:") != std::string::npos)
+        return std::nullopt;
     for (char& c : rest) {
         if (c == '/')
             c = '\\';
@@ -155,7 +159,7 @@ std::string working_folder() {
     if (auto model = posix::model_path_of_host(cwd.get()))
         return *model;
     throw std::runtime_error(std::string("the working directory ") + cwd.get() +
-                             " lies on no drive of KEHRWIX_DRIVES");
+                             " lies on no drive of KEHRWIX_DRIVES or has \\ or : in a name");
 }
 
 bool drive_ready(char letter) {

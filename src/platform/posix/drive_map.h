@@ -14,7 +14,7 @@ const std::string* drive_directory(char letter);
 std::string drive_map_text();
 
 // A host directory as a canonical path on the drive whose directory contains it (the longest
-// match wins); nullopt when no drive contains it.
+// match wins); nullopt when no drive contains it or a name below the drive holds "\" or ":".
 std::optional<std::string> model_path_of_host(std::string_view host_directory);
 
 }  // namespace kehrwix::posix

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "platform/pc_scan_codes.h"
+
 namespace kehrwix::terminal {
 
 namespace {
@@ -18,13 +20,6 @@ std::optional<std::uint8_t> row_code(std::string_view row, int first, char32_t u
     if (at == std::string_view::npos)
         return std::nullopt;
     return static_cast<std::uint8_t>(first + static_cast<int>(at));
-}
-
-// F1..F10 run from 59; F11 and F12 follow at 133. Shift, Ctrl and Alt give their own blocks.
-std::uint8_t function_key_code(int n, int block) {
-    static constexpr int kLow[] = {59, 84, 94, 104};
-    static constexpr int kHigh[] = {133, 135, 137, 139};
-    return static_cast<std::uint8_t>(n <= 10 ? kLow[block] + n - 1 : kHigh[block] + n - 11);
 }
 
 }  // namespace
@@ -73,12 +68,15 @@ std::optional<InputEvent> function_key(int code) {
     if (code >= KEY_F(1) && code <= KEY_F(48)) {
         // xterm numbering: F13..F24 are shifted, F25..F36 with Ctrl, F37..F48 with Ctrl+Shift
         // (reported as Ctrl, as the console does).
+        using pc_keys::Modifier;
         const int index = code - KEY_F(1);
-        static constexpr int kBlockOf[] = {0, 1, 2, 2};
-        return InputEvent::extended(function_key_code(index % 12 + 1, kBlockOf[index / 12]));
+        static constexpr Modifier kBlockOf[] = {Modifier::none, Modifier::shift, Modifier::ctrl,
+                                                Modifier::ctrl};
+        return InputEvent::extended(pc_keys::function_key(index % 12 + 1, kBlockOf[index / 12]));
     }
     if (code >= KEY_F(49) && code <= KEY_F(60)) {
-        return InputEvent::extended(function_key_code(code - KEY_F(49) + 1, 3));
+        return InputEvent::extended(
+            pc_keys::function_key(code - KEY_F(49) + 1, pc_keys::Modifier::alt));
     }
     switch (code) {
         case KEY_UP:
@@ -110,7 +108,7 @@ std::optional<InputEvent> function_key(int code) {
         case KEY_DC:
             return InputEvent::extended(83);
         case KEY_BTAB:
-            return InputEvent::extended(15);
+            return InputEvent::extended(pc_keys::kShiftTab);
         case KEY_ENTER:
             return InputEvent::key(U'\r');
         case KEY_BACKSPACE:
@@ -138,15 +136,27 @@ std::optional<std::uint8_t> alt_scan_code(char32_t ch) {
             return code;
         return row_code(kBottomRow, 44, ch);
     }
-    if (ch >= U'1' && ch <= U'9')
-        return static_cast<std::uint8_t>(120 + (ch - U'1'));
-    if (ch == U'0')
-        return 129;
-    if (ch == U'-')
-        return 130;
-    if (ch == U'=')
-        return 131;
-    return std::nullopt;
+    // The digit row in keyboard order, from scan code 2 on.
+    constexpr std::u32string_view kDigitRow = U"1234567890-=";
+    const auto at = kDigitRow.find(ch);
+    if (at == std::u32string_view::npos)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(pc_keys::kFirstDigitRowKey + static_cast<int>(at) +
+                                     pc_keys::kAltDigitRowOffset);
+}
+
+std::optional<InputEvent> mouse_event(int code, bool release, int row, int column) {
+    // The wheel (64) and the extra buttons (128) have no console event.
+    if ((code & (64 | 128)) != 0 || row < 0 || column < 0)
+        return std::nullopt;
+    if ((code & 32) != 0)
+        return InputEvent::mouse(MouseAction::move, 0, row, column);
+    static constexpr int kButtonOf[] = {1, 4, 2, 0};  // left, middle, right, none
+    const int button = kButtonOf[code & 3];
+    if (button == 0)
+        return std::nullopt;
+    return InputEvent::mouse(release ? MouseAction::release : MouseAction::press, button, row,
+                             column);
 }
 
 }  // namespace kehrwix::terminal

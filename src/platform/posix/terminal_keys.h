@@ -1,6 +1,7 @@
 #pragma once
-// Terminal keys as the console's key events: characters stay characters, keys without one get
-// the scan code a PC keyboard gives them, so every screen sees the same keys on every system.
+// Terminal keys and mouse reports as the console's input events: characters stay characters,
+// keys without one get the scan code a PC keyboard gives them, so every screen sees the same keys
+// on every system.
 
 #include <cstdint>
 #include <optional>
@@ -22,5 +23,8 @@ std::optional<InputEvent> function_key(int code);
 InputEvent character_key(char32_t ch);
 // Alt together with a letter or digit: its scan code, or nothing for any other character.
 std::optional<std::uint8_t> alt_scan_code(char32_t ch);
+// A mouse report's button code (xterm numbering) at a 0-based cell as a press, release or
+// movement; nothing for the wheel, the extra buttons and a release that names no button.
+std::optional<InputEvent> mouse_event(int code, bool release, int row, int column);
 
 }  // namespace kehrwix::terminal

@@ -7,12 +7,16 @@
 #include <deque>
 
 #include "platform/console_device.h"
+#include "platform/pc_scan_codes.h"
 
 namespace kehrwix::win32 {
 
 // The values of the Windows constants used here.
 namespace console_bits {
+inline constexpr std::uint16_t kVkTab = 0x09;
 inline constexpr std::uint16_t kVkEscape = 0x1B;
+inline constexpr std::uint16_t kVkF1 = 0x70;  // up to 0x7B, F12
+inline constexpr std::uint16_t kVkF12 = 0x7B;
 inline constexpr std::uint16_t kVkShift = 0x10;
 inline constexpr std::uint16_t kVkControl = 0x11;
 inline constexpr std::uint16_t kVkMenu = 0x12;  // Alt
@@ -25,6 +29,7 @@ inline constexpr std::uint32_t kRightAltPressed = 0x0001;
 inline constexpr std::uint32_t kLeftAltPressed = 0x0002;
 inline constexpr std::uint32_t kRightCtrlPressed = 0x0004;
 inline constexpr std::uint32_t kLeftCtrlPressed = 0x0008;
+inline constexpr std::uint32_t kShiftPressed = 0x0010;
 inline constexpr std::uint32_t kMouseMoved = 0x0001;
 inline constexpr std::uint32_t kDoubleClick = 0x0002;
 inline constexpr std::uint32_t kMouseWheeled = 0x0004;
@@ -69,16 +74,17 @@ class InputTranslator {
         }
         const bool alt = (r.control_state & (kLeftAltPressed | kRightAltPressed)) != 0;
         const bool ctrl = (r.control_state & (kLeftCtrlPressed | kRightCtrlPressed)) != 0;
+        const bool shift = (r.control_state & kShiftPressed) != 0;
         const int count = r.repeat == 0 ? 1 : r.repeat;
         // Some consoles (Wine on a terminal) report Esc without its character.
         const char16_t character = (r.character == 0 && vk == kVkEscape && !alt) ? 27 : r.character;
         // Alt with a key is a key without a character; AltGr (reported as Alt with Ctrl)
-        // types characters such as "@" and stays a character.
-        if (character == 0 || (alt && !ctrl)) {
+        // types characters such as "@" and stays a character. Shift+Tab is a key of its own.
+        if (character == 0 || (alt && !ctrl) || (vk == kVkTab && shift && !ctrl)) {
             high_surrogate_ = 0;
-            for (int i = 0; i < count; ++i) {
-                out.push_back(InputEvent::extended(static_cast<std::uint8_t>(r.scan_code)));
-            }
+            const std::uint8_t code = scan_code(r, alt, ctrl, shift);
+            for (int i = 0; i < count; ++i)
+                out.push_back(InputEvent::extended(code));
             return;
         }
         char32_t c = character;
@@ -124,6 +130,24 @@ class InputTranslator {
     }
 
   private:
+    // The console reports the key's own scan code whatever modifier is held; a PC keyboard
+    // gives modified function keys and Alt with the digit row codes of their own.
+    static std::uint8_t scan_code(const KeyRecord& r, bool alt, bool ctrl, bool shift) {
+        using namespace console_bits;
+        if (r.virtual_key >= kVkF1 && r.virtual_key <= kVkF12) {
+            const auto held = alt     ? pc_keys::Modifier::alt
+                              : ctrl  ? pc_keys::Modifier::ctrl
+                              : shift ? pc_keys::Modifier::shift
+                                      : pc_keys::Modifier::none;
+            return pc_keys::function_key(r.virtual_key - kVkF1 + 1, held);
+        }
+        if (alt && r.scan_code >= pc_keys::kFirstDigitRowKey &&
+            r.scan_code <= pc_keys::kLastDigitRowKey) {
+            return static_cast<std::uint8_t>(r.scan_code + pc_keys::kAltDigitRowOffset);
+        }
+        return static_cast<std::uint8_t>(r.scan_code);
+    }
+
     int origin_x_ = 0;
     int origin_y_ = 0;
     std::uint32_t buttons_ = 0;

@@ -74,7 +74,6 @@ void report_error(Program& program, const RunError& error) {
     program.screen.write_number(error.number());
     program.screen.write_number(0);
     program.screen.write("<<");
-    program.screen.flush();
     program.sleep(3000);
 }
 

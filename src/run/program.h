@@ -68,7 +68,10 @@ struct Program {
     // A name resolved against the current drive and folders.
     std::string resolve(std::string_view name) const { return paths.resolve(name); }
 
-    void sleep(int milliseconds) { services.clock.sleep_ms(milliseconds); }
+    // Every wait follows something the user should read, so it is shown first.
+    void sleep(int milliseconds) {
+        services.clock.sleep_ms(milliseconds);
+    }
 };
 
 }  // namespace kehrwix

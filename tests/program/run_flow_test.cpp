@@ -108,7 +108,13 @@ TEST_F(RunFlow, NoUsablePlaceShowsTheMessageAndWaits) {
     ProgramHarness no_c("D");
     no_c.environment = {"KEHRWIX=D:\\nowhere"};
     no_c.start_folder = "D:\\";
+    std::string shown_while_waiting;
+    no_c.clock.on_sleep = [&](int) {
+        const auto& shots = no_c.console.snapshots();
+        shown_while_waiting = shots.empty() ? "" : shots.back();
+    };
     EXPECT_EQ(no_c.run(), 0);
+    EXPECT_EQ(shown_while_waiting.find(" kann kehrwix.ini nicht finden/anlegen"), 0u);
     EXPECT_EQ(no_c.row(1), " kann kehrwix.ini nicht finden/anlegen");
     EXPECT_EQ(no_c.row(2), ">C:\\KEHRWIX.INI<");
     EXPECT_EQ(no_c.clock.now_ms(), 9000);

@@ -5,6 +5,8 @@
 namespace kehrwix::testing {
 
 void VirtualClock::sleep_ms(int milliseconds) {
+    if (on_sleep)
+        on_sleep(milliseconds);
     if (milliseconds > 0) {
         now_ += milliseconds;
         slept_ += milliseconds;

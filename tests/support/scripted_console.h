@@ -22,6 +22,8 @@ class VirtualClock : public Clock {
             now_ = t;
     }
     std::int64_t slept_ms() const { return slept_; }
+    // Called at the start of every sleep, with its length.
+    std::function<void(int)> on_sleep;
 
   private:
     std::int64_t now_ = 0;

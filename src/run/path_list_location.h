@@ -9,7 +9,6 @@ namespace kehrwix {
 
 struct Program;
 
-
 // The candidate the environment gives: the program's own variable wins when it has a usable
 // value, otherwise the last temporary-folder variable; "" when none is set.
 std::string path_list_candidate(const std::vector<std::string>& environment);

@@ -70,6 +70,7 @@ struct Program {
 
     // Every wait follows something the user should read, so it is shown first.
     void sleep(int milliseconds) {
+        screen.flush();
         services.clock.sleep_ms(milliseconds);
     }
 };

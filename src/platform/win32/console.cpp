@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 
@@ -74,17 +75,17 @@ class Win32Console : public ConsoleDevice {
         show(row, first, row, column - 1);
     }
 
+    // Like the other consoles, the count runs on over the end of a row.
     void recolour(int row, int column, int count, std::uint8_t attribute) override {
-        if (row < 0 || row >= kRows || count <= 0)
+        if (count <= 0)
             return;
-        int last = column + count - 1;
-        if (last >= kColumns)
-            last = kColumns - 1;
-        if (column < 0)
-            column = 0;
-        for (int c = column; c <= last; ++c)
-            at(row, c).Attributes = attribute;
-        show(row, column, row, last);
+        const int first = std::max(row * kColumns + column, 0);
+        const int last = std::min(row * kColumns + column + count - 1, kRows * kColumns - 1);
+        if (first > last)
+            return;
+        for (int index = first; index <= last; ++index)
+            cells_[static_cast<std::size_t>(index)].Attributes = attribute;
+        show(first / kColumns, 0, last / kColumns, kColumns - 1);
     }
 
     void fill(std::uint8_t attribute) override {

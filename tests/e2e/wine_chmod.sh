@@ -43,11 +43,8 @@ expect_attrib 'K:\T\f1' 'AS  HR      '
 # Exactly as the cleaning run starts it: unquoted folder, lower-case options, >nul last.
 out=$(win "$tool" 'K:\T' -h -s -r '>nul')
 [[ -z $out ]] || e2e_fail "printed with >nul: $out"
-expect_attrib 'K:\T\f1' 'A           '
-expect_attrib 'K:\T\f2' 'A           '
-expect_attrib 'K:\T\Sub' '            '
-expect_attrib 'K:\T\Two words' '            '
-expect_attrib 'K:\T' '            '
+for f in 'K:\T\f1' 'K:\T\f2'; do expect_attrib "$f" 'A           '; done
+for d in 'K:\T\Sub' 'K:\T\Two words' 'K:\T'; do expect_attrib "$d" '            '; done
 expect_attrib 'K:\T\Sub\Deep\x' 'AS  HR      '
 
 # A name with blanks arrives in pieces and still names one folder.

@@ -6,24 +6,16 @@ source "$(dirname "$0")/wine_env.bash"
 exe=$1
 root=$E2E_ROOT
 
-mkdir -p "$root/start" "$root/config"
-# "*" line: files at every level, nested folders, a read-only file deep down.
-mkdir -p "$root/tree/A/A1" "$root/tree/B"
-echo f1 >"$root/tree/f1.tmp"
-echo f2 >"$root/tree/f2.tmp"
-echo a >"$root/tree/A/a.tmp"
-echo a1 >"$root/tree/A/A1/a1.tmp"
-echo ro >"$root/tree/A/A1/readonly.tmp"
+# "*" line: files at every level, a read-only one deep down. Files-only line: its subfolder stays.
+# Beside them: a sibling whose name starts like a listed folder, and the sandbox root.
+mkdir -p "$root/start" "$root/config" "$root/tree/A/A1" "$root/tree/B" "$root/files/keep-sub" \
+    "$root/tree-sibling"
+for f in tree/f1.tmp tree/f2.tmp tree/A/a.tmp tree/A/A1/a1.tmp tree/A/A1/readonly.tmp \
+    files/x.tmp files/y.log; do
+    echo junk >"$root/$f"
+done
 chmod a-w "$root/tree/A/A1/readonly.tmp"
-# Files-only line: its subfolder and what lies in it stay.
-mkdir -p "$root/files/keep-sub"
-echo x >"$root/files/x.tmp"
-echo y >"$root/files/y.log"
-echo canary >"$root/files/keep-sub/canary.txt"
-# Beside the listed folders: a sibling whose name starts like a listed one, and the sandbox root.
-mkdir -p "$root/tree-sibling"
-echo canary >"$root/tree-sibling/canary.txt"
-echo canary >"$root/canary.txt"
+for f in files/keep-sub tree-sibling .; do echo canary >"$root/$f/canary.txt"; done
 
 printf '*%s\r\n %s\\\r\n' "$(wine_path "$root/tree")" "$(wine_path "$root/files")" \
     >"$root/config/KEHRWIX.INI"

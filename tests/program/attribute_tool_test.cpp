@@ -4,17 +4,14 @@
 #include "cleaning/attribute_tool.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "run/program.h"
 #include "support/dos_attributes.h"
+#include "support/outcome.h"
 #include "support/program_harness.h"
 #include "support/undeletable.h"
 
@@ -99,20 +96,12 @@ TEST_F(AttributeTool, AStartFolderWithoutRoomGivesTheMessageAndANormalRun) {
 }
 
 TEST_F(AttributeTool, AWriteThatFailsPartWayLeavesNothingBehind) {
-    // A file size limit in a child cuts the write short, like a full disk.
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{100, 100};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    const int written = exit_code_with_size_limit(100, [&] {
         auto program = writer_program();
         write_attribute_tool(*program);
-        ::_exit(program->tool_written);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+        return program->tool_written;
+    });
+    EXPECT_EQ(written, 2);
     EXPECT_FALSE(stdfs::exists(tool()));
 }
 

@@ -94,7 +94,7 @@ TEST(Browser, UpEntryLeadsToTheParentAndStopsAtTheRoot) {
     h.later_run();
     h.key("\r\r");
     h.run();
-    EXPECT_TRUE(h.shown_at_some_time("║" + blanks(31) + "C:\\TEMP\\" + blanks(29) + "║"));
+    EXPECT_TRUE(h.console.ever_shown("║" + blanks(31) + "C:\\TEMP\\" + blanks(29) + "║"));
     EXPECT_NE(h.row(2).find("C:\\ "), std::string::npos);
     EXPECT_EQ(h.list_name(0), "TEMP");
 
@@ -114,7 +114,7 @@ TEST(Browser, DriveThatIsNotReadyBringsTheDriveListBack) {
     h.key("L" + std::string(16, 'v') + "\r");  // Q:
     h.run();
     EXPECT_TRUE(
-        h.shown_at_some_time("   ║     Laufwerk oder Verzeichnisswechsel nicht möglich...."));
+        h.console.ever_shown("   ║     Laufwerk oder Verzeichnisswechsel nicht möglich...."));
     EXPECT_EQ(h.list_text(0), "    A:");
     EXPECT_EQ(h.highlighted_row(), 0);
     EXPECT_NE(h.row(2).find("C:\\ "), std::string::npos);
@@ -136,7 +136,7 @@ TEST(Browser, VanishedStartFolderFallsBackToItsRoot) {
         console.type("\r", h.clock.now_ms() + 2);
     };
     EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.shown_at_some_time("Laufwerk oder Verzeichnisswechsel nicht möglich"));
+    EXPECT_TRUE(h.console.ever_shown("Laufwerk oder Verzeichnisswechsel nicht möglich"));
     EXPECT_EQ(h.list_name(0), "OTHER");
 }
 

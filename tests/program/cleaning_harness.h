@@ -1,11 +1,9 @@
 #pragma once
-// A later run that cleans at once (no input at the prompt), with a launcher whose tool starts can
-// act on the sandbox.
+// A later run that cleans at once (no input at the prompt); the launcher's `act` can play the
+// part of a started tool.
 
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/program_harness.h"
@@ -13,32 +11,15 @@
 
 namespace kehrwix::testing {
 
-class ActingLauncher : public ProcessLauncher {
-  public:
-    void run_and_wait(const std::string& program, const std::string& command_line) override {
-        started.emplace_back(program, command_line);
-        if (act)
-            act(program, command_line);
-    }
-    std::size_t max_command_line() const override { return limit; }
-
-    std::vector<std::pair<std::string, std::string>> started;         // program, command line
-    std::function<void(const std::string&, const std::string&)> act;  // plays the tool's part
-    std::size_t limit = 32767;
-};
-
 class CleaningHarness : public ProgramHarness {
   public:
-    ActingLauncher tools;
-
     // Runs a later run with these path list lines.
     int clean(const std::vector<std::string>& lines) {
         std::string bytes;
         for (const std::string& line : lines)
             bytes += line + "\r\n";
         sandbox.write_file('C', "KEHRWIX.INI", bytes);
-        return run_program(
-            {console, clock, tools, environment, arguments, start_folder, standard_output});
+        return run();
     }
 
     // Names on drive C:, '/' separated.

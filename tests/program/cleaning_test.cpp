@@ -24,7 +24,7 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
     // The attribute tool runs on the parent just before each removal; what still exists then
     // shows the order.
     std::vector<std::string> seen;
-    h.tools.act = [&](const std::string&, const std::string& line) {
+    h.launcher.act = [&](const std::string&, const std::string& line) {
         seen.push_back(line + (h.exists("T/A/A1") ? " A1" : "") + (h.exists("T/A") ? " A" : "") +
                        (h.exists("T/B") ? " B" : "") + (h.exists("T/f1") ? " f1" : ""));
     };
@@ -35,7 +35,7 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
                         "C:chmod.com C:\\T -h -s -r >nul A B f1",
                         "C:chmod.com C:\\T -h -s -r >nul B f1",
                     }));
-    EXPECT_EQ(h.tools.started[0].first, "C:\\T\\A\\chmod.com");
+    EXPECT_EQ(h.launcher.started[0].first, "C:\\T\\A\\chmod.com");
     EXPECT_TRUE(h.empty_folder("T"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\T  mit Sub-dir.");
     EXPECT_EQ(h.row(5), "");
@@ -45,10 +45,11 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
 TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {
     for (const char* name : {"bat/chmod.com", "T/A/x", "T/chmod.com", "LONGER/FOLDER/B/x"})
         h.file(name);
-    h.tools.limit = 40;  // a line the platform would cut is not handed over; the folder still goes
+    h.launcher.limit =
+        40;  // a line the platform would cut is not handed over; the folder still goes
     h.clean({"*C:\\T", "*C:\\LONGER\\FOLDER"});
-    EXPECT_EQ(h.tools.started,
-              (decltype(h.tools.started){
+    EXPECT_EQ(h.launcher.started,
+              (decltype(h.launcher.started){
                   {"C:\\bat\\chmod.com", "C:\\bat\\chmod.com C:\\T -h -s -r >nul"}}));
     EXPECT_FALSE(h.exists("T/A"));
     EXPECT_FALSE(h.exists("LONGER/FOLDER/B"));

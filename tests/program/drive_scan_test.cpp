@@ -1,10 +1,9 @@
 // The drive scan over sandbox drives: what it finds, in which order, what it skips, and how ESC
-// and failures end it.
+// and failures end it; last, as a whole first run.
 
 #include "discovery/drive_scan.h"
 
 #include <gtest/gtest.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "discovery/path_list.h"
+#include "support/dos_attributes.h"
 #include "support/outcome.h"
 #include "support/routine_harness.h"
 
@@ -70,8 +70,7 @@ TEST_F(DriveScan, DepthFirstDriveByDriveWrittenBackLastFirst) {
 
 TEST_F(DriveScan, HiddenCriteriaFileIsReplacedByTheDefaults) {
     h.sandbox.write_file('C', "d Suchpfade.tmp", "\\NOTHING\\\r\n");
-    const std::string host = h.sandbox.host('C', "d Suchpfade.tmp").string();
-    if (setxattr(host.c_str(), "user.DOSATTRIB", "0x2", 3, 0) != 0)
+    if (!set_dos_attrib(h.sandbox.host('C', "d Suchpfade.tmp"), "0x2"))
         GTEST_SKIP() << "no user xattrs here";
     folders({"TMP"});
     drive_scan(program);
@@ -142,6 +141,39 @@ TEST_F(DriveScan, FailureEndsTheProgramWithTheScanMessage) {
     EXPECT_TRUE(h.row(2).starts_with("Fehler "));
     EXPECT_TRUE(h.row(2).ends_with(" beim durchsuchen nach Directorys"));
     EXPECT_EQ(h.clock.slept_ms(), 3000);
+}
+
+TEST(FirstRunScan, EmptyCriteriaFileFindsNothing) {
+    ProgramHarness h;
+    h.sandbox.make_folder('C', "TEMP");
+    h.sandbox.write_file('C', "d Suchpfade.tmp", "");
+    h.sandbox.write_file('C', "KEHRWIX.INI", "\r\n");  // 2 bytes: still a first run
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_EQ(h.sandbox.read_file('C', "KEHRWIX.INI"), " C:\\windows\\temp\r\n");
+}
+
+TEST(FirstRunScan, EscKeepsTheHitsForTheNextStartWhichWritesThemAsThePathList) {
+    ProgramHarness h;
+    h.sandbox.make_folder('C', "TMP");
+    h.sandbox.make_folder('C', "A/B/CACHE");
+    bool sent = false;
+    h.console.on_idle = [&](ScriptedConsole& console) {
+        if (!sent && console.row_text(3).find("Suche auf Laufwerk") != std::string::npos) {
+            console.queue(InputEvent::key(27), 0);
+            sent = true;
+        }
+    };
+    EXPECT_EQ(h.run(), 0);
+    ASSERT_TRUE(sent);
+    EXPECT_FALSE(h.sandbox.exists('C', "KEHRWIX.INI"));
+    EXPECT_EQ(h.sandbox.read_file('C', "kehrwix.tmp"), "*C:\\TMP\\\r\n");
+    EXPECT_EQ(h.sandbox.read_file('C', "d Suchpfade.tmp").substr(0, 8), "\\TEMP\\\r\n");
+
+    EXPECT_EQ(h.run(), 0);  // a first run again, adding to the kept hits
+    EXPECT_EQ(h.sandbox.read_file('C', "KEHRWIX.INI"),
+              "*C:\\A\\B\\CACHE\\\r\n*C:\\TMP\\\r\n*C:\\TMP\\\r\n");
+    EXPECT_FALSE(h.sandbox.exists('C', "kehrwix.tmp"));
+    EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);  // then the menu
 }
 
 }  // namespace

@@ -67,16 +67,16 @@ TEST_F(FileStep, TreeDeletionToolTakesOverOnlyInASubtreeWithoutBlanksElseTheFile
         if (!lock(folder + "/locked.tmp"))
             GTEST_SKIP() << "chattr +i is not supported here";
     }
-    h.tools.act = [&](const std::string&, const std::string& line) {
+    h.launcher.act = [&](const std::string&, const std::string& line) {
         if (line.ends_with("C:\\T\\A")) {
             locks[0]->release();
             std::filesystem::remove_all(h.host("T/A"));
         }
     };
     h.clean({"*C:\\T", " C:\\U"});
-    EXPECT_EQ(h.tools.started,
-              (decltype(h.tools.started){{"C:\\T\\A\\deltree.exe", "deltree.exe  /Y C:\\T\\A"},
-                                         {"C:\\T\\D\\deltree.exe", "deltree.exe  /Y C:\\T\\D"}}));
+    EXPECT_EQ(h.launcher.started, (decltype(h.launcher.started){
+                                      {"C:\\T\\A\\deltree.exe", "deltree.exe  /Y C:\\T\\A"},
+                                      {"C:\\T\\D\\deltree.exe", "deltree.exe  /Y C:\\T\\D"}}));
     EXPECT_FALSE(h.exists("T/A"));  // created again empty, then removed as an emptied subfolder
     for (const std::string folder : {"T/B C", "T/D", "U"}) {
         EXPECT_TRUE(h.exists(folder + "/locked.tmp")) << folder;

@@ -39,17 +39,6 @@ TEST_F(Help, PagesWithTheScanAnnouncementOnlyBeforeAScan) {
     EXPECT_NE(page1.find("\n werden auch bei auswahl nicht gelöscht.\n"), std::string::npos);
 }
 
-TEST_F(Help, OfferedWhileThePathListHeldAtMostThreeBytes) {
-    program.start_size = 4;
-    EXPECT_FALSE(show_help(program));
-    EXPECT_TRUE(h.console.snapshots().empty());
-    program.start_size = 3;
-    h.console.click(1, 10, 10);  // a release ends page 1
-    h.console.type("k");
-    EXPECT_TRUE(show_help(program));
-    EXPECT_EQ(h.console.pending_events(), 0);
-}
-
 // The nested showing takes two keys, then the interrupted one shows its page 2.
 TEST_F(Help, F1InsideTheHelpShowsItAgainThenResumes) {
     h.console.press_extended(59);
@@ -59,9 +48,10 @@ TEST_F(Help, F1InsideTheHelpShowsItAgainThenResumes) {
     EXPECT_EQ(h.console.pending_events(), 1);
 }
 
-// In the menu the key that closes the help acts there too; with no help to show, F1 is ignored.
+// Up to 3 bytes at the start help is offered, and the key that closes it acts in the menu too;
+// from 4 bytes on F1 is ignored.
 TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
-    for (const std::string path_list : {"abc", " C:\\X\r\n"}) {  // 3 bytes: help still offered
+    for (const std::string path_list : {"abc", "abcd"}) {
         MenuHarness h;
         h.later_run(path_list);
         h.sandbox.make_folder('C', "ONE");
@@ -69,8 +59,8 @@ TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
         h.extended(59);
         h.key(path_list.size() == 3 ? " v" : "v");
         EXPECT_EQ(h.run(), 0);
-        EXPECT_EQ(h.shown_at_some_time(kTitle), path_list.size() == 3);
-        EXPECT_FALSE(h.shown_at_some_time(kAnnouncement));
+        EXPECT_EQ(h.console.ever_shown(kTitle), path_list.size() == 3);
+        EXPECT_FALSE(h.console.ever_shown(kAnnouncement));
         // The menu is whole again, not the help with list rows across it.
         EXPECT_EQ(h.highlighted_row(), 1);
         EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "run/program.h"
-#include "support/program_harness.h"
+#include "support/routine_harness.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -25,10 +24,8 @@ std::string folder_text(const std::string& name) {
 
 class Listing : public ::testing::Test {
   protected:
-    ProgramHarness h;
-    Services services{h.console,   h.clock,        h.launcher,       h.environment,
-                      h.arguments, h.start_folder, h.standard_output};
-    Program program{services};
+    RoutineHarness h;
+    Program& program = h.program;
     ListingState& listing = program.listing;
 
     void folder(const std::string& relative) const { h.sandbox.make_folder('C', relative); }
@@ -63,15 +60,9 @@ TEST_F(Listing, UpEntryLeadsAndSubfoldersFollowInByteOrderOfTheirCapitals) {
     EXPECT_EQ(h.console.pending_events(), 0);
 }
 
-TEST_F(Listing, RootHasNoUpEntryAndAFolderWithoutSubfoldersSaysSo) {
-    folder("T");
+// A root without an up entry is checked on the menu screen.
+TEST_F(Listing, AFolderWithoutSubfoldersSaysSo) {
     h.sandbox.write_file('C', "T/only-a-file");
-    enter("C:\\");
-    build_listing(program);
-    EXPECT_EQ(slots(listing.display, 2), (std::vector<std::string>{folder_text("T"), ""}));
-    EXPECT_EQ(listing.entry[1], "C:\\T");
-    EXPECT_EQ(listing.listed_folder, "C:\\");
-
     enter("C:\\T");
     build_listing(program);
     EXPECT_EQ(slots(listing.display, 3),

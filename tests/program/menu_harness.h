@@ -50,12 +50,6 @@ class MenuHarness : public ProgramHarness {
         }
         return -1;
     }
-    bool shown_at_some_time(const std::string& text) const {
-        const auto& shots = console.snapshots();
-        return std::any_of(shots.begin(), shots.end(), [&](const std::string& shot) {
-            return shot.find(text) != std::string::npos;
-        });
-    }
 
   private:
     std::int64_t next() { return at_ += 10000; }

@@ -55,7 +55,7 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
         h.run();
         SCOPED_TRACE(c.keys);
         EXPECT_EQ(h.path_list(), c.list + c.added);
-        EXPECT_EQ(h.shown_at_some_time(kListHeading), c.list_shown);
+        EXPECT_EQ(h.console.ever_shown(kListHeading), c.list_shown);
     }
 }
 
@@ -71,7 +71,7 @@ TEST(Menu, LegendDoubleClicksActAsTheirCommands) {
         int row, column;
         Check check;
     } boxes[] = {
-        {20, 6, [](const MenuHarness& h) { return h.shown_at_some_time(kListHeading); }},
+        {20, 6, [](const MenuHarness& h) { return h.console.ever_shown(kListHeading); }},
         {20, 43, list_is("*C:\\XOLD\r\n*C:\\TEMP\r\n")},
         {20, 51, list_is("*C:\\TEMP\\\r\n")},  // a new scan
         {22, 25, [](const MenuHarness& h) { return h.list_text(0) == "    A:"; }},
@@ -110,8 +110,8 @@ TEST(Menu, ErrorsReturnToTheMenuWhereAFreshListCanBeMade) {
     h.keys_at_once("d\033");
     h.key("zAZ");
     EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.shown_at_some_time(">>Fehler: 53  0 <<"));
-    EXPECT_TRUE(h.shown_at_some_time(std::string(kListHeading) + "\n\n    C:\\windows\\temp\n"));
+    EXPECT_TRUE(h.console.ever_shown(">>Fehler: 53  0 <<"));
+    EXPECT_TRUE(h.console.ever_shown(std::string(kListHeading) + "\n\n    C:\\windows\\temp\n"));
     EXPECT_EQ(h.path_list(), kDefaultList);
     EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);
 }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <functional>
 
 #include "support/program_harness.h"
 #include "support/undeletable.h"
@@ -14,83 +14,63 @@ namespace {
 constexpr const char* kPrompt = "kehrwix     press any key to menue";
 constexpr const char* kHelpTitle = "          Temp-Dateien  Kehrwix 2.2";
 
-bool any_snapshot_has(const ScriptedConsole& console, const std::string& text) {
-    const auto& shots = console.snapshots();
-    return std::any_of(shots.begin(), shots.end(),
-                       [&](const std::string& s) { return s.find(text) != std::string::npos; });
+// A later run whose list empties C:\T, holding one junk file.
+void junk_run(ProgramHarness& h) {
+    h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
+    h.sandbox.write_file('C', "T/junk.tmp");
 }
 
-class RunFlow : public ::testing::Test {
-  protected:
+TEST(RunFlow, PathListSizeChoosesFirstOrLaterRun) {
+    for (const std::string bytes : {"", "x", "xy", "abc"}) {
+        ProgramHarness h;
+        h.sandbox.write_file('C', "KEHRWIX.INI", bytes);
+        EXPECT_EQ(h.run(), 0);
+        const bool first = bytes.size() < 3;
+        EXPECT_EQ(h.console.ever_shown(kHelpTitle), first) << bytes.size() << " bytes";
+        EXPECT_EQ(h.console.ever_shown(kPrompt), !first) << bytes.size() << " bytes";
+        // A first run's scan has replaced the file with a real list.
+        EXPECT_GE(h.sandbox.read_file('C', "KEHRWIX.INI").size(), 3u);
+    }
+}
+
+// Fifteen silent polls clean; a key or a click opens the menu, a mouse movement does not.
+TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
+    const struct {
+        std::function<void(ScriptedConsole&)> input;
+        bool cleaned;
+    } cases[] = {
+        {[](ScriptedConsole&) {}, true},
+        {[](ScriptedConsole& c) { c.type("x", 1000); }, false},
+        {[](ScriptedConsole& c) { c.click(1, 10, 10, 400); }, false},
+        {[](ScriptedConsole& c) {
+             c.queue(InputEvent::mouse(MouseAction::move, 0, 5, 5), 200);
+             c.queue(InputEvent::mouse(MouseAction::press, 1, 5, 5), 400);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        ProgramHarness h;
+        junk_run(h);
+        c.input(h.console);
+        EXPECT_EQ(h.run(), 0);
+        EXPECT_TRUE(h.console.ever_shown(kPrompt));
+        EXPECT_EQ(h.sandbox.exists('C', "T/junk.tmp"), !c.cleaned);
+        EXPECT_TRUE(h.sandbox.exists('C', "T"));
+        EXPECT_EQ(h.clock.now_ms() >= 3000, c.cleaned);
+    }
+}
+
+TEST(RunFlow, QuestionMarkAnywhereShowsHelpOnly) {
     ProgramHarness h;
-    void path_list(const std::string& bytes) { h.sandbox.write_file('C', "KEHRWIX.INI", bytes); }
-};
-
-TEST_F(RunFlow, PathListSizeChoosesFirstOrLaterRun) {
-    for (const std::string bytes : {"", "x", "xy"}) {
-        ProgramHarness first;
-        first.sandbox.write_file('C', "KEHRWIX.INI", bytes);
-        EXPECT_EQ(first.run(), 0);
-        EXPECT_TRUE(any_snapshot_has(first.console, kHelpTitle)) << bytes.size() << " bytes";
-        EXPECT_FALSE(any_snapshot_has(first.console, kPrompt));
-        // The scan has replaced the file with a real list.
-        EXPECT_GE(first.sandbox.read_file('C', "KEHRWIX.INI").size(), 3u);
-    }
-    path_list("abc");
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(any_snapshot_has(h.console, kPrompt));
-    EXPECT_FALSE(any_snapshot_has(h.console, kHelpTitle));
-}
-
-TEST_F(RunFlow, PromptCleansAfterFifteenSilentPolls) {
-    path_list("*C:\\T\r\n");
-    h.sandbox.write_file('C', "T/junk.tmp");
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(any_snapshot_has(h.console, kPrompt));
-    EXPECT_GE(h.clock.now_ms(), 3000);
-    EXPECT_FALSE(h.sandbox.exists('C', "T/junk.tmp"));
-    EXPECT_TRUE(h.sandbox.exists('C', "T"));
-}
-
-TEST_F(RunFlow, KeyOrClickOpensTheMenuButMovementDoesNot) {
-    // A key in the middle of the wait opens the menu; nothing is cleaned.
-    {
-        ProgramHarness keyed;
-        keyed.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
-        keyed.sandbox.write_file('C', "T/junk.tmp");
-        keyed.console.type("x", 1000);
-        keyed.run();
-        EXPECT_TRUE(keyed.sandbox.exists('C', "T/junk.tmp"));
-        EXPECT_LT(keyed.clock.now_ms(), 3000);
-    }
-    {
-        ProgramHarness clicked;
-        clicked.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
-        clicked.sandbox.write_file('C', "T/junk.tmp");
-        clicked.console.click(1, 10, 10, 400);
-        clicked.run();
-        EXPECT_TRUE(clicked.sandbox.exists('C', "T/junk.tmp"));
-    }
-    path_list("*C:\\T\r\n");
-    h.sandbox.write_file('C', "T/junk.tmp");
-    h.console.queue(InputEvent::mouse(MouseAction::move, 0, 5, 5), 200);
-    h.console.queue(InputEvent::mouse(MouseAction::press, 1, 5, 5), 400);
-    h.run();
-    EXPECT_FALSE(h.sandbox.exists('C', "T/junk.tmp"));
-}
-
-TEST_F(RunFlow, QuestionMarkAnywhereShowsHelpOnly) {
     h.arguments = {"-x", "/?"};
     EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(any_snapshot_has(h.console, kHelpTitle));
+    EXPECT_TRUE(h.console.ever_shown(kHelpTitle));
+    EXPECT_FALSE(h.console.ever_shown("Als nächstes"));
     EXPECT_FALSE(h.sandbox.exists('C', "KEHRWIX.INI"));
-    // Page 2 stays on the screen, without the scan announcement.
-    EXPECT_EQ(h.row(3),
-              " Sie können vor dem cleaning in der 'Kehrwix.ini' (pfad wird unten angezeigt)");
-    EXPECT_EQ(h.console.screen_text().find("Als nächstes"), std::string::npos);
 }
 
-TEST_F(RunFlow, PathListLocationFallsBackInOrder) {
+TEST(RunFlow, PathListLocationFallsBackInOrder) {
+    ProgramHarness h;
     h.environment = {"KEHRWIX=C:\\missing"};
     h.sandbox.make_folder('C', "TEMP");
     h.sandbox.make_folder('C', "TMP");
@@ -104,57 +84,51 @@ TEST_F(RunFlow, PathListLocationFallsBackInOrder) {
     EXPECT_TRUE(root_only.sandbox.exists('C', "KEHRWIX.INI"));
 }
 
-TEST_F(RunFlow, NoUsablePlaceShowsTheMessageAndWaits) {
-    ProgramHarness no_c("D");
-    no_c.environment = {"KEHRWIX=D:\\nowhere"};
-    no_c.start_folder = "D:\\";
+TEST(RunFlow, NoUsablePlaceShowsTheMessageAndWaits) {
+    ProgramHarness h("D");
+    h.environment = {"KEHRWIX=D:\\nowhere"};
+    h.start_folder = "D:\\";
     std::string shown_while_waiting;
-    no_c.clock.on_sleep = [&](int) {
-        const auto& shots = no_c.console.snapshots();
+    h.clock.on_sleep = [&](int) {
+        const auto& shots = h.console.snapshots();
         shown_while_waiting = shots.empty() ? "" : shots.back();
     };
-    EXPECT_EQ(no_c.run(), 0);
-    EXPECT_EQ(shown_while_waiting.find(" kann kehrwix.ini nicht finden/anlegen"), 0u);
-    EXPECT_EQ(no_c.row(1), " kann kehrwix.ini nicht finden/anlegen");
-    EXPECT_EQ(no_c.row(2), ">C:\\KEHRWIX.INI<");
-    EXPECT_EQ(no_c.clock.now_ms(), 9000);
-}
-
-TEST_F(RunFlow, EndStepReturnsToTheStartFolder) {
-    h.sandbox.make_folder('C', "WORK/SUB");
-    h.start_folder = "C:\\WORK\\SUB";
-    path_list("*C:\\T\r\n");
-    h.sandbox.make_folder('C', "T/A/B");
-    std::string final_folder;
-    h.at_end = [&](const Program& p) { final_folder = p.current_folder(); };
-    h.run();
-    EXPECT_EQ(final_folder, "C:\\WORK\\SUB");
-    EXPECT_FALSE(h.sandbox.exists('C', "T/A"));
-}
-
-TEST_F(RunFlow, StartingInARootKeepsTheRoot) {
-    path_list("abc");
-    std::string final_folder;
-    h.at_end = [&](const Program& p) { final_folder = p.current_folder(); };
-    h.run();
-    EXPECT_EQ(final_folder, "C:\\");
-}
-
-TEST_F(RunFlow, StartFolderGoneAtTheEndStillEndsInOrder) {
-    // The list empties the folder the program was started in, tool copy included.
-    h.sandbox.make_folder('C', "T/START");
-    h.start_folder = "C:\\T\\START";
-    path_list("*C:\\T\r\n");
-    bool ended = false;
-    h.at_end = [&](const Program&) { ended = true; };
     EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(ended);
-    EXPECT_FALSE(h.sandbox.exists('C', "T/START"));
+    EXPECT_EQ(shown_while_waiting,
+              " kann kehrwix.ini nicht finden/anlegen\n>C:\\KEHRWIX.INI<" + std::string(23, '\n'));
+    EXPECT_EQ(h.clock.now_ms(), 9000);
 }
 
-TEST_F(RunFlow, StartUpErrorWithNowhereToReturnEndsInOrder) {
+// The last case empties the folder the program was started in, tool copy included.
+TEST(RunFlow, EndStepReturnsToTheStartFolderOrEndsInOrderWithoutIt) {
+    const struct {
+        const char* start;
+        const char* folders;
+        const char* at_end;
+    } cases[] = {
+        {"C:\\WORK\\SUB", "WORK/SUB", "C:\\WORK\\SUB"},
+        {"C:\\", "WORK", "C:\\"},
+        {"C:\\T\\START", "T/START", nullptr},  // any folder, as long as the end is orderly
+    };
+    for (const auto& c : cases) {
+        ProgramHarness h;
+        junk_run(h);
+        h.sandbox.make_folder('C', c.folders);
+        h.sandbox.make_folder('C', "T/A/B");
+        h.start_folder = c.start;
+        std::string final_folder = "(not reached)";
+        h.at_end = [&](const Program& p) { final_folder = p.current_folder(); };
+        EXPECT_EQ(h.run(), 0);
+        EXPECT_EQ(final_folder, c.at_end ? c.at_end : final_folder) << c.start;
+        EXPECT_NE(final_folder, "(not reached)");
+        EXPECT_FALSE(h.sandbox.exists('C', "T/A"));
+    }
+}
+
+TEST(RunFlow, StartUpErrorWithNowhereToReturnEndsInOrder) {
     // A first run must delete the empty path list file; here it cannot.
-    path_list("");
+    ProgramHarness h;
+    h.sandbox.write_file('C', "KEHRWIX.INI", "");
     Undeletable locked(h.sandbox.host('C', "KEHRWIX.INI"));
     if (!locked.active())
         GTEST_SKIP() << "chattr +i is not supported here";
@@ -162,8 +136,8 @@ TEST_F(RunFlow, StartUpErrorWithNowhereToReturnEndsInOrder) {
     h.at_end = [&](const Program&) { ended = true; };
     EXPECT_EQ(h.run(), 0);
     EXPECT_TRUE(ended);
-    EXPECT_TRUE(any_snapshot_has(h.console, ">>Fehler: 70  0 <<"));
-    EXPECT_FALSE(any_snapshot_has(h.console, "(Z)eige Pfade"));  // no scan, no menu
+    EXPECT_TRUE(h.console.ever_shown(">>Fehler: 70  0 <<"));
+    EXPECT_FALSE(h.console.ever_shown("(Z)eige Pfade"));  // no scan, no menu
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(Trap, LinksInsideTheTreeAreRemovedAsLinksAndTheirTargetsSurvive) {
     canaries.expect_intact();
     EXPECT_TRUE(h.empty_folder("T"));
     EXPECT_TRUE(h.empty_folder("U"));
-    EXPECT_TRUE(h.tools.started.empty());
+    EXPECT_TRUE(h.launcher.started.empty());
 }
 
 // Swaps a folder for a link to `target` and back, over and over, until the thread is destroyed.

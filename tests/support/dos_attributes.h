@@ -5,15 +5,14 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 namespace kehrwix::testing {
 
-inline bool set_dos_attrib(const std::filesystem::path& p, const char* value) {
-    return ::setxattr(p.c_str(), "user.DOSATTRIB", value, std::strlen(value), 0) == 0;
+inline bool set_dos_attrib(const std::filesystem::path& p, const std::string& value) {
+    return ::setxattr(p.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
 }
 
 inline std::optional<std::string> dos_attrib(const std::filesystem::path& p) {

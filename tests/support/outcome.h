@@ -2,9 +2,11 @@
 // How an action ended: the error number it raised, or the exit code of a child process that ran
 // it (for limits, privileges and mounts that must not leak into the test runner).
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
 
 #include "platform/error.h"
@@ -29,6 +31,15 @@ inline int exit_code_in_child(const std::function<int()>& body) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// As exit_code_in_child, with files unable to grow past `limit` bytes: a full disk, even for root.
+inline int exit_code_with_size_limit(rlim_t limit, const std::function<int()>& body) {
+    return exit_code_in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, limit};
+        return ::setrlimit(RLIMIT_FSIZE, &small) == 0 ? body() : 100;
+    });
 }
 
 }  // namespace kehrwix::testing

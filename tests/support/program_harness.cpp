@@ -1,13 +1,11 @@
 #include "support/program_harness.h"
 
-#include "platform/error.h"
-
 namespace kehrwix::testing {
 
 void RecordingLauncher::run_and_wait(const std::string& program, const std::string& command_line) {
     started.emplace_back(program, command_line);
-    if (fail)
-        throw RunError(kErrorFileNotFound, "cannot start " + program);
+    if (act)
+        act(program, command_line);
     if (start_for_real)
         system_process_launcher().run_and_wait(program, command_line);
 }

@@ -2,6 +2,7 @@
 // Runs the whole program in-process on a sandbox drive with the scripted console and a virtual
 // clock. Child processes are recorded (and, if asked, really started).
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -19,9 +20,9 @@ class RecordingLauncher : public ProcessLauncher {
     void run_and_wait(const std::string& program, const std::string& command_line) override;
     std::size_t max_command_line() const override { return limit; }
 
-    std::vector<std::pair<std::string, std::string>> started;  // program, command line
+    std::vector<std::pair<std::string, std::string>> started;         // program, command line
+    std::function<void(const std::string&, const std::string&)> act;  // plays the tool's part
     bool start_for_real = false;  // hand over to the system launcher as well
-    bool fail = false;            // act as if the program could not be started
     std::size_t limit = 32767;
 };
 

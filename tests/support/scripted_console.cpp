@@ -1,5 +1,7 @@
 #include "support/scripted_console.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace kehrwix::testing {
@@ -74,6 +76,12 @@ std::string ScriptedConsole::screen_text() const {
         all += row_trimmed(r);
     }
     return all;
+}
+
+bool ScriptedConsole::ever_shown(const std::string& text) const {
+    return std::any_of(snapshots_.begin(), snapshots_.end(), [&](const std::string& shot) {
+        return shot.find(text) != std::string::npos;
+    });
 }
 
 void ScriptedConsole::put(int row, int column, std::u32string_view text, std::uint8_t attribute) {

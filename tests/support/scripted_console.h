@@ -58,6 +58,7 @@ class ScriptedConsole : public ConsoleDevice {
     int pending_events() const { return static_cast<int>(queue_.size()); }
     // Every screen shown at a flush, for tests that look at intermediate pages.
     const std::vector<std::string>& snapshots() const { return snapshots_; }
+    bool ever_shown(const std::string& text) const;
 
     int rows() const override { return rows_; }
     int columns() const override { return columns_; }

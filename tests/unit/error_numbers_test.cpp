@@ -1,8 +1,14 @@
+// The error numbers the user sees: from Windows codes, and from host failures via the Windows code
+// Windows would give in the same situation.
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "platform/error.h"
+#include "platform/posix/errno_map.h"
+#include "support/outcome.h"
 
 namespace kehrwix {
 namespace {
@@ -23,6 +29,25 @@ TEST(ErrorNumbers, WindowsCodesMapToShownNumbers) {
     };
     for (const auto& [code, shown] : cases)
         EXPECT_EQ(error_number_for_windows_code(code), shown) << "code " << code;
+}
+
+TEST(ErrorNumbers, HostFailuresShowTheNumbersWindowsWouldShow) {
+    const struct {
+        int error;
+        unsigned long windows_code;
+        int shown;
+    } cases[] = {
+        {ENOENT, 2, 53},      {ENOTDIR, 3, 76},  {EACCES, 5, 70},         {EPERM, 5, 70},
+        {EISDIR, 5, 70},      {EROFS, 19, 70},   {EBUSY, 32, 70},         {ENOSPC, 112, 61},
+        {EDQUOT, 112, 61},    {EMFILE, 4, 67},   {ENOMEM, 8, 7},          {EXDEV, 17, 74},
+        {ENOTEMPTY, 145, 75}, {EEXIST, 183, 75}, {ENAMETOOLONG, 206, 75}, {ELOOP, 1921, 75},
+        {ENOMEDIUM, 21, 71},  {EIO, 1117, 75},   {EPIPE, 1, 75},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(posix::windows_code_for_errno(c.error), c.windows_code) << "errno " << c.error;
+        EXPECT_EQ(testing::error_number_of([&] { posix::throw_errno(c.error, "x"); }), c.shown)
+            << "errno " << c.error;
+    }
 }
 
 }  // namespace

@@ -65,16 +65,6 @@ TEST_F(KeyReaderTest, DoubleClicksOfEachButton) {
     }
 }
 
-TEST_F(KeyReaderTest, F1IsDeliveredWhenHelpIsRefused) {
-    int shown = 0;
-    screen.help_hook = [&] { return ++shown, false; };
-    console.press_extended(59);
-    console.type("z");
-    EXPECT_EQ(screen.read_key(true).key, keys::kF1);
-    EXPECT_EQ(shown, 1);
-    EXPECT_EQ(console.pending_events(), 1);
-}
-
 TEST_F(KeyReaderTest, F1WithHelpDeliversWhatTheHelpsLastReadLeft) {
     screen.help_hook = [&] {
         screen.read_key(false);  // page 1

@@ -1,9 +1,7 @@
 #include "discovery/path_list.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,13 +50,10 @@ TEST(PathListFiles, HitsWrittenBackLastFirstAsCrLfLines) {
     EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
 }
 
-// True when `write` fails once files cannot grow beyond `limit` bytes: a full disk, even for root.
+// True when `write` fails once files cannot grow beyond `limit` bytes.
 bool fails_beyond(rlim_t limit, const std::function<void()>& write) {
-    return testing::exit_code_in_child([&] {
-               std::signal(SIGXFSZ, SIG_IGN);
-               const rlimit small{limit, limit};
-               return setrlimit(RLIMIT_FSIZE, &small) == 0 && testing::error_number_of(write) != 0;
-           }) == 1;
+    return testing::exit_code_with_size_limit(
+               limit, [&] { return testing::error_number_of(write) != 0 ? 1 : 0; }) == 1;
 }
 
 TEST(PathListFiles, FailedWritesLeaveNoPartialLines) {

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/xattr.h>
 
-#include <csignal>
 #include <filesystem>
 #include <map>
 #include <string>
 
 #include "platform/fs.h"
+#include "support/dos_attributes.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
 
@@ -23,10 +21,6 @@ std::map<std::string, fs::Attributes> listing(const std::string& folder,
     for (fs::DirEntry entry; reader.next(entry);)
         entries[entry.name] = entry.attributes;
     return entries;
-}
-
-bool set_dos_attrib(const std::filesystem::path& p, const std::string& value) {
-    return setxattr(p.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
 }
 
 TEST(PosixFs, NamesMatchWithoutCaseButExactNamesWin) {
@@ -74,10 +68,7 @@ TEST(PosixFs, FilesKeepOrLoseTheirBytesAsAsked) {
 TEST(PosixFs, AFailedWriteLeavesNoPartialFileAndAFailedAppendNoPartialLine) {
     testing::Sandbox sandbox;
     sandbox.write_file('C', "log", "line");
-    const int failures = testing::exit_code_in_child([] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{8, 8};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int failures = testing::exit_code_with_size_limit(8, [] {
         const std::string big(64, 'x');
         return (error_number_of([&] { fs::write_file("C:\\w", big); }) != 0) +
                (error_number_of([&] { fs::overwrite_file("C:\\o", big, true); }) != 0) +
@@ -104,10 +95,11 @@ TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
     fs::clear_attributes("C:\\ro");
     EXPECT_FALSE(fs::attributes("C:\\ro")->readonly);
 
-    if (!set_dos_attrib(sandbox.host('C', "hidden"), "0x22"))
+    if (!testing::set_dos_attrib(sandbox.host('C', "hidden"), "0x22"))
         GTEST_SKIP() << "no user extended attributes here";
     // Samba's binary form starts with the same text and a NUL.
-    ASSERT_TRUE(set_dos_attrib(sandbox.host('C', "system"), std::string("0x4\0\0\3\0", 7)));
+    ASSERT_TRUE(
+        testing::set_dos_attrib(sandbox.host('C', "system"), std::string("0x4\0\0\3\0", 7)));
     EXPECT_TRUE(fs::attributes("C:\\hidden")->hidden);
     EXPECT_TRUE(listing("C:\\").at("system").system);
     EXPECT_FALSE(fs::plain_file_exists("C:\\system"));

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing kehrwix needs (Debian packages). Pass --windows to add the
-# MinGW-w64 cross compiler and Wine for the Windows build and its tests.
+# MinGW-w64 cross compiler and Wine for the Windows build and its tests. The benchmarks under
+# bench/ also want hyperfine and python3.
 set -euo pipefail
 
-packages=(cmake g++ make libncurses-dev libgtest-dev libgmock-dev libbenchmark-dev tmux attr
-          clang-format python3)
+packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps)
 if [[ ${1:-} == --windows ]]; then
     packages+=(g++-mingw-w64-x86-64-posix wine64)
 fi

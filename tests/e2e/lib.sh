@@ -23,9 +23,8 @@ e2e_fail() {
 
 # e2e_start DIR COMMAND...: runs COMMAND in DIR inside tmux; its exit status lands in a file.
 e2e_start() {
-    local dir=$1
+    local dir=$1 cmd
     shift
-    local cmd
     printf -v cmd '%q ' "$@"
     rm -f "$E2E_EXIT_FILE"
     tmux -L "$E2E_SOCKET" -f /dev/null new-session -d -x 80 -y 25 -s main \
@@ -38,25 +37,20 @@ e2e_capture_colours() { tmux -L "$E2E_SOCKET" capture-pane -p -e -t main; }
 e2e_keys() { tmux -L "$E2E_SOCKET" send-keys -t main "$@"; }
 e2e_literal() { tmux -L "$E2E_SOCKET" send-keys -t main -l "$@"; }
 
-# e2e_wait_for TEXT [SECONDS]: waits until TEXT (a fixed string) is on the screen.
-e2e_wait_for() {
-    local text=$1 limit=${2:-20} i
-    for ((i = 0; i < limit * 10; i++)); do
-        if e2e_capture | grep -qF -- "$text"; then return 0; fi
-        sleep 0.1
-    done
-    e2e_fail "timed out waiting for: $text"
+# e2e_until SECONDS COMMAND...: succeeds as soon as COMMAND does, polling every 0.1 s.
+e2e_until() {
+    local i
+    for ((i = 0; i < $1 * 10; i++)); do "${@:2}" && return 0; sleep 0.1; done
+    return 1
 }
+e2e_shows() { e2e_capture | grep -qF -- "$1"; }
+
+# e2e_wait_for TEXT [SECONDS]: waits until TEXT (a fixed string) is on the screen.
+e2e_wait_for() { e2e_until "${2:-20}" e2e_shows "$1" || e2e_fail "timed out waiting for: $1"; }
 
 # e2e_wait_exit [SECONDS]: waits for the program to end and prints its exit status.
 e2e_wait_exit() {
-    local limit=${1:-20} i
-    for ((i = 0; i < limit * 10; i++)); do
-        if [[ -s $E2E_EXIT_FILE ]]; then
-            cat "$E2E_EXIT_FILE"
-            return 0
-        fi
-        sleep 0.1
-    done
-    e2e_fail "program did not end within $limit s"
+    local limit=${1:-20}
+    e2e_until "$limit" test -s "$E2E_EXIT_FILE" || e2e_fail "program did not end within $limit s"
+    cat "$E2E_EXIT_FILE"
 }

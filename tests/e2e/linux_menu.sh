@@ -7,9 +7,7 @@ source "$(dirname "$0")/menu_steps.sh"
 binary=$(realpath "$1")
 
 drive="$E2E_ROOT/c"
-mkdir -p "$drive/TEMP/sub"
-echo junk >"$drive/TEMP/sub/a.tmp"
-echo junk >"$drive/TEMP/b.tmp"
+mkdir -p "$drive/TEMP/sub" && echo junk | tee "$drive/TEMP/sub/a.tmp" >"$drive/TEMP/b.tmp"
 menu_project "$drive/PROJ"
 
 # A mouse click (press and release) at a 1-based screen position, as an xterm reports it.
@@ -28,8 +26,7 @@ e2e_keys Enter
 e2e_wait_for "C:\\PROJ\\" 10
 e2e_keys Down Down
 e2e_literal m
-e2e_wait_for "zu leerende Verzeichnisse:" 10
-e2e_wait_for "    C:\\PROJ\\LOGS" 5
+e2e_wait_for "    C:\\PROJ\\LOGS" 10
 close_list
 click 6 20  # the BUILD row
 e2e_literal s

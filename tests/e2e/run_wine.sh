@@ -9,21 +9,13 @@ exe=$build_dir/kehrwix.exe
 [[ -f $exe ]] || { echo "no $exe; build the windows preset first" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 
-find_tool() {
-    local name
-    for name in "$@"; do
-        if [[ -x $name ]]; then echo "$name"; return 0; fi
-        if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
-    done
-    return 1
-}
+# The first of the given programs or paths that can be run.
+find_tool() { local name; for name; do command -v "$name" && return; done; return 1; }
 WINE=$(find_tool /usr/lib/wine/wine64 wine64 wine) || { echo "wine not found" >&2; exit 2; }
 wineserver=$(find_tool /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver wineserver) ||
     { echo "wineserver not found" >&2; exit 2; }
 
-export WINE
-export WINEPREFIX=$build_dir/wine-e2e-prefix
-export WINEDEBUG=-all
+export WINE WINEPREFIX=$build_dir/wine-e2e-prefix WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -34,17 +26,10 @@ echo "preparing Wine prefix $WINEPREFIX"
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 
-passed=0
-failed=0
+passed=0 failed=0
 for test in "$here"/wine_*.sh; do
     name=$(basename "$test" .sh)
-    if bash "$test" "$exe"; then
-        echo "PASS $name"
-        passed=$((passed + 1))
-    else
-        echo "FAIL $name"
-        failed=$((failed + 1))
-    fi
+    if bash "$test" "$exe"; then echo "PASS $name"; ((++passed)); else echo "FAIL $name"; ((++failed)); fi
 done
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -28,12 +28,9 @@ TEST(Browser, ScreenLayout) {
     h.sandbox.make_folder('C', "TEMP");
     h.sandbox.make_folder('C', "DATA");
     h.run();
-    EXPECT_EQ(h.row(1), frame_line(4, 73, "╔", "╗"));
-    EXPECT_EQ(h.row(3), frame_line(4, 73, "╚", "╝"));
-    for (int row : {4, 19})
-        EXPECT_EQ(h.row(row), frame_line(2, 75, "╔", "╗"));
-    for (int row : {18, 25})
-        EXPECT_EQ(h.row(row), frame_line(2, 75, "╚", "╝"));
+    const std::string top = frame_line(2, 75, "╔", "╗"), bottom = frame_line(2, 75, "╚", "╝");
+    EXPECT_EQ(h.row(1) + h.row(3), frame_line(4, 73, "╔", "╗") + frame_line(4, 73, "╚", "╝"));
+    EXPECT_EQ(h.row(4) + h.row(18) + h.row(19) + h.row(25), top + bottom + top + bottom);
     EXPECT_EQ(h.row(2), "   ║" + blanks(34) + "C:\\" + blanks(31) + "║");  // from column 40 - 1
     // A root has no up entry; names start in column 11.
     EXPECT_EQ(h.row(5), " ║" + blanks(8) + "DATA" + blanks(60) + "║");
@@ -42,11 +39,10 @@ TEST(Browser, ScreenLayout) {
         ASSERT_EQ(h.console.attribute_at(6, column), 0x17) << column;
     }
     EXPECT_EQ(h.console.attribute_at(5, 74), 0x17);
-    EXPECT_EQ(h.row(20), " ║    (Z)eige Pfade         Pfad +(s)ubdirs merken  (d)efault Pfade" +
-                             blanks(7) + "║");
-    EXPECT_EQ(h.row(22), " ║    (L)aufwerk wechsel    Pfad (m)erken           (a)lle Pfade neu" +
-                             blanks(6) + "║");
-    EXPECT_EQ(h.row(24), " ║    C:\\KEHRWIX.INI" + blanks(34) + "(c)lean" + blanks(13) + "║");
+    EXPECT_EQ(h.row(20) + h.row(22) + h.row(24),
+              " ║    (Z)eige Pfade         Pfad +(s)ubdirs merken  (d)efault Pfade       ║"
+              " ║    (L)aufwerk wechsel    Pfad (m)erken           (a)lle Pfade neu      ║"
+              " ║    C:\\KEHRWIX.INI                                  (c)lean             ║");
 }
 
 TEST(Browser, PathLineCountsCharacters) {
@@ -83,7 +79,6 @@ TEST(Browser, PagingFollowsTheClampingRules) {
         h.run();
         EXPECT_EQ(h.list_name(0), c.first);
         EXPECT_EQ(h.highlighted_row(), c.highlighted);
-        EXPECT_NE(h.row(2).find("C:\\ "), std::string::npos);
     }
 }
 

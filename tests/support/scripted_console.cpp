@@ -15,8 +15,8 @@ void VirtualClock::sleep_ms(int milliseconds) {
     }
 }
 
-ScriptedConsole::ScriptedConsole(VirtualClock& clock, int rows, int columns)
-    : clock_(clock), rows_(rows), columns_(columns), cells_(static_cast<size_t>(rows * columns)) {}
+ScriptedConsole::ScriptedConsole(VirtualClock& clock)
+    : clock_(clock), cells_(static_cast<size_t>(rows_ * columns_)) {}
 
 void ScriptedConsole::queue(const InputEvent& event, std::int64_t at_ms) {
     queue_.push_back({at_ms, event});
@@ -64,10 +64,6 @@ std::uint8_t ScriptedConsole::attribute_at(int row, int column) const {
     return cell(row - 1, column - 1).attribute;
 }
 
-char32_t ScriptedConsole::char_at(int row, int column) const {
-    return cell(row - 1, column - 1).ch;
-}
-
 std::string ScriptedConsole::screen_text() const {
     std::string all;
     for (int r = 1; r <= rows_; ++r) {
@@ -113,11 +109,6 @@ void ScriptedConsole::scroll_up(std::uint8_t attribute) {
     }
     for (int c = 0; c < columns_; ++c)
         cell(rows_ - 1, c) = Cell{U' ', attribute};
-}
-
-void ScriptedConsole::move_cursor(int row, int column) {
-    cursor_row_ = row;
-    cursor_column_ = column;
 }
 
 std::optional<InputEvent> ScriptedConsole::poll() {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -32,7 +33,7 @@ class VirtualClock : public Clock {
 
 class ScriptedConsole : public ConsoleDevice {
   public:
-    explicit ScriptedConsole(VirtualClock& clock, int rows = 25, int columns = 80);
+    explicit ScriptedConsole(VirtualClock& clock);
 
     // Input, visible to the program once the virtual clock reaches `at_ms`.
     void queue(const InputEvent& event, std::int64_t at_ms = 0);
@@ -49,16 +50,14 @@ class ScriptedConsole : public ConsoleDevice {
     std::string row_text(int row) const;     // full width, UTF-8
     std::string row_trimmed(int row) const;  // without trailing blanks
     std::uint8_t attribute_at(int row, int column) const;
-    char32_t char_at(int row, int column) const;
     std::string screen_text() const;  // all rows, trimmed, joined with "\n"
-    int cursor_row() const { return cursor_row_ + 1; }
-    int cursor_column() const { return cursor_column_ + 1; }
-    bool cursor_visible() const { return cursor_visible_; }
-    bool raw_input() const { return raw_; }
     int pending_events() const { return static_cast<int>(queue_.size()); }
     // Every screen shown at a flush, for tests that look at intermediate pages.
     const std::vector<std::string>& snapshots() const { return snapshots_; }
     bool ever_shown(const std::string& text) const;
+    std::pair<int, int> cursor{1, 1};  // 1-based row and column
+    bool cursor_visible = true;
+    bool raw_input = false;
 
     int rows() const override { return rows_; }
     int columns() const override { return columns_; }
@@ -66,9 +65,9 @@ class ScriptedConsole : public ConsoleDevice {
     void recolour(int row, int column, int count, std::uint8_t attribute) override;
     void fill(std::uint8_t attribute) override;
     void scroll_up(std::uint8_t attribute) override;
-    void move_cursor(int row, int column) override;
-    void show_cursor(bool visible) override { cursor_visible_ = visible; }
-    void set_raw_input() override { raw_ = true; }
+    void move_cursor(int row, int column) override { cursor = {row + 1, column + 1}; }
+    void show_cursor(bool visible) override { cursor_visible = visible; }
+    void set_raw_input() override { raw_input = true; }
     std::optional<InputEvent> poll() override;
     std::optional<InputEvent> wait() override;
     void flush() override;
@@ -86,14 +85,9 @@ class ScriptedConsole : public ConsoleDevice {
     const Cell& cell(int row, int column) const { return cells_[row * columns_ + column]; }
 
     VirtualClock& clock_;
-    int rows_;
-    int columns_;
+    static constexpr int rows_ = 25, columns_ = 80;
     std::vector<Cell> cells_;
     std::deque<Timed> queue_;
-    int cursor_row_ = 0;
-    int cursor_column_ = 0;
-    bool cursor_visible_ = true;
-    bool raw_ = false;
     std::vector<std::string> snapshots_;
 };
 

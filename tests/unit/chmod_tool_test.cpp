@@ -102,13 +102,12 @@ TEST_F(ChmodTool, NeverTouchesWhatALinkPointsAtNorADriveRootNorAnythingOffTheDri
 }
 
 TEST_F(ChmodTool, FindsNamesAsTheProgramWritesThem) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
-        {"Temp/Sub", {"c:/TEMP\\sub"}},
-        {"ärger", {"C:\\ÄRGER"}},
-        {"Temporary Internet Files", {"C:\\Temporary", "Internet", "Files"}},  // passed unquoted
-        {"host", {box.host('C', "host").string()}},
-    };
-    for (auto [name, arguments] : cases) {
+    // Names with blanks arrive unquoted, as several arguments.
+    for (auto [name, arguments] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"Temp/Sub", {"c:/TEMP\\sub"}},
+             {"ärger", {"C:\\ÄRGER"}},
+             {"host", {box.host('C', "host")}},
+             {"Temporary Internet Files", {"C:\\Temporary", "Internet", "Files"}}}) {
         const auto p = make(name, "0x2", 0644);
         arguments.insert(arguments.end(), {"-h", ">nul"});
         run(arguments);

@@ -29,8 +29,8 @@ class KeyReaderTest : public ::testing::Test {
 
 TEST_F(KeyReaderTest, PollWithNothingQueuedReturnsAtOnceAndKeysGiveCharacterOrScanCode) {
     EXPECT_EQ(seen(screen.read_key(true)), "|0 0 0 0");
-    EXPECT_TRUE(console.raw_input());
-    EXPECT_FALSE(console.cursor_visible());
+    EXPECT_TRUE(console.raw_input);
+    EXPECT_FALSE(console.cursor_visible);
     console.type("aÄ\r", 500);  // not there yet
     console.press_extended(68, 500);
     EXPECT_EQ(screen.read_key(true).key, "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "support/scripted_console.h"
 
@@ -15,8 +16,16 @@ using testing::VirtualClock;
 class ScreenTest : public ::testing::Test {
   protected:
     void expect_cursor(int row, int column) {
-        EXPECT_EQ(screen.cursor_row(), row);
-        EXPECT_EQ(screen.cursor_column(), column);
+        EXPECT_EQ(std::pair(screen.cursor_row(), screen.cursor_column()), std::pair(row, column));
+    }
+    // Attributes of a stretch of one row in hex, so a layout compares in one assertion.
+    std::string attributes(int row, int first, int last) const {
+        std::string hex;
+        for (int column = first; column <= last; ++column) {
+            const int a = console.attribute_at(row, column);
+            hex += {"0123456789ABCDEF"[a >> 4], "0123456789ABCDEF"[a & 15], ' '};
+        }
+        return hex;
     }
 
     VirtualClock clock;
@@ -32,8 +41,7 @@ TEST_F(ScreenTest, LocateKeepsRowOrColumnThatIsOutOfRange) {
     expect_cursor(5, 20);
     screen.locate(25, -3);
     expect_cursor(25, 20);
-    EXPECT_EQ(console.cursor_row(), 25);
-    EXPECT_EQ(console.cursor_column(), 20);
+    EXPECT_EQ(console.cursor, std::pair(25, 20));
 }
 
 TEST_F(ScreenTest, ColoursKeepOutOfRangePartsAndRecolourOverRowEnds) {
@@ -41,31 +49,22 @@ TEST_F(ScreenTest, ColoursKeepOutOfRangePartsAndRecolourOverRowEnds) {
     screen.set_colours(7, 1, 0);
     screen.clear();  // blanks in the current colours and homes the cursor
     EXPECT_EQ(console.screen_text(), std::string(24, '\n'));
-    EXPECT_EQ(console.attribute_at(25, 80), 0x17);
     expect_cursor(1, 1);
-
     screen.set_colours(16, 4, 0);  // foreground kept
     EXPECT_EQ(screen.attribute(), 0x47);
-    screen.set_colours(14, 99, 0);  // background kept
+    screen.set_colours(14, 99, 0);  // background kept; count 0 recolours nothing
     EXPECT_EQ(screen.attribute(), 0x4E);
-    EXPECT_EQ(console.attribute_at(1, 1), 0x17);  // count 0 recolours nothing
-
-    // The recolour count runs on over the row end; characters stay.
+    EXPECT_EQ(attributes(1, 1, 1), "17 ");
     screen.write("abc");
     screen.locate(1, 79);
-    screen.set_colours(2, 0, 4);
-    EXPECT_EQ(console.attribute_at(1, 78), 0x17);
-    EXPECT_EQ(console.attribute_at(1, 79), 0x02);
-    EXPECT_EQ(console.attribute_at(2, 2), 0x02);
-    EXPECT_EQ(console.attribute_at(2, 3), 0x17);
-    EXPECT_EQ(console.char_at(1, 2), U'b');
-
-    // A count beyond the number of cells recolours nothing.
+    screen.set_colours(2, 0, 4);  // runs on over the row end; characters stay
     screen.locate(1, 1);
-    screen.set_colours(3, 3, 80 * 25 + 1);
-    EXPECT_EQ(console.attribute_at(1, 1), 0x4E);
+    screen.set_colours(3, 3, 80 * 25 + 1);  // beyond the number of cells: recolours nothing
+    EXPECT_EQ(console.row_trimmed(1), "abc");
+    EXPECT_EQ(attributes(1, 1, 4) + attributes(1, 78, 80) + attributes(2, 1, 3),
+              "4E 4E 4E 17 17 02 02 02 02 17 ");
     screen.set_colours(3, 3, 80 * 25);
-    EXPECT_EQ(console.attribute_at(25, 80), 0x33);
+    EXPECT_EQ(attributes(1, 1, 1) + attributes(25, 80, 80), "33 33 ");
 }
 
 TEST_F(ScreenTest, NormalColoursRecolourTheCellUnderTheCursorHighlightDoesNot) {
@@ -74,11 +73,10 @@ TEST_F(ScreenTest, NormalColoursRecolourTheCellUnderTheCursorHighlightDoesNot) {
     screen.locate(3, 3);
     screen.highlight_colours();
     EXPECT_EQ(screen.attribute(), 0x71);
-    EXPECT_EQ(console.attribute_at(3, 3), 0x00);
+    EXPECT_EQ(attributes(3, 3, 3), "00 ");
     screen.normal_colours();
     EXPECT_EQ(screen.attribute(), 0x17);
-    EXPECT_EQ(console.attribute_at(3, 3), 0x17);
-    EXPECT_EQ(console.attribute_at(3, 4), 0x00);
+    EXPECT_EQ(attributes(3, 2, 4), "00 17 00 ");
 }
 
 TEST_F(ScreenTest, WriteWrapsOnlyWithTheNextCharacterAndScrollsPastTheLastRow) {
@@ -118,11 +116,9 @@ TEST_F(ScreenTest, FrameDrawerKeepsTheInsideAndNeverScrolls) {
     screen.write("inside");
     screen.draw_frame({1, 3, 4, 73});
     EXPECT_EQ(console.row_trimmed(2), "   ║     inside" + std::string(57, ' ') + "║");
-    EXPECT_EQ(screen.frame.left, 4);
-    EXPECT_EQ(screen.frame.right, 73);
+    EXPECT_EQ(std::pair(screen.frame.left, screen.frame.right), std::pair(4, 73));
     screen.draw_frame({19, 25, 2, 80});
-    EXPECT_EQ(console.char_at(19, 2), U'╔');
-    EXPECT_EQ(console.char_at(25, 80), U'╝');
+    EXPECT_TRUE(console.row_text(19).starts_with(" ╔") && console.row_text(25).ends_with("╝"));
     EXPECT_EQ(console.row_trimmed(1).substr(0, 6), "   ╔");
 }
 

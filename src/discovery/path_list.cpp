@@ -1,6 +1,5 @@
 #include "discovery/path_list.h"
 
-
 #include "platform/fs.h"
 #include "platform/text.h"
 

@@ -11,15 +11,30 @@
 
 namespace kehrwix::posix {
 
-DirStream::DirStream(UniqueFd folder, fs::DirDetail detail) : detail_(detail) {
+namespace {
+
+dev_t device_of(int fd) {
     struct stat st {};
-    if (::fstat(folder.get(), &st) != 0)
+    if (::fstat(fd, &st) != 0)
         throw_errno(errno, "folder");
-    device_ = st.st_dev;
+    return st.st_dev;
+}
+
+}  // namespace
+
+DirStream::DirStream(UniqueFd folder, fs::DirDetail detail)
+    : DirStream(UniqueFd(folder.release()), detail, 0) {
+    device_ = device_of(::dirfd(dir_));
+}
+
+DirStream::DirStream(UniqueFd folder, fs::DirDetail detail, dev_t device)
+    : device_(device), detail_(detail) {
     dir_ = ::fdopendir(folder.get());
     if (dir_ == nullptr)
         throw_errno(errno, "folder");
     folder.release();  // now owned by the stream
+    // A duplicated descriptor shares its read position with the original: start at the top.
+    ::rewinddir(dir_);
 }
 
 DirStream::~DirStream() {

@@ -11,8 +11,10 @@ namespace kehrwix::posix {
 
 class DirStream {
   public:
-    // Takes over `folder`, which must be open for reading.
+    // Takes over `folder`, which must be open for reading. A caller that knows the folder's
+    // device passes it and saves a system call per folder.
     DirStream(UniqueFd folder, fs::DirDetail detail);
+    DirStream(UniqueFd folder, fs::DirDetail detail, dev_t device);
     ~DirStream();
     DirStream(const DirStream&) = delete;
     DirStream& operator=(const DirStream&) = delete;

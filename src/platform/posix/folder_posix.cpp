@@ -114,10 +114,10 @@ Folder Folder::open_child(std::string_view name) const {
 }
 
 std::vector<DirEntry> Folder::entries() const {
-    posix::UniqueFd listing(::openat(impl_->fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    posix::UniqueFd listing(::fcntl(impl_->fd.get(), F_DUPFD_CLOEXEC, 0));
     if (!listing.valid())
         posix::throw_errno(errno, path_);
-    posix::DirStream stream(std::move(listing), DirDetail::kinds);
+    posix::DirStream stream(std::move(listing), DirDetail::kinds, impl_->device);
     std::vector<DirEntry> entries;
     DirEntry entry;
     while (stream.next(entry))

@@ -26,10 +26,6 @@ std::string tool_path_at_end(const Program& program) {
     return path::join(folder, kAttributeToolName);
 }
 
-bool is_plain_file(const fs::Attributes& a) {
-    return !a.directory && !a.link && !a.hidden && !a.system;
-}
-
 void report_write_failure(Program& program) {
     program.screen.write("kein chmod möglich");
     program.screen.end_line();
@@ -70,7 +66,7 @@ void remove_attribute_tool(Program& program) {
         return;
     const std::string path = tool_path_at_end(program);
     const std::optional<fs::Attributes> present = fs::attributes(path);
-    if (present && is_plain_file(*present))
+    if (present && fs::is_plain_file(*present))
         fs::delete_file(path);
 }
 

@@ -5,6 +5,7 @@
 
 #include "cleaning/descent.h"
 #include "cleaning/file_step.h"
+#include "cleaning/progress_row.h"
 #include "cleaning/protected_paths.h"
 #include "cleaning/tool_start.h"
 #include "discovery/path_list.h"
@@ -16,13 +17,6 @@
 
 namespace kehrwix {
 namespace {
-
-const std::string kRowBlanks(224, ' ');
-
-void blank_progress_row(Screen& screen) {
-    screen.locate(5, 13);
-    screen.write(kRowBlanks);
-}
 
 void show_line(Screen& screen, const std::string& folder, bool subtree) {
     screen.locate(3, 13);

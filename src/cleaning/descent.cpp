@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cleaning/file_step.h"
+#include "cleaning/progress_row.h"
 #include "cleaning/tool_start.h"
 #include "platform/error.h"
 #include "platform/folder.h"
@@ -15,7 +16,6 @@
 namespace kehrwix {
 namespace {
 
-const std::string kRowBlanks(224, ' ');
 const std::string kAfterFolder(80, ' ');
 
 struct Level {
@@ -39,10 +39,6 @@ struct Level {
 bool is_subfolder(const fs::Attributes& a) {
     // Links and other volumes are never entered: their targets lie outside the listed folder.
     return a.directory && !a.link && !a.mount;
-}
-
-bool is_plain_file(const fs::Attributes& a) {
-    return !a.directory && !a.link && !a.hidden && !a.system;
 }
 
 class Descent {
@@ -93,7 +89,7 @@ class Descent {
         for (const fs::DirEntry& entry : entries) {
             if (is_subfolder(entry.attributes)) {
                 level.subfolders.push_back(entry.name);
-            } else if (is_plain_file(entry.attributes) &&
+            } else if (fs::is_plain_file(entry.attributes) &&
                        text::equal_nocase(entry.name, "chmod.com")) {
                 level.attribute_tool = entry.name;
             }
@@ -153,9 +149,7 @@ class Descent {
             // is empty already. A handle that did open is closed first, since some systems
             // refuse to remove an open folder.
             child.folder.reset();
-            show_leaf(child.shown);
-            program_.cleaning.keep_list.clear();
-            blank_leaf_row();
+            leaf_without_files(child.shown);
             remove_child(top, name);
             return;
         }
@@ -170,9 +164,7 @@ class Descent {
         } catch (const RunError&) {
             return false;
         }
-        show_leaf(stack_[top].shown + "\\" + name);
-        program_.cleaning.keep_list.clear();
-        blank_leaf_row();
+        leaf_without_files(stack_[top].shown + "\\" + name);
         return true;
     }
 
@@ -205,7 +197,14 @@ class Descent {
         show_leaf(stack_[top].shown);
         program_.cleaning.keep_list.clear();
         empty_files(top);
-        blank_leaf_row();
+        blank_progress_row(program_.screen);
+    }
+
+    // A folder met empty, or one that cannot be entered: shown as a leaf with no files.
+    void leaf_without_files(const std::string& shown) {
+        show_leaf(shown);
+        program_.cleaning.keep_list.clear();
+        blank_progress_row(program_.screen);
     }
 
     void empty_files(std::size_t index) {
@@ -260,11 +259,6 @@ class Descent {
             screen.write(shown + kAfterFolder);
             screen.end_line();
         }
-    }
-
-    void blank_leaf_row() {
-        program_.screen.locate(5, 13);
-        program_.screen.write(kRowBlanks);
     }
 
     Program& program_;

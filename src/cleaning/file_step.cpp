@@ -13,11 +13,6 @@ bool is_file(const fs::Attributes& a) {
     return !a.directory || a.link;
 }
 
-bool is_plain_file(const fs::DirEntry& entry) {
-    const fs::Attributes& a = entry.attributes;
-    return !a.directory && !a.link && !a.hidden && !a.system;
-}
-
 // On POSIX deleting does not depend on these attributes, and clearing costs a call per file,
 // so it is done only where the listing shows one of them, or after a failed delete.
 void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
@@ -47,7 +42,8 @@ class Pass {
         const fs::DirEntry* tree_tool = nullptr;
         if (target_.subtree_line) {
             for (const fs::DirEntry& entry : entries) {
-                if (is_plain_file(entry) && text::equal_nocase(entry.name, "deltree.exe")) {
+                if (fs::is_plain_file(entry.attributes) &&
+                    text::equal_nocase(entry.name, "deltree.exe")) {
                     tree_tool = &entry;
                 }
             }

@@ -19,6 +19,11 @@ struct Attributes {
     bool mount = false;  // a folder on another volume than its parent (mount point)
 };
 
+// What a directory search for plain files finds: no folder, link, hidden or system entry.
+inline bool is_plain_file(const Attributes& a) {
+    return !a.directory && !a.link && !a.hidden && !a.system;
+}
+
 struct DirEntry {
     std::string name;  // as stored on disk
     Attributes attributes;

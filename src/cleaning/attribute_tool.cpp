@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "context/context.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/path_model.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -18,7 +18,7 @@ std::string_view tool_image() {
 
 // Where start-up wrote the tool. The recorded start location does not depend on the end step
 // having found its way back there.
-std::string tool_path_at_end(const Program& program) {
+std::string tool_path_at_end(const Context& program) {
     if (program.start_drive.empty())
         return program.resolve(kAttributeToolName);
     const std::string folder =
@@ -26,7 +26,7 @@ std::string tool_path_at_end(const Program& program) {
     return path::join(folder, kAttributeToolName);
 }
 
-void report_write_failure(Program& program) {
+void report_write_failure(Context& program) {
     program.screen.write("kein chmod möglich");
     program.screen.end_line();
     program.tool_written = 2;
@@ -36,7 +36,7 @@ void report_write_failure(Program& program) {
 
 }  // namespace
 
-void write_attribute_tool(Program& program) {
+void write_attribute_tool(Context& program) {
     if (program.tool_written != 0)
         return;
     const std::string path = program.resolve(kAttributeToolName);
@@ -60,7 +60,7 @@ void write_attribute_tool(Program& program) {
     }
 }
 
-void remove_attribute_tool(Program& program) {
+void remove_attribute_tool(Context& program) {
     // Only a copy this run wrote goes; a chmod.com that was there before the start stays.
     if (program.tool_written != 1)
         return;

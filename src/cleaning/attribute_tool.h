@@ -7,7 +7,7 @@
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
 namespace cleaning {
 extern const unsigned char kAttributeToolImage[];
@@ -17,8 +17,8 @@ extern const std::size_t kAttributeToolSize;
 inline constexpr std::string_view kAttributeToolName = "chmod.com";
 
 // Start-up: writes the tool into the start folder unless a plain one is there.
-void write_attribute_tool(Program& program);
+void write_attribute_tool(Context& program);
 // End step: removes the tool, but only when this run wrote it.
-void remove_attribute_tool(Program& program);
+void remove_attribute_tool(Context& program);
 
 }  // namespace kehrwix

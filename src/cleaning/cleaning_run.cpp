@@ -3,17 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/cleaning_state.h"
 #include "cleaning/descent.h"
 #include "cleaning/file_step.h"
 #include "cleaning/progress_row.h"
 #include "cleaning/protected_paths.h"
 #include "cleaning/tool_start.h"
-#include "discovery/path_list.h"
+#include "context/context.h"
+#include "pathlist/path_list.h"
 #include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/text.h"
-#include "run/flow.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -26,19 +26,20 @@ void show_line(Screen& screen, const std::string& folder, bool subtree) {
 }
 
 // A line without "*": the folder's files only, whatever an earlier "*" line left behind.
-void empty_files_only(Program& program, const std::string& folder) {
+void empty_files_only(Context& program, CleaningState& state, const std::string& folder) {
     blank_progress_row(program.screen);
     try {
         const std::string canonical = program.resolve(folder);
         const fs::Folder opened = fs::Folder::open(canonical);
-        file_step(program, FileStepFolder{opened, canonical, false}, opened.entries());
+        file_step(program, state, FileStepFolder{opened, canonical, false}, opened.entries());
     } catch (const RunError&) {
         // A folder that is missing or cannot be read has no files to delete.
     }
     blank_progress_row(program.screen);
 }
 
-void empty_whole_subtree(Program& program, ToolFiles& tools, const std::string& folder) {
+void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tools,
+                         const std::string& folder) {
     std::string canonical;
     try {
         program.change_drive(folder[0]);
@@ -46,12 +47,12 @@ void empty_whole_subtree(Program& program, ToolFiles& tools, const std::string& 
     } catch (const RunError&) {
         return;  // the drive is not there: next line
     }
-    program.cleaning.base_folder = folder;
+    state.base_folder = folder;
     tools.forget();
-    empty_subtree(program, tools, canonical, folder);
+    empty_subtree(program, state, tools, canonical, folder);
 }
 
-void clean_line(Program& program, ToolFiles& tools, const std::string& line) {
+void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const std::string& line) {
     const bool subtree = !line.empty() && line[0] == '*';
     program.subfolder_flag = subtree ? 1 : 0;
     std::string folder = text::substr(line, 1);
@@ -61,16 +62,15 @@ void clean_line(Program& program, ToolFiles& tools, const std::string& line) {
         return;
 
     show_line(program.screen, folder, subtree);
-    program.cleaning.current_folder = folder;
     if (subtree) {
-        empty_whole_subtree(program, tools, folder);
+        empty_whole_subtree(program, state, tools, folder);
     } else {
-        empty_files_only(program, folder);
+        empty_files_only(program, state, folder);
     }
 }
 
 // A key or a click ends the closing pause early.
-void closing_pause(Program& program) {
+void closing_pause(Context& program) {
     for (int poll = 0; poll < 5; ++poll) {
         const KeyInput& input = program.screen.read_key(true);
         const bool answered = !input.key.empty() || input.click_kind != 0;
@@ -82,25 +82,24 @@ void closing_pause(Program& program) {
 
 }  // namespace
 
-void cleaning_run(Program& program) {
+void cleaning_run(Context& program) {
     Screen& screen = program.screen;
     screen.clear();
     screen.end_line();
     screen.locate(3, 3);
     screen.write("cleaning ");
-    program.listing.sublist_mode = 1;
 
     const std::vector<std::string> lines = read_lines(program.path_list_path);
+    CleaningState state;
     ToolFiles tools;
     for (const std::string& line : lines)
-        clean_line(program, tools, line);
+        clean_line(program, state, tools, line);
 
     for (int i = 0; i < 3; ++i)
         screen.end_line();
     screen.write(" fertig. ");
     screen.end_line();
     closing_pause(program);
-    end_step(program);
 }
 
 }  // namespace kehrwix

@@ -1,21 +1,12 @@
 #pragma once
-// The cleaning run: empties every folder of the path list, then ends the program.
-
-#include <string>
-#include <unordered_set>
+// The cleaning run: empties every folder of the path list.
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
-struct CleaningState {
-    std::string current_folder;  // as the run shows it
-    std::string base_folder;     // the folder of the latest "*" line
-    // Files the file step leaves in place (folder + "\" + upper-case name); no fixed capacity.
-    std::unordered_set<std::string> keep_list;
-};
-
-// Ends in the end step; returns only when a run-time error ended it early.
-void cleaning_run(Program& program);
+// Returns after " fertig. " and its closing pause, or with a RunError that ended it early;
+// either way the program ends next.
+void cleaning_run(Context& program);
 
 }  // namespace kehrwix

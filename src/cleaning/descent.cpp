@@ -7,11 +7,11 @@
 #include "cleaning/file_step.h"
 #include "cleaning/progress_row.h"
 #include "cleaning/tool_start.h"
+#include "context/context.h"
 #include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/path_model.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -43,8 +43,11 @@ bool is_subfolder(const fs::Attributes& a) {
 
 class Descent {
   public:
-    Descent(Program& program, ToolFiles& tools, std::size_t open_limit)
-        : program_(program), tools_(tools), open_limit_(std::max<std::size_t>(open_limit, 1)) {}
+    Descent(Context& program, CleaningState& state, ToolFiles& tools, std::size_t open_limit)
+        : program_(program),
+          state_(state),
+          tools_(tools),
+          open_limit_(std::max<std::size_t>(open_limit, 1)) {}
 
     void run(const std::string& base, const std::string& shown) {
         Level root;
@@ -195,7 +198,7 @@ class Descent {
 
     void leaf_step(std::size_t top) {
         show_leaf(stack_[top].shown);
-        program_.cleaning.keep_list.clear();
+        state_.keep_list.clear();
         empty_files(top);
         blank_progress_row(program_.screen);
     }
@@ -203,7 +206,7 @@ class Descent {
     // A folder met empty, or one that cannot be entered: shown as a leaf with no files.
     void leaf_without_files(const std::string& shown) {
         show_leaf(shown);
-        program_.cleaning.keep_list.clear();
+        state_.keep_list.clear();
         blank_progress_row(program_.screen);
     }
 
@@ -214,7 +217,7 @@ class Descent {
             std::vector<fs::DirEntry> entries =
                 level.files ? std::move(*level.files) : folder.entries();
             level.files.reset();
-            file_step(program_, FileStepFolder{folder, level.path, true}, entries);
+            file_step(program_, state_, FileStepFolder{folder, level.path, true}, entries);
         } catch (const RunError&) {
             // A folder that cannot be read has no files the step could delete.
         }
@@ -244,7 +247,6 @@ class Descent {
     // The program's current folder follows the run, so drive-relative names resolve as the
     // run's position says.
     void enter_model(const Level& level) {
-        program_.cleaning.current_folder = level.shown;
         try {
             program_.paths.set_current_folder(level.path);
         } catch (const RunError&) {
@@ -255,13 +257,14 @@ class Descent {
     void show_leaf(const std::string& shown) {
         Screen& screen = program_.screen;
         screen.locate(5, 13);
-        if (shown.size() >= program_.cleaning.base_folder.size()) {
+        if (shown.size() >= state_.base_folder.size()) {
             screen.write(shown + kAfterFolder);
             screen.end_line();
         }
     }
 
-    Program& program_;
+    Context& program_;
+    CleaningState& state_;
     ToolFiles& tools_;
     std::size_t open_limit_;
     std::vector<Level> stack_;
@@ -269,9 +272,9 @@ class Descent {
 
 }  // namespace
 
-void empty_subtree(Program& program, ToolFiles& tools, const std::string& base,
-                   const std::string& shown, std::size_t open_limit) {
-    Descent(program, tools, open_limit).run(base, shown);
+void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
+                   const std::string& base, const std::string& shown, std::size_t open_limit) {
+    Descent(program, state, tools, open_limit).run(base, shown);
 }
 
 }  // namespace kehrwix

@@ -7,7 +7,8 @@
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
+struct CleaningState;
 class ToolFiles;
 
 // Open folder handles kept at once; deeper trees close and later reopen the ones further up.
@@ -16,7 +17,8 @@ inline constexpr std::size_t kOpenFolderLimit = 128;
 // `base` is the canonical listed folder, `shown` the same folder as the line wrote it. Nothing
 // outside `base` is deleted: below it every name is resolved through held folder handles that
 // follow no link and cross onto no other volume.
-void empty_subtree(Program& program, ToolFiles& tools, const std::string& base,
-                   const std::string& shown, std::size_t open_limit = kOpenFolderLimit);
+void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
+                   const std::string& base, const std::string& shown,
+                   std::size_t open_limit = kOpenFolderLimit);
 
 }  // namespace kehrwix

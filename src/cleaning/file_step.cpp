@@ -2,9 +2,9 @@
 
 #include "cleaning/protected_paths.h"
 #include "cleaning/tool_start.h"
+#include "context/context.h"
 #include "platform/error.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -36,7 +36,8 @@ void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
 
 class Pass {
   public:
-    Pass(Program& program, const FileStepFolder& target) : program_(program), target_(target) {}
+    Pass(Context& program, CleaningState& state, const FileStepFolder& target)
+        : program_(program), state_(state), target_(target) {}
 
     FileStepResult run(const std::vector<fs::DirEntry>& entries) {
         const fs::DirEntry* tree_tool = nullptr;
@@ -69,7 +70,7 @@ class Pass {
     bool delete_or_keep(const fs::DirEntry& entry) {
         const std::string upper = text::upper(entry.name);
         std::string kept = target_.path + "\\" + upper;
-        auto& keep_list = program_.cleaning.keep_list;
+        auto& keep_list = state_.keep_list;
         if (keep_list.count(kept) != 0)
             return false;
         if (is_protected_file_name(upper)) {
@@ -98,7 +99,8 @@ class Pass {
         return run_tree_deletion(program_, target_.path, tree_tool_);
     }
 
-    Program& program_;
+    Context& program_;
+    CleaningState& state_;
     const FileStepFolder& target_;
     std::string tree_tool_;  // on-disk name of a plain deltree.exe in the folder
     bool tree_tool_tried_ = false;
@@ -106,9 +108,9 @@ class Pass {
 
 }  // namespace
 
-FileStepResult file_step(Program& program, const FileStepFolder& target,
+FileStepResult file_step(Context& program, CleaningState& state, const FileStepFolder& target,
                          const std::vector<fs::DirEntry>& entries) {
-    return Pass(program, target).run(entries);
+    return Pass(program, state, target).run(entries);
 }
 
 }  // namespace kehrwix

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/cleaning_state.h"
 #include "platform/folder.h"
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
 struct FileStepFolder {
     const fs::Folder& folder;
@@ -22,7 +23,7 @@ enum class FileStepResult { done, folder_replaced };
 // given entries. Protected names and files that will not go are put on the keep list; names
 // already on it are passed over. During a "*" line a "deltree.exe" in the folder takes over
 // when a file will not go; the folder is then a new, empty one (folder_replaced).
-FileStepResult file_step(Program& program, const FileStepFolder& target,
+FileStepResult file_step(Context& program, CleaningState& state, const FileStepFolder& target,
                          const std::vector<fs::DirEntry>& entries);
 
 }  // namespace kehrwix

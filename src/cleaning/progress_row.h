@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "console/screen.h"
+#include "ui/screen.h"
 
 namespace kehrwix {
 

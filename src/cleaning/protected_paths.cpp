@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "context/context.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 
-bool is_protected_folder(const Program& program, std::string_view folder) {
+bool is_protected_folder(const Context& program, std::string_view folder) {
     if (text::length(folder) <= 3)
         return true;
     // Doubled or trailing separators, "/", "." and ".." must not smuggle a protected folder

@@ -6,11 +6,11 @@
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
 // A folder of a path list line (flag character and one trailing "\" already dropped) that the
 // run skips: a drive root or C:\WINDOWS / C:\WINNT, however it is written.
-bool is_protected_folder(const Program& program, std::string_view folder);
+bool is_protected_folder(const Context& program, std::string_view folder);
 
 // The path list file and the search-criteria file survive in every folder.
 bool is_protected_file_name(std::string_view upper_name);

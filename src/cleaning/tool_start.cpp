@@ -1,14 +1,14 @@
 #include "cleaning/tool_start.h"
 
+#include "context/context.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/path_model.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 
-bool start_tool(Program& program, const std::string& tool_path, const std::string& command_line) {
+bool start_tool(Context& program, const std::string& tool_path, const std::string& command_line) {
     ProcessLauncher& processes = program.services.processes;
     if (text::length(command_line) > processes.max_command_line())
         return false;
@@ -25,7 +25,7 @@ bool ToolFiles::plain_file(const std::string& canonical) {
     return present;
 }
 
-std::optional<ToolCall> find_attribute_tool(Program& program, ToolFiles& files,
+std::optional<ToolCall> find_attribute_tool(Context& program, ToolFiles& files,
                                             const std::string& folder,
                                             const std::string& tool_here) {
     const std::string on_bat = program.start_drive + "\\bat\\chmod.com";
@@ -48,7 +48,7 @@ std::optional<ToolCall> find_attribute_tool(Program& program, ToolFiles& files,
     return ToolCall{tool_path, on_drive + " " + folder + " -h -s -r >nul"};
 }
 
-bool run_tree_deletion(Program& program, const std::string& folder, const std::string& tool_here) {
+bool run_tree_deletion(Context& program, const std::string& folder, const std::string& tool_here) {
     try {
         if (!start_tool(program, path::join(folder, tool_here), "deltree.exe  /Y " + folder)) {
             return false;

@@ -8,12 +8,12 @@
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
 // Starts a tool and waits for it. Returns false, without starting it, when the command line is
 // longer than the platform accepts: a cut line could name another folder. Throws RunError when
 // the tool cannot be started.
-bool start_tool(Program& program, const std::string& tool_path, const std::string& command_line);
+bool start_tool(Context& program, const std::string& tool_path, const std::string& command_line);
 
 // Presence of plain tool files outside the folder being worked on, looked up once per line.
 class ToolFiles {
@@ -34,12 +34,12 @@ struct ToolCall {
 // start drive + "\bat\chmod.com", then the drive-relative start drive + "chmod.com".
 // `tool_here` is the on-disk name of a plain "chmod.com" in `folder`, or "" when it has none,
 // so the folder need not be searched again. Throws RunError when a name cannot be resolved.
-std::optional<ToolCall> find_attribute_tool(Program& program, ToolFiles& files,
+std::optional<ToolCall> find_attribute_tool(Context& program, ToolFiles& files,
                                             const std::string& folder,
                                             const std::string& tool_here);
 
 // Hands `folder` to the "deltree.exe" found in it (its on-disk name) and creates the folder
 // again, empty. False when the tool could not be started or the folder not be created again.
-bool run_tree_deletion(Program& program, const std::string& folder, const std::string& tool_here);
+bool run_tree_deletion(Context& program, const std::string& folder, const std::string& tool_here);
 
 }  // namespace kehrwix

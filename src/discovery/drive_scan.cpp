@@ -6,14 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "context/context.h"
 #include "discovery/hits_file.h"
 #include "discovery/search_criteria.h"
 #include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "run/flow.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -25,7 +24,7 @@ constexpr std::string_view kInvalidHandle = "Invalid Handle!\r\n";
 // and after a fixed number of folders or entries (a virtual clock never moves on its own).
 class EscWatch {
   public:
-    explicit EscWatch(Program& program)
+    explicit EscWatch(Context& program)
         : program_(program), last_poll_ms_(program.services.clock.now_ms()) {}
 
     bool pressed_after_entry() {
@@ -57,7 +56,7 @@ class EscWatch {
         return program_.screen.read_key(true).key == keys::kEsc;
     }
 
-    Program& program_;
+    Context& program_;
     std::int64_t last_poll_ms_;
     unsigned entries_ = 0;
     unsigned folders_ = 0;
@@ -65,7 +64,7 @@ class EscWatch {
 
 enum class Listing { complete, unreadable, escaped };
 
-void report_invalid_handle(Program& program) {
+void report_invalid_handle(Context& program) {
     program.services.standard_output << kInvalidHandle;
     program.services.standard_output.flush();
 }
@@ -83,7 +82,7 @@ std::string canonical_of(const std::string& folder) {
 
 class Scanner {
   public:
-    explicit Scanner(Program& program)
+    explicit Scanner(Context& program)
         : program_(program), pending_(program.scan.pending), esc_(program) {}
 
     // Returns false when the user ended the scan with ESC.
@@ -205,14 +204,14 @@ class Scanner {
     // Enough for any real tree; deeper folders are opened by their full path.
     static constexpr std::size_t kMaxOpenFolders = 64;
 
-    Program& program_;
+    Context& program_;
     std::vector<std::string>& pending_;
     std::vector<std::string> found_;
     std::vector<OpenFolder> open_;  // the folder listed last and its ancestors, outermost first
     EscWatch esc_;
 };
 
-void run_scan(Program& program) {
+void run_scan(Context& program) {
     program.screen.clear();
     ensure_criteria_file(program.criteria_path);
     load_criteria(program.criteria_path, program.scan.criteria);
@@ -227,9 +226,10 @@ void run_scan(Program& program) {
 
 }  // namespace
 
-void drive_scan(Program& program) {
+ScanOutcome drive_scan(Context& program) {
     try {
         run_scan(program);
+        return ScanOutcome::done;
     } catch (const RunError& error) {
         Screen& screen = program.screen;
         screen.clear();
@@ -238,7 +238,7 @@ void drive_scan(Program& program) {
         screen.write_number(error.number());
         screen.write(" beim durchsuchen nach Directorys");
         program.sleep(3000);
-        end_step(program);
+        return ScanOutcome::failed;
     }
 }
 

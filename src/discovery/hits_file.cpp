@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "discovery/path_list.h"
+#include "pathlist/path_list.h"
 #include "platform/fs.h"
 
 namespace kehrwix {

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "discovery/drive_scan.h"
-#include "discovery/path_list.h"
+#include "pathlist/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -22,15 +21,16 @@ void ensure_criteria_file(const std::string& path) {
 }
 
 void load_criteria(const std::string& path, std::vector<std::string>& slots) {
-    if (slots.size() < ScanState::kCriteriaSlots + 1)
-        slots.resize(ScanState::kCriteriaSlots + 1);
-    const std::vector<std::string> lines = read_lines(path, ScanState::kCriteriaSlots);
+    if (slots.size() < kCriteriaSlots + 1)
+        slots.resize(kCriteriaSlots + 1);
+    const std::vector<std::string> lines = read_lines(path, kCriteriaSlots);
     for (std::size_t i = 0; i < lines.size(); ++i)
         slots[i + 1] = text::upper(lines[i]);
 }
 
 bool matches_criteria(std::string_view upper_path, const std::vector<std::string>& slots) {
-    const std::size_t last = std::min<std::size_t>(ScanState::kMatchedCriteria, slots.size() - 1);
+    // Slot 0 is not used; no slots at all match nothing.
+    const std::size_t last = std::min(kMatchedCriteria, slots.empty() ? 0 : slots.size() - 1);
     for (std::size_t i = 1; i <= last; ++i) {
         const std::string& criterion = slots[i];
         // Only a criterion at the very end can count, which most folders fail cheaply.

@@ -1,6 +1,7 @@
 #pragma once
 // The search criteria: folder-name fragments such as "\TEMP\" that mark a folder as disposable.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,10 @@ inline const std::vector<std::string> kDefaultCriteria = {
     "\\RECENT\\",  "\\TMP\\",
     "\\COOKIES\\", "\\VERLAUF\\",
     "\\CACHE\\"};
+
+inline constexpr std::size_t kCriteriaSlots = 50;
+// Only the first slots take part in matching.
+inline constexpr std::size_t kMatchedCriteria = 20;
 
 void ensure_criteria_file(const std::string& path);
 

@@ -2,10 +2,9 @@
 
 #include "cleaning/attribute_tool.h"
 #include "cleaning/cleaning_run.h"
-#include "console/help.h"
-#include "console/menu.h"
 #include "discovery/drive_scan.h"
-#include "discovery/path_list.h"
+#include "menu/help.h"
+#include "pathlist/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "run/path_list_location.h"
@@ -22,24 +21,24 @@ bool help_requested(const std::vector<std::string>& arguments) {
     return false;
 }
 
-void record_start_location(Program& program) {
+void record_start_location(Context& program) {
     const std::string folder = program.current_folder();
     program.start_drive = folder.substr(0, 2);
     program.start_folder = folder.substr(2);
 }
 
-void first_run(Program& program) {
+[[noreturn]] void first_run(Context& program) {
     call_routine(program, [&] { show_help(program); });
     if (fs::plain_file_exists(program.path_list_path))
         fs::delete_file(program.path_list_path);
-    drive_scan(program);
-    program.run_mode = RunMode::menu;
-    enter_menu(program);
+    if (drive_scan(program) == ScanOutcome::failed)
+        end_step(program);
+    leave_menu(program, enter_menu(program));
 }
 
 // Start-up steps 2 to 12. An error here has no caller to return to, so after its message the
 // program ends in order.
-void start_up(Program& program) {
+void start_up(Context& program) {
     program.screen.help_hook = [&program] { return show_help(program); };
     program.screen.normal_colours();
     program.screen.clear();
@@ -69,15 +68,7 @@ void start_up(Program& program) {
 
 }  // namespace
 
-void report_error(Program& program, const RunError& error) {
-    program.screen.write(">>Fehler:");
-    program.screen.write_number(error.number());
-    program.screen.write_number(0);
-    program.screen.write("<<");
-    program.sleep(3000);
-}
-
-void end_step(Program& program) {
+void end_step(Context& program) {
     // Back to where the user started; a start folder that has gone away must not keep the
     // attribute tool from being removed.
     try {
@@ -95,8 +86,19 @@ void end_step(Program& program) {
     throw ProgramEnd{};
 }
 
+void leave_menu(Context& program, MenuOutcome outcome) {
+    if (outcome == MenuOutcome::clean)
+        clean_and_end(program);
+    end_step(program);
+}
+
+void clean_and_end(Context& program) {
+    call_routine(program, [&] { cleaning_run(program); });
+    end_step(program);
+}
+
 int run_program(const Services& services) {
-    Program program(services);
+    Context program(services);
     try {
         const std::string start = path::normalize_absolute(services.start_folder);
         program.paths.set_current_drive(start.empty() ? 'C' : start[0]);

@@ -1,11 +1,10 @@
 #pragma once
-// How control moves: the common error handler around routine calls, and the end step that
-// unwinds the whole program back to main.
+// How the program ends: the end step that unwinds the whole program back to main. Only the run
+// decides when the program ends; the subsystems below it return how they ended.
 
-#include <utility>
-
-#include "platform/error.h"
-#include "run/program.h"
+#include "context/context.h"
+#include "context/error_handler.h"
+#include "menu/menu.h"
 
 namespace kehrwix {
 
@@ -13,23 +12,14 @@ namespace kehrwix {
 struct ProgramEnd {};
 
 // The orderly end: back to the start drive and folder, attribute tool removed, exit status 0.
-[[noreturn]] void end_step(Program& program);
+[[noreturn]] void end_step(Context& program);
 
-// The common error handler's message: ">>Fehler: 53  0 <<" at the cursor, then 3 s.
-void report_error(Program& program, const RunError& error);
+// Leaves the menu screen the way the user chose: the cleaning run under the common error
+// handler, then the end step; or the end step at once.
+[[noreturn]] void leave_menu(Context& program, MenuOutcome outcome);
 
-// Calls a routine under the common error handler: an error shows its message, waits 3 s and
-// abandons the routine, continuing after the call. Returns false when the routine failed.
-template <typename Routine>
-bool call_routine(Program& program, Routine&& routine) {
-    try {
-        std::forward<Routine>(routine)();
-        return true;
-    } catch (const RunError& error) {
-        report_error(program, error);
-        return false;
-    }
-}
+// The cleaning run under the common error handler, then the end step.
+[[noreturn]] void clean_and_end(Context& program);
 
 // Runs the whole program; returns the exit status.
 int run_program(const Services& services);

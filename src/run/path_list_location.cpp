@@ -27,7 +27,7 @@ std::string candidate_from(std::string_view entry) {
 }
 
 // A place is usable when a plain file is there after trying to create one.
-bool make_sure_of(Program& program, const std::string& candidate, std::string& resolved) {
+bool make_sure_of(Context& program, const std::string& candidate, std::string& resolved) {
     try {
         if (candidate.empty())
             return false;
@@ -61,7 +61,7 @@ std::string path_list_candidate(const std::vector<std::string>& environment) {
     return candidate;
 }
 
-void locate_path_list(Program& program) {
+void locate_path_list(Context& program) {
     std::string candidate = path_list_candidate(program.services.environment);
     std::string resolved;
     if (make_sure_of(program, candidate, resolved)) {

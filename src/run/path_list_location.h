@@ -7,7 +7,7 @@
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
 // The candidate the environment gives: the program's own variable wins when it has a usable
 // value, otherwise the last temporary-folder variable; "" when none is set.
@@ -15,6 +15,6 @@ std::string path_list_candidate(const std::vector<std::string>& environment);
 
 // Sets program.path_list_path to the first usable place, with a plain file present there.
 // When no place is usable it shows its message, waits 9 s and ends the program.
-void locate_path_list(Program& program);
+void locate_path_list(Context& program);
 
 }  // namespace kehrwix

@@ -1,12 +1,10 @@
 #include "run/timed_prompt.h"
 
-#include "cleaning/cleaning_run.h"
-#include "console/menu.h"
 #include "run/flow.h"
 
 namespace kehrwix {
 
-void timed_prompt(Program& program) {
+void timed_prompt(Context& program) {
     Screen& screen = program.screen;
     screen.clear();
     screen.end_line();
@@ -15,13 +13,11 @@ void timed_prompt(Program& program) {
     for (int poll = 0; poll < 15; ++poll) {
         const KeyInput& input = screen.read_key(true);
         if (!input.key.empty() || input.click_kind > 0) {
-            program.run_mode = RunMode::menu;
-            enter_menu(program);
+            leave_menu(program, enter_menu(program));
         }
         program.sleep(200);
     }
-    call_routine(program, [&] { cleaning_run(program); });
-    end_step(program);
+    clean_and_end(program);
 }
 
 }  // namespace kehrwix

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "run/program.h"
+#include "context/context.h"
 #include "support/dos_attributes.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
@@ -33,8 +33,8 @@ class AttributeTool : public ::testing::Test {
     AttributeTool() { later_run(h); }
     stdfs::path tool() const { return h.sandbox.host('C', "WORK/chmod.com"); }
     // The writer on its own, as start-up calls it, with the program in the start folder.
-    std::unique_ptr<Program> writer_program() {
-        auto program = std::make_unique<Program>(services);
+    std::unique_ptr<Context> writer_program() {
+        auto program = std::make_unique<Context>(services);
         program->paths.set_current_drive('C');
         program->paths.set_current_folder("C:\\WORK");
         return program;
@@ -47,7 +47,7 @@ class AttributeTool : public ::testing::Test {
 
 TEST_F(AttributeTool, IsInTheStartFolderWhileTheProgramRunsAndGoneAfterwards) {
     bool looked = false;
-    h.at_end = [&](const Program&) {  // just before the end step removes it
+    h.at_end = [&](const Context&) {  // just before the end step removes it
         looked = true;
         EXPECT_EQ(h.sandbox.read_file('C', "WORK/chmod.com"),
                   std::string(reinterpret_cast<const char*>(cleaning::kAttributeToolImage),

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "console/menu_screen.h"
+#include "menu/menu_screen.h"
 #include "menu_harness.h"
 
 namespace kehrwix::testing {

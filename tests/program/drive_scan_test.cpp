@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/path_list.h"
+#include "pathlist/path_list.h"
 #include "support/dos_attributes.h"
 #include "support/outcome.h"
 #include "support/routine_harness.h"
@@ -48,13 +48,13 @@ class DriveScan : public ::testing::Test {
     }
 
     RoutineHarness h{"CE"};
-    Program& program = h.program;
+    Context& program = h.program;
 };
 
 TEST_F(DriveScan, DepthFirstDriveByDriveWrittenBackLastFirst) {
     folders({"R/TEMP", "R/TMP", "R/N/CACHE", "S/Recent"});
     h.sandbox.make_folder('E', "Daten/Cache");
-    drive_scan(program);
+    EXPECT_EQ(drive_scan(program), ScanOutcome::done);
     // R's children are matched together before any is entered; R's subtree comes whole before
     // or after its sibling S, whose order is the file system's.
     const Lines lines = path_list();
@@ -73,7 +73,7 @@ TEST_F(DriveScan, HiddenCriteriaFileIsReplacedByTheDefaults) {
     if (!set_dos_attrib(h.sandbox.host('C', "d Suchpfade.tmp"), "0x2"))
         GTEST_SKIP() << "no user xattrs here";
     folders({"TMP"});
-    drive_scan(program);
+    EXPECT_EQ(drive_scan(program), ScanOutcome::done);
     EXPECT_EQ(path_list(), Lines{"*C:\\TMP\\"});
     EXPECT_EQ(split_lines(h.sandbox.read_file('C', "d Suchpfade.tmp")).size(), 7u);
 }
@@ -91,7 +91,7 @@ TEST_F(DriveScan, OnlyRealFoldersAreMatchedAndNoneDropsOutHoweverWideOrDeep) {
     while (deep.size() < 600)
         deep += "/a-rather-long-folder-name";
     folders({"BIG/S0/TEMP", "BIG/S999/TEMP", deep + "/Cache"});
-    drive_scan(program);
+    EXPECT_EQ(drive_scan(program), ScanOutcome::done);
     std::replace(deep.begin(), deep.end(), '/', '\\');
     EXPECT_EQ(path_list(true),
               (Lines{"*C:\\BIG\\S0\\TEMP\\", "*C:\\BIG\\S999\\TEMP\\", "*C:\\" + deep + "\\Cache\\",
@@ -102,10 +102,10 @@ TEST_F(DriveScan, OnlyRealFoldersAreMatchedAndNoneDropsOutHoweverWideOrDeep) {
 TEST_F(DriveScan, EscKeepsHitsAndPendingFoldersForTheNextScan) {
     folders({"TEMP", "A/TMP"});
     h.console.queue(InputEvent::key(27));
-    drive_scan(program);
+    EXPECT_EQ(drive_scan(program), ScanOutcome::done);
     EXPECT_EQ(h.sandbox.read_file('C', "kehrwix.tmp"), "*C:\\TEMP\\\r\n");
     EXPECT_FALSE(h.sandbox.exists('C', "KEHRWIX.INI"));
-    drive_scan(program);
+    EXPECT_EQ(drive_scan(program), ScanOutcome::done);
     EXPECT_EQ(path_list(true),
               (Lines{"*C:\\A\\TMP\\", "*C:\\A\\TMP\\", "*C:\\TEMP\\", "*C:\\TEMP\\"}));
     EXPECT_TRUE(program.scan.pending.empty());
@@ -127,21 +127,29 @@ TEST_F(DriveScan, FoldersThatCannotBeEnteredAreSkippedAndTheDriveGoesOn) {
         if (chmod(h.sandbox.host('C', "A/LOCKED").c_str(), 0) != 0 || setgid(65534) != 0 ||
             setuid(65534) != 0)
             return 101;
-        drive_scan(program);
+        if (drive_scan(program) != ScanOutcome::done)
+            return 102;
         return invalid_handles();
     });
     EXPECT_EQ(reported, 25);  // A\LOCKED, B\x\TEMP, B\y..., then the unmapped drives
     EXPECT_EQ(path_list(true), (Lines{"*C:\\A\\OPEN\\TEMP\\", "*C:\\B\\TMP\\"}));
 }
 
-TEST_F(DriveScan, FailureEndsTheProgramWithTheScanMessage) {
+TEST_F(DriveScan, FailureShowsTheScanMessageAndTheFirstRunEndsThere) {
     folders({"TEMP", "kehrwix.tmp"});  // the hits file cannot be appended to
-    EXPECT_THROW(drive_scan(program), ProgramEnd);
+    EXPECT_EQ(drive_scan(program), ScanOutcome::failed);
     EXPECT_EQ(h.standard_output.str(), "");  // ended at the first hit, not taken for a bad folder
     EXPECT_EQ(h.row(1), "");
     EXPECT_TRUE(h.row(2).starts_with("Fehler "));
     EXPECT_TRUE(h.row(2).ends_with(" beim durchsuchen nach Directorys"));
     EXPECT_EQ(h.clock.slept_ms(), 3000);
+
+    // The whole first run ends with that message on the screen: no menu follows.
+    ProgramHarness run;
+    run.sandbox.make_folder('C', "TEMP");
+    run.sandbox.make_folder('C', "kehrwix.tmp");
+    EXPECT_EQ(run.run(), 0);
+    EXPECT_TRUE(run.row(2).ends_with(" beim durchsuchen nach Directorys"));
 }
 
 TEST(FirstRunScan, EmptyCriteriaFileFindsNothing) {

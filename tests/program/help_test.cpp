@@ -1,6 +1,6 @@
 // The two help pages: their text, when they are offered, and F1 from key waits.
 
-#include "console/help.h"
+#include "menu/help.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ class Help : public ::testing::Test {
         program.screen.help_hook = [this] { return show_help(program); };
     }
     RoutineHarness h;
-    Program& program = h.program;
+    Context& program = h.program;
 };
 
 TEST_F(Help, PagesWithTheScanAnnouncementOnlyBeforeAScan) {

@@ -1,10 +1,11 @@
-// The folder listing as the menu screen and the cleaning run see it.
+// The folder listing as the menu screen sees it.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "menu/menu_session.h"
 #include "platform/text.h"
 #include "support/routine_harness.h"
 
@@ -25,8 +26,9 @@ std::string folder_text(const std::string& name) {
 class Listing : public ::testing::Test {
   protected:
     RoutineHarness h;
-    Program& program = h.program;
-    ListingState& listing = program.listing;
+    Context& program = h.program;
+    MenuSession session{program, {}, {}};
+    ListingState& listing = session.listing;
 
     void folder(const std::string& relative) const { h.sandbox.make_folder('C', relative); }
     void enter(const std::string& name) {
@@ -40,7 +42,8 @@ TEST_F(Listing, UpEntryLeadsAndSubfoldersFollowInByteOrderOfTheirCapitals) {
         folder(name);
     h.sandbox.write_file('C', "T/afile");
     enter("C:\\T");
-    build_listing(program);
+    h.console.type("abc");
+    build_listing(session);
     EXPECT_EQ(slots(listing.display, 7),
               (std::vector<std::string>{kUp, folder_text(".HID"), folder_text("ALPHA"),
                                         folder_text("BETA"), folder_text("GAMMA"),
@@ -48,15 +51,8 @@ TEST_F(Listing, UpEntryLeadsAndSubfoldersFollowInByteOrderOfTheirCapitals) {
     EXPECT_EQ(listing.entry[1], "C:\\T\\..");
     EXPECT_EQ(listing.entry[3], "C:\\T\\ALPHA");
     EXPECT_EQ(listing.listed_folder, "C:\\T\\");
-
-    // For the cleaning run: bare names, the drive list ignored, queued keys dropped.
-    listing.sublist_mode = 1;
-    listing.drive_list_mode = 1;
-    h.console.type("abc");
-    build_listing(program);
-    EXPECT_EQ(slots(listing.entry, 7), (std::vector<std::string>{"C:\\T\\..", ".HID", "ALPHA",
-                                                                 "BETA", "GAMMA", "GAMMA B", ""}));
     EXPECT_EQ(program.current_folder(), "C:\\T");
+    // Keys typed during a slow listing must not act on the new screen.
     EXPECT_EQ(h.console.pending_events(), 0);
 }
 
@@ -64,7 +60,7 @@ TEST_F(Listing, UpEntryLeadsAndSubfoldersFollowInByteOrderOfTheirCapitals) {
 TEST_F(Listing, AFolderWithoutSubfoldersSaysSo) {
     h.sandbox.write_file('C', "T/only-a-file");
     enter("C:\\T");
-    build_listing(program);
+    build_listing(session);
     EXPECT_EQ(slots(listing.display, 3),
               (std::vector<std::string>{kUp, "        keine weiteren verzeichnisse ", ""}));
     EXPECT_EQ(slots(listing.entry, 3), (std::vector<std::string>{"..", "..", ""}));
@@ -75,7 +71,7 @@ TEST_F(Listing, ThousandsOfFilesDoNotCrowdOutSubfolders) {
         h.sandbox.write_file('C', "T/f" + std::to_string(i));
     folder("T/zz");
     enter("C:\\T");
-    build_listing(program);
+    build_listing(session);
     EXPECT_EQ(slots(listing.display, 3), (std::vector<std::string>{kUp, folder_text("ZZ"), ""}));
 }
 

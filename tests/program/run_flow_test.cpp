@@ -117,7 +117,7 @@ TEST(RunFlow, EndStepReturnsToTheStartFolderOrEndsInOrderWithoutIt) {
         h.sandbox.make_folder('C', "T/A/B");
         h.start_folder = c.start;
         std::string final_folder = "(not reached)";
-        h.at_end = [&](const Program& p) { final_folder = p.current_folder(); };
+        h.at_end = [&](const Context& p) { final_folder = p.current_folder(); };
         EXPECT_EQ(h.run(), 0);
         EXPECT_EQ(final_folder, c.at_end ? c.at_end : final_folder) << c.start;
         EXPECT_NE(final_folder, "(not reached)");
@@ -133,7 +133,7 @@ TEST(RunFlow, StartUpErrorWithNowhereToReturnEndsInOrder) {
     if (!locked.active())
         GTEST_SKIP() << "chattr +i is not supported here";
     bool ended = false;
-    h.at_end = [&](const Program&) { ended = true; };
+    h.at_end = [&](const Context&) { ended = true; };
     EXPECT_EQ(h.run(), 0);
     EXPECT_TRUE(ended);
     EXPECT_TRUE(h.console.ever_shown(">>Fehler: 70  0 <<"));

@@ -40,7 +40,7 @@ class ProgramHarness {
     std::vector<std::string> arguments;
     std::string start_folder = "C:\\";
     // Sees the program's final state, once the end step has gone back to the start folder.
-    std::function<void(const Program&)> at_end;
+    std::function<void(const Context&)> at_end;
 
     // Runs the program to its end; returns its exit status.
     int run();

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/program.h"
+#include "context/context.h"
 #include "support/program_harness.h"
 
 namespace kehrwix::testing {
@@ -14,7 +14,7 @@ class RoutineHarness : public ProgramHarness {
 
     Services services{console,   clock,        launcher,       environment,
                       arguments, start_folder, standard_output};
-    Program program{services};
+    Context program{services};
 };
 
 }  // namespace kehrwix::testing

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "console/screen.h"
 #include "support/scripted_console.h"
+#include "ui/screen.h"
 
 namespace kehrwix {
 namespace {

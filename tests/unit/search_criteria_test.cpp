@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery/drive_scan.h"
-#include "discovery/path_list.h"
+#include "pathlist/path_list.h"
 #include "support/sandbox.h"
 
 namespace kehrwix {
@@ -15,7 +14,7 @@ namespace {
 using Slots = std::vector<std::string>;
 
 bool matches(const char* path, const Slots& criteria, std::size_t first_slot = 1) {
-    Slots slots(ScanState::kCriteriaSlots + 1);
+    Slots slots(kCriteriaSlots + 1);
     std::copy(criteria.begin(), criteria.end(), slots.begin() + first_slot);
     return matches_criteria(path, slots);
 }
@@ -42,7 +41,7 @@ TEST(CriteriaFile, FiftyLinesUpperCasedAndOldSlotsKept) {
     for (int i = 1; i <= 60; ++i)
         lines.push_back("\\m\xC3\xA4" + std::to_string(i) + "\\");
     write_lines(path, lines);
-    Slots slots(ScanState::kCriteriaSlots + 1);
+    Slots slots(kCriteriaSlots + 1);
     load_criteria(path, slots);
     ASSERT_EQ(slots.size(), 51u);
     EXPECT_EQ(slots[50], std::string("\\M\xC3\x84") + "50\\");

@@ -1,13 +1,13 @@
-#include "console/listing.h"
+#include "menu/listing.h"
 
 #include <algorithm>
 #include <numeric>
 #include <unordered_set>
 
+#include "menu/menu_session.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -42,8 +42,8 @@ void clear_slots(ListingState& listing) {
 }
 
 // The current folder as the listing shows it; a folder that has gone away is a failed change.
-std::string read_current_folder(Program& program) {
-    std::string folder = program.current_folder();
+std::string read_current_folder(MenuSession& session) {
+    std::string folder = session.context.current_folder();
     if (!fs::is_folder(folder))
         throw FolderChangeFailed{};
     while (!folder.empty() && folder.back() == ' ')
@@ -63,8 +63,8 @@ std::string as_listed_folder(std::string folder) {
 // Only folders are collected: files never take a slot, so a folder crowded with files still
 // lists its subfolders. An entry must be enterable to be listed, so a failed candidate takes
 // no slot either.
-int collect_subfolders(Program& program, const std::string& current, int slot) {
-    ListingState& listing = program.listing;
+int collect_subfolders(MenuSession& session, const std::string& current, int slot) {
+    ListingState& listing = session.listing;
     std::unordered_set<std::string> seen;
     fs::DirReader reader(current);
     fs::DirEntry entry;
@@ -80,7 +80,7 @@ int collect_subfolders(Program& program, const std::string& current, int slot) {
             continue;
         seen.insert(name);
         listing.display[slot] = folder_text(name);
-        listing.entry[slot] = listing.sublist_mode ? name : listing.listed_folder + name;
+        listing.entry[slot] = listing.listed_folder + name;
         ++slot;
     }
     return slot;
@@ -110,9 +110,9 @@ void sort_slots(ListingState& listing) {
     listing.entry = std::move(entry);
 }
 
-void build_folder_listing(Program& program) {
-    ListingState& listing = program.listing;
-    const std::string current = read_current_folder(program);
+void build_folder_listing(MenuSession& session) {
+    ListingState& listing = session.listing;
+    const std::string current = read_current_folder(session);
     const bool root = text::length(current) <= 3;
     listing.listed_folder = as_listed_folder(current);
     listing.shown_path = listing.listed_folder;
@@ -123,7 +123,7 @@ void build_folder_listing(Program& program) {
         listing.entry[slot] = listing.listed_folder + "..";
         ++slot;
     }
-    const int end = collect_subfolders(program, current, slot);
+    const int end = collect_subfolders(session, current, slot);
     sort_slots(listing);
 
     if (end == slot) {
@@ -159,24 +159,22 @@ void finish_slots(ListingState& listing) {
 
 }  // namespace
 
-void build_listing(Program& program) {
-    ListingState& listing = program.listing;
-    Screen& screen = program.screen;
-    if (!listing.sublist_mode)
-        screen.clear();
+void build_listing(MenuSession& session) {
+    ListingState& listing = session.listing;
+    Screen& screen = session.context.screen;
+    screen.clear();
     clear_slots(listing);
 
-    if (listing.drive_list_mode && !listing.sublist_mode) {
+    if (listing.drive_list_mode) {
         build_drive_listing(listing);
     } else {
-        build_folder_listing(program);
+        build_folder_listing(session);
     }
 
     // Keys typed during a slow listing must not act on the new screen.
     screen.drain_input();
     screen.normal_colours();
-    if (!listing.sublist_mode)
-        screen.clear();
+    screen.clear();
     finish_slots(listing);
 }
 

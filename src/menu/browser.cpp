@@ -1,10 +1,9 @@
-#include "console/browser.h"
+#include "menu/browser.h"
 
-#include "console/listing.h"
-#include "console/menu_screen.h"
+#include "menu/listing.h"
+#include "menu/menu_screen.h"
+#include "menu/menu_session.h"
 #include "platform/error.h"
-#include "run/flow.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -18,19 +17,19 @@ constexpr std::string_view kChangeFailed =
 constexpr int kFirstListMouseRow = kFirstListRow - 1;
 constexpr int kLastListMouseRow = kFirstListMouseRow + kListRows - 1;
 
-const std::string& entry_at(const Program& program, int slot) {
-    return program.listing.entry[static_cast<std::size_t>(slot)];
+const std::string& entry_at(const MenuSession& session, int slot) {
+    return session.listing.entry[static_cast<std::size_t>(slot)];
 }
 
-void page_down(MenuState& menu, const Program& program) {
+void page_down(MenuState& menu, const MenuSession& session) {
     menu.top_index = std::min(menu.top_index + kMaxOffset, kLastSlot);
     const int below = menu.top_index + menu.highlight_offset + kMaxOffset;
-    if (below > kLastSlot || entry_at(program, below).empty())
+    if (below > kLastSlot || entry_at(session, below).empty())
         menu.highlight_offset = kMaxOffset;
 }
 
-void go_up(Program& program) {
-    const std::string& listed = program.listing.listed_folder;
+void go_up(MenuSession& session) {
+    const std::string& listed = session.listing.listed_folder;
     if (listed.size() < 3)
         return;
     // The parent is cut at the last backslash before the final one; the root keeps "C:\".
@@ -42,24 +41,24 @@ void go_up(Program& program) {
         }
     }
     const std::string parent = listed.substr(0, cut);
-    program.change_folder(parent.size() == 3 ? "\\" : parent.substr(2, parent.size() - 3));
+    session.context.change_folder(parent.size() == 3 ? "\\" : parent.substr(2, parent.size() - 3));
 }
 
-void change_drive(Program& program, const std::string& entry) {
+void change_drive(MenuSession& session, const std::string& entry) {
     try {
-        program.change_drive(entry[0]);
+        session.context.change_drive(entry[0]);
     } catch (const RunError&) {
         throw FolderChangeFailed{};
     }
-    program.listing.drive_list_mode = 0;
+    session.listing.drive_list_mode = 0;
 }
 
 // The entry path, not the shortened display text, names the folder: long names and names
 // ending in blanks are entered as they are.
-void enter_folder(Program& program, const std::string& entry) {
+void enter_folder(MenuSession& session, const std::string& entry) {
     const bool has_drive = entry.size() >= 2 && entry[1] == ':';
     try {
-        program.change_folder(has_drive ? entry.substr(2) : entry);
+        session.context.change_folder(has_drive ? entry.substr(2) : entry);
     } catch (const RunError&) {
         throw FolderChangeFailed{};
     }
@@ -67,20 +66,20 @@ void enter_folder(Program& program, const std::string& entry) {
 
 }  // namespace
 
-const std::string& highlighted_entry(const Program& program) {
-    return entry_at(program, program.menu.top_index + program.menu.highlight_offset);
+const std::string& highlighted_entry(const MenuSession& session) {
+    return entry_at(session, session.menu.top_index + session.menu.highlight_offset);
 }
 
-bool is_up_entry(const Program& program, const std::string& entry) {
-    return entry == ".." || entry == program.listing.listed_folder + "..";
+bool is_up_entry(const MenuSession& session, const std::string& entry) {
+    return entry == ".." || entry == session.listing.listed_folder + "..";
 }
 
 bool is_drive_entry(const std::string& entry) {
     return entry.size() == 2 && entry[1] == ':';
 }
 
-bool apply_movement_key(Program& program, const std::string& key) {
-    MenuState& menu = program.menu;
+bool apply_movement_key(MenuSession& session, const std::string& key) {
+    MenuState& menu = session.menu;
     if (key == keys::kDown) {
         if (++menu.highlight_offset > kMaxOffset) {
             menu.highlight_offset = kMaxOffset;
@@ -92,7 +91,7 @@ bool apply_movement_key(Program& program, const std::string& key) {
             --menu.top_index;
         }
     } else if (key == keys::kPageDown) {
-        page_down(menu, program);
+        page_down(menu, session);
     } else if (key == keys::kPageUp) {
         menu.top_index -= kMaxOffset;
     } else {
@@ -101,27 +100,27 @@ bool apply_movement_key(Program& program, const std::string& key) {
     return true;
 }
 
-void apply_single_click(Program& program, const KeyInput& input) {
+void apply_single_click(MenuSession& session, const KeyInput& input) {
     const int row = input.mouse_row;
     const bool inside_columns = input.mouse_column >= 2 && input.mouse_column <= 74;
     if (inside_columns && row >= kFirstListMouseRow && row <= kLastListMouseRow) {
-        program.menu.highlight_offset = row - kFirstListMouseRow;
+        session.menu.highlight_offset = row - kFirstListMouseRow;
     } else if (row < kFirstListMouseRow) {
-        apply_movement_key(program, keys::kPageUp);
+        apply_movement_key(session, keys::kPageUp);
     } else if (row == kLastListMouseRow + 1 || row == kLastListMouseRow + 2) {
-        apply_movement_key(program, keys::kPageDown);
+        apply_movement_key(session, keys::kPageDown);
     }
 }
 
-void clamp_highlight(Program& program) {
-    MenuState& menu = program.menu;
+void clamp_highlight(MenuSession& session) {
+    MenuState& menu = session.menu;
     if (menu.top_index < 1) {
         menu.top_index = 1;
         menu.highlight_offset = 0;
     }
     if (menu.top_index > kMaxTopIndex)
         menu.top_index = kMaxTopIndex;
-    while (entry_at(program, menu.top_index + menu.highlight_offset).empty()) {
+    while (entry_at(session, menu.top_index + menu.highlight_offset).empty()) {
         if (--menu.top_index < 1) {
             menu.top_index = 1;
             // An empty listing (one that failed) leaves the highlight on the first row.
@@ -133,20 +132,21 @@ void clamp_highlight(Program& program) {
     }
 }
 
-void open_highlighted(Program& program) {
-    const std::string entry = highlighted_entry(program);
+void open_highlighted(MenuSession& session) {
+    const std::string entry = highlighted_entry(session);
     if (entry.empty())
         return;
-    if (is_up_entry(program, entry)) {
-        go_up(program);
+    if (is_up_entry(session, entry)) {
+        go_up(session);
     } else if (is_drive_entry(entry)) {
-        change_drive(program, entry);
+        change_drive(session, entry);
     } else {
-        enter_folder(program, entry);
+        enter_folder(session, entry);
     }
 }
 
-void recover_from_failed_change(Program& program) {
+bool recover_from_failed_change(MenuSession& session) {
+    Context& program = session.context;
     Screen& screen = program.screen;
     screen.locate(2, 5);
     screen.write(kChangeFailed);
@@ -154,7 +154,7 @@ void recover_from_failed_change(Program& program) {
     screen.flush();
     program.sleep(2000);
 
-    program.listing.shown_path = program.start_drive + program.start_folder;
+    session.listing.shown_path = program.start_drive + program.start_folder;
     try {
         program.change_drive(program.start_drive.empty() ? 'C' : program.start_drive[0]);
         program.change_folder(program.start_folder.empty() ? "\\" : program.start_folder);
@@ -164,9 +164,10 @@ void recover_from_failed_change(Program& program) {
         try {
             program.change_folder("\\");
         } catch (const RunError&) {
-            end_step(program);
+            return false;
         }
     }
+    return true;
 }
 
 }  // namespace kehrwix

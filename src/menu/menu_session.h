@@ -1,9 +1,11 @@
 #pragma once
-// The menu screen: directory browser with highlight bar, legend and command keys.
+// What the menu screen works on while it is shown: the program's context, the listing and
+// where the highlight bar stands.
+
+#include "context/context.h"
+#include "menu/listing.h"
 
 namespace kehrwix {
-
-struct Program;
 
 struct MenuState {
     int top_index = 1;         // slot shown in the first list row
@@ -11,7 +13,10 @@ struct MenuState {
     bool help_shown = false;   // set when F1 showed the help over the menu screen
 };
 
-// Enters the menu screen; it is left only through the end of the program.
-[[noreturn]] void enter_menu(Program& program);
+struct MenuSession {
+    Context& context;
+    ListingState listing;
+    MenuState menu;
+};
 
 }  // namespace kehrwix

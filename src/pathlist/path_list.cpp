@@ -1,4 +1,4 @@
-#include "discovery/path_list.h"
+#include "pathlist/path_list.h"
 
 #include "platform/fs.h"
 #include "platform/text.h"

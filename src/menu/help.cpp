@@ -1,9 +1,9 @@
-#include "console/help.h"
+#include "menu/help.h"
 
 #include <array>
 #include <string_view>
 
-#include "run/program.h"
+#include "context/context.h"
 
 namespace kehrwix {
 namespace {
@@ -61,7 +61,7 @@ void print_line(Screen& screen, std::string_view line) {
 
 }  // namespace
 
-bool show_help(Program& program) {
+bool show_help(Context& program) {
     // Once the path list holds real paths the help is no longer offered; F1 then reaches the
     // waiting screen as an ordinary key.
     if (program.start_size > 3)

@@ -1,6 +1,8 @@
 #pragma once
-// The program-wide state that every routine works on, and the services it reaches the
-// outside world through (console, clock, processes, environment).
+// The state every routine works on, below the subsystems: the services that reach the outside
+// world (console, clock, processes, environment), the screen, the program's own current drive
+// and folders, where it started, its three files, and what a drive scan carries over to the
+// next one. What only one subsystem needs stays inside that subsystem.
 
 #include <cstdint>
 #include <functional>
@@ -9,19 +11,15 @@
 #include <string_view>
 #include <vector>
 
-#include "cleaning/cleaning_run.h"
-#include "console/listing.h"
-#include "console/menu.h"
-#include "console/screen.h"
-#include "discovery/drive_scan.h"
 #include "platform/clock.h"
 #include "platform/console_device.h"
 #include "platform/path_model.h"
 #include "platform/process.h"
+#include "ui/screen.h"
 
 namespace kehrwix {
 
-struct Program;
+struct Context;
 
 struct Services {
     ConsoleDevice& console;
@@ -33,13 +31,22 @@ struct Services {
     std::ostream& standard_output;         // "Invalid Handle!" goes here
     // Called by the end step once the start drive and folder are current again (tests look
     // at the final state here).
-    std::function<void(const Program&)> at_end = nullptr;
+    std::function<void(const Context&)> at_end = nullptr;
 };
 
 enum class RunMode { start = 0, menu = 1, help_only = 3 };
 
-struct Program {
-    explicit Program(const Services& s);
+// What one drive scan leaves for the next: the criteria slots (a shorter criteria file keeps
+// the older tail) and the folders an ESC left unlisted.
+struct ScanState {
+    std::vector<std::string> criteria;  // slots from 1 on, filled by the first scan
+    // Folders still to be listed, each ending with "\"; the last one is listed next. They carry
+    // over from a scan ended by ESC and are listed after the subtree of the next drive root.
+    std::vector<std::string> pending;
+};
+
+struct Context {
+    explicit Context(const Services& s);
 
     const Services& services;
     Screen screen;
@@ -56,9 +63,6 @@ struct Program {
     int subfolder_flag = 0;
 
     ScanState scan;
-    CleaningState cleaning;
-    ListingState listing;
-    MenuState menu;
 
     // Selecting a drive and entering a folder, as the program's own current drive and folder.
     // Both check the file system and throw RunError when the drive or folder is not there.

@@ -6,7 +6,7 @@
 
 namespace kehrwix {
 
-struct Program;
+struct MenuSession;
 
 namespace menu_layout {
 inline constexpr int kListRows = 13;
@@ -28,10 +28,10 @@ PathLine path_line(std::string_view shown_path);
 
 // The whole screen from the current listing, top index and highlight offset; keys typed
 // meanwhile are discarded.
-void draw_menu_screen(Program& program);
+void draw_menu_screen(MenuSession& session);
 // The same picture over whatever the help screen left, keeping keys typed after it.
-void repaint_menu_screen(Program& program);
+void repaint_menu_screen(MenuSession& session);
 // Only the 13 list rows; used after every movement.
-void draw_list_rows(Program& program);
+void draw_list_rows(MenuSession& session);
 
 }  // namespace kehrwix

@@ -1,22 +1,23 @@
-#include "console/menu_commands.h"
+#include "menu/menu_commands.h"
 
 #include <string>
 #include <string_view>
 
-#include "console/browser.h"
+#include "context/context.h"
 #include "discovery/drive_scan.h"
-#include "discovery/path_list.h"
+#include "menu/browser.h"
+#include "menu/menu_session.h"
+#include "pathlist/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
 
-std::string chosen_folder(const Program& program) {
-    const std::string& entry = highlighted_entry(program);
+std::string chosen_folder(const MenuSession& session) {
+    const std::string& entry = highlighted_entry(session);
     // The up entry stands for the folder being shown; a bare ".." for no folder at all.
-    if (is_up_entry(program, entry))
+    if (is_up_entry(session, entry))
         return entry.size() > 3 ? entry.substr(0, entry.size() - 3) : std::string();
     return entry;
 }
@@ -49,10 +50,11 @@ bool may_be_stored(const std::vector<std::string>& lines, std::string_view folde
 
 }  // namespace
 
-bool remember_command(Program& program) {
-    const std::string chosen = chosen_folder(program);
+bool remember_command(MenuSession& session) {
+    const std::string chosen = chosen_folder(session);
     if (chosen.empty())
         return false;
+    Context& program = session.context;
     // Nothing tells the user why a folder was not stored: the list that follows shows it.
     if (may_be_stored(read_lines(program.path_list_path), chosen)) {
         append_path_list_entry(program.path_list_path, program.subfolder_flag == 1 ? '*' : ' ',
@@ -62,7 +64,7 @@ bool remember_command(Program& program) {
     return true;
 }
 
-void path_list_display(Program& program) {
+void path_list_display(Context& program) {
     Screen& screen = program.screen;
     screen.clear();
     screen.end_line();
@@ -78,14 +80,14 @@ void path_list_display(Program& program) {
     screen.read_key(false);
 }
 
-void reset_command(Program& program) {
+void reset_command(Context& program) {
     reset_path_list(program.path_list_path);
 }
 
-void default_paths_command(Program& program) {
+ScanOutcome default_paths_command(Context& program) {
     if (fs::plain_file_exists(program.path_list_path))
         fs::delete_file(program.path_list_path);
-    drive_scan(program);
+    return drive_scan(program);
 }
 
 }  // namespace kehrwix

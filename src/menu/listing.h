@@ -1,13 +1,13 @@
 #pragma once
 // The folder listing: the enterable subfolders of the current folder (or the drive letters)
-// as a display list and an entry list, shared by the menu screen and the cleaning run.
+// as a display list and an entry list for the menu screen.
 
 #include <string>
 #include <vector>
 
 namespace kehrwix {
 
-struct Program;
+struct MenuSession;
 
 // A drive or folder change that failed while the menu was listing, entering or changing; the
 // menu screen shows its message and goes back to the start folder.
@@ -21,10 +21,9 @@ struct ListingState {
     std::string listed_folder;  // always ends with "\"
     std::string shown_path;
     int drive_list_mode = 0;
-    int sublist_mode = 0;
 };
 
-// Builds the listing of the current folder (or the drives) into program.listing.
-void build_listing(Program& program);
+// Builds the listing of the current folder (or the drives) into session.listing.
+void build_listing(MenuSession& session);
 
 }  // namespace kehrwix

@@ -1,4 +1,4 @@
-#include "console/screen.h"
+#include "ui/screen.h"
 
 #include <algorithm>
 

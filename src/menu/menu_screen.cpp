@@ -1,7 +1,7 @@
-#include "console/menu_screen.h"
+#include "menu/menu_screen.h"
 
+#include "menu/menu_session.h"
 #include "platform/text.h"
-#include "run/program.h"
 
 namespace kehrwix {
 namespace {
@@ -38,13 +38,13 @@ PathLine path_line(std::string_view shown_path) {
     return {text::left(shown_path, 10) + "..." + text::right(shown_path, 45), 5};
 }
 
-void draw_list_rows(Program& program) {
-    Screen& screen = program.screen;
-    const MenuState& menu = program.menu;
+void draw_list_rows(MenuSession& session) {
+    Screen& screen = session.context.screen;
+    const MenuState& menu = session.menu;
     for (int i = 0; i < kListRows; ++i) {
         const int slot = menu.top_index + i;
         const std::string shown =
-            text::substr(program.listing.display[static_cast<std::size_t>(slot)], 2, kListWidth);
+            text::substr(session.listing.display[static_cast<std::size_t>(slot)], 2, kListWidth);
         screen.locate(kFirstListRow + i, kListColumn);
         const bool highlighted = i == menu.highlight_offset;
         if (highlighted)
@@ -61,13 +61,13 @@ void draw_list_rows(Program& program) {
 
 namespace {
 
-void paint(Program& program) {
-    Screen& screen = program.screen;
+void paint(MenuSession& session) {
+    Screen& screen = session.context.screen;
 
-    const PathLine path = path_line(program.listing.shown_path);
+    const PathLine path = path_line(session.listing.shown_path);
     write_at(screen, 2, path.column, path.text);
 
-    draw_list_rows(program);
+    draw_list_rows(session);
 
     screen.draw_frame(kPathFrame);
     screen.draw_frame(kLegendFrame);
@@ -75,26 +75,26 @@ void paint(Program& program) {
 
     write_at(screen, 20, kLegendColumn, kLegendLine1);
     write_at(screen, 22, kLegendColumn, kLegendLine2);
-    write_at(screen, 24, kLegendColumn, text::left(program.path_list_path, kPathListWidth));
+    write_at(screen, 24, kLegendColumn, text::left(session.context.path_list_path, kPathListWidth));
     write_at(screen, 24, kCleanColumn, kCleanLegend);
     screen.normal_colours();
 }
 
 }  // namespace
 
-void draw_menu_screen(Program& program) {
-    Screen& screen = program.screen;
+void draw_menu_screen(MenuSession& session) {
+    Screen& screen = session.context.screen;
     screen.normal_colours();
     screen.clear();
     screen.drain_input();
     screen.normal_colours();
-    paint(program);
+    paint(session);
 }
 
-void repaint_menu_screen(Program& program) {
-    program.screen.normal_colours();
-    program.screen.clear();
-    paint(program);
+void repaint_menu_screen(MenuSession& session) {
+    session.context.screen.normal_colours();
+    session.context.screen.clear();
+    paint(session);
 }
 
 }  // namespace kehrwix

@@ -1,4 +1,4 @@
-#include "run/program.h"
+#include "context/context.h"
 
 #include "platform/error.h"
 #include "platform/fs.h"
@@ -6,9 +6,9 @@
 
 namespace kehrwix {
 
-Program::Program(const Services& s) : services(s), screen(s.console, s.clock) {}
+Context::Context(const Services& s) : services(s), screen(s.console, s.clock) {}
 
-void Program::change_drive(char letter) {
+void Context::change_drive(char letter) {
     const char drive = static_cast<char>(text::upper(static_cast<char32_t>(letter)));
     if (drive < 'A' || drive > 'Z' || !fs::drive_ready(drive)) {
         throw RunError(kErrorDeviceUnavailable, std::string("drive not ready: ") + letter);
@@ -16,7 +16,7 @@ void Program::change_drive(char letter) {
     paths.set_current_drive(drive);
 }
 
-void Program::change_folder(std::string_view name) {
+void Context::change_folder(std::string_view name) {
     const std::string target = paths.resolve(name);
     if (!fs::drive_ready(target[0]) || !fs::is_folder(target)) {
         throw RunError(kErrorPathNotFound, "folder not found: " + target);

@@ -1,0 +1,15 @@
+#pragma once
+// What one cleaning run carries from line to line and folder to folder.
+
+#include <string>
+#include <unordered_set>
+
+namespace kehrwix {
+
+struct CleaningState {
+    std::string base_folder;  // the folder of the latest "*" line, as the line wrote it
+    // Files the file step leaves in place (folder + "\" + upper-case name); no fixed capacity.
+    std::unordered_set<std::string> keep_list;
+};
+
+}  // namespace kehrwix

@@ -1,0 +1,226 @@
+#include "menu/menu.h"
+
+#include "context/context.h"
+#include "context/error_handler.h"
+#include "menu/browser.h"
+#include "menu/listing.h"
+#include "menu/menu_commands.h"
+#include "menu/menu_screen.h"
+#include "menu/menu_session.h"
+
+namespace kehrwix {
+namespace {
+
+enum class Command {
+    none,
+    open,
+    clean,
+    drive_list,
+    remember_without_subfolders,
+    remember_with_subfolders,
+    remember,  // with the subfolder flag as the last m or s left it
+    reset,
+    show_list,
+    default_paths,
+};
+
+Command command_for_key(const std::string& key) {
+    if (key == keys::kF10)
+        return Command::remember;
+    if (key.size() != 1)
+        return Command::none;
+    switch (key[0]) {
+        case 'c':
+        case 'C':
+            return Command::clean;
+        case 'l':
+        case 'L':
+            return Command::drive_list;
+        case 'm':
+        case 'M':
+            return Command::remember_without_subfolders;
+        case 's':
+        case 'S':
+            return Command::remember_with_subfolders;
+        case 'a':
+        case 'A':
+            return Command::reset;
+        case 'z':
+        case 'Z':
+            return Command::show_list;
+        case 'd':
+        case 'D':
+            return Command::default_paths;
+        default:
+            return Command::none;
+    }
+}
+
+bool within(int value, int low, int high) {
+    return value >= low && value <= high;
+}
+
+// A left double-click: on a list row it opens that row's entry, on a legend word it acts as
+// that word's command, anywhere else it opens the highlighted entry.
+Command double_click_command(MenuSession& session, const KeyInput& input) {
+    const int row = input.mouse_row;  // 0-based: screen row - 1
+    const int column = input.mouse_column;
+    if (within(row, 4, 16)) {
+        const int slot = session.menu.top_index + row - 4;
+        if (!session.listing.display[static_cast<std::size_t>(slot)].empty()) {
+            session.menu.highlight_offset = row - 4;
+            return Command::open;
+        }
+    }
+    const bool first = within(column, 6, 25);
+    const bool second = within(column, 29, 43);
+    const bool third = within(column, 51, 69);
+    if (row == 19 && first)
+        return Command::show_list;
+    if (row == 19 && second)
+        return Command::remember_with_subfolders;
+    if (row == 19 && third)
+        return Command::default_paths;
+    if (row == 21 && first)
+        return Command::drive_list;
+    if (row == 21 && second)
+        return Command::remember;
+    if (row == 21 && third)
+        return Command::reset;
+    if (row == 23 && within(column, 54, 65))
+        return Command::clean;
+    return Command::open;
+}
+
+// What follows a command: the command loop goes on with the screen as it is, the menu screen
+// is entered anew, or the menu is left.
+enum class Next { same_screen, new_screen, clean, end };
+
+Next run_command(MenuSession& session, Command command) {
+    switch (command) {
+        case Command::open:
+            open_highlighted(session);
+            return Next::new_screen;
+        case Command::clean:
+            return Next::clean;
+        case Command::drive_list:
+            session.listing.drive_list_mode = 1;
+            return Next::new_screen;
+        case Command::remember_without_subfolders:
+        case Command::remember_with_subfolders:
+        case Command::remember:
+            if (command == Command::remember_without_subfolders)
+                session.context.subfolder_flag = 0;
+            if (command == Command::remember_with_subfolders)
+                session.context.subfolder_flag = 1;
+            if (remember_command(session))
+                return Next::new_screen;
+            draw_menu_screen(session);
+            return Next::same_screen;
+        case Command::reset:
+            reset_command(session.context);
+            return Next::new_screen;
+        case Command::show_list:
+            path_list_display(session.context);
+            return Next::new_screen;
+        case Command::default_paths:
+            return default_paths_command(session.context) == ScanOutcome::done ? Next::new_screen
+                                                                               : Next::end;
+        case Command::none:
+            break;
+    }
+    return Next::same_screen;
+}
+
+// Reads keys until a command needs the screen entered anew or leaves the menu.
+Next command_loop(MenuSession& session) {
+    for (;;) {
+        session.menu.help_shown = false;
+        const KeyInput input = session.context.screen.read_key(false);
+        // The help covered the whole screen; the key that closed it still counts here.
+        if (session.menu.help_shown)
+            repaint_menu_screen(session);
+
+        if (input.key == keys::kEsc)
+            return Next::end;
+        Command command = Command::none;
+        if (input.key == keys::kEnter) {
+            command = input.click_kind == 2 ? double_click_command(session, input) : Command::open;
+        } else if (input.click_kind == 1) {
+            apply_single_click(session, input);
+        } else {
+            command = command_for_key(input.key);
+            if (command == Command::none)
+                apply_movement_key(session, input.key);
+        }
+        if (command != Command::none) {
+            const Next next = run_command(session, command);
+            if (next != Next::same_screen)
+                return next;
+            continue;
+        }
+        clamp_highlight(session);
+        draw_list_rows(session);
+    }
+}
+
+Next menu_screen(MenuSession& session) {
+    // A listing abandoned by an error still leaves a screen to work from.
+    call_routine(session.context, [&] { build_listing(session); });
+    session.menu.top_index = 1;
+    session.menu.highlight_offset = 0;
+    draw_menu_screen(session);
+    return command_loop(session);
+}
+
+// While the menu is shown, F1's help marks the menu screen for repainting. The hook the menu
+// found is put back when it is left.
+class HelpNotice {
+  public:
+    explicit HelpNotice(MenuSession& session)
+        : screen_(session.context.screen), show_(screen_.help_hook) {
+        screen_.help_hook = [&session, show = show_] {
+            const bool shown = show && show();
+            if (shown)
+                session.menu.help_shown = true;
+            return shown;
+        };
+    }
+    ~HelpNotice() { screen_.help_hook = show_; }
+    HelpNotice(const HelpNotice&) = delete;
+    HelpNotice& operator=(const HelpNotice&) = delete;
+
+  private:
+    Screen& screen_;
+    std::function<bool()> show_;
+};
+
+}  // namespace
+
+MenuOutcome enter_menu(Context& program) {
+    program.run_mode = RunMode::menu;
+    MenuSession session{program, {}, {}};
+    const HelpNotice help_notice(session);
+    for (;;) {
+        try {
+            switch (menu_screen(session)) {
+                case Next::clean:
+                    return MenuOutcome::clean;
+                case Next::end:
+                    return MenuOutcome::end;
+                case Next::same_screen:
+                case Next::new_screen:
+                    break;
+            }
+        } catch (const FolderChangeFailed&) {
+            if (!recover_from_failed_change(session))
+                return MenuOutcome::end;
+        } catch (const RunError& error) {
+            // Under the common error handler the menu has no caller to go back to; the screen
+            // is entered anew, from where a fresh list can be made.
+            report_error(program, error);
+        }
+    }
+}
+
+}  // namespace kehrwix

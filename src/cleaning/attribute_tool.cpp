@@ -29,7 +29,7 @@ std::string tool_path_at_end(const Context& program) {
 void report_write_failure(Context& program) {
     program.screen.write("kein chmod möglich");
     program.screen.end_line();
-    program.tool_written = 2;
+    program.tool_written = ToolWritten::failed;
     program.sleep(2);
     program.screen.hide_cursor();
 }
@@ -37,7 +37,7 @@ void report_write_failure(Context& program) {
 }  // namespace
 
 void write_attribute_tool(Context& program) {
-    if (program.tool_written != 0)
+    if (program.tool_written != ToolWritten::not_yet)
         return;
     const std::string path = program.resolve(kAttributeToolName);
     try {
@@ -53,7 +53,7 @@ void write_attribute_tool(Context& program) {
     }
     try {
         fs::overwrite_file(path, tool_image(), /*executable=*/true);
-        program.tool_written = 1;
+        program.tool_written = ToolWritten::by_this_run;
     } catch (const RunError&) {
         // The writer has already removed whatever part of the image it wrote.
         report_write_failure(program);
@@ -62,7 +62,7 @@ void write_attribute_tool(Context& program) {
 
 void remove_attribute_tool(Context& program) {
     // Only a copy this run wrote goes; a chmod.com that was there before the start stays.
-    if (program.tool_written != 1)
+    if (program.tool_written != ToolWritten::by_this_run)
         return;
     const std::string path = tool_path_at_end(program);
     const std::optional<fs::Attributes> present = fs::attributes(path);

@@ -54,7 +54,7 @@ void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tool
 
 void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const std::string& line) {
     const bool subtree = !line.empty() && line[0] == '*';
-    program.subfolder_flag = subtree ? 1 : 0;
+    program.subfolder_flag = subtree ? SubfolderFlag::whole_subtree : SubfolderFlag::files_only;
     std::string folder = text::substr(line, 1);
     if (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
@@ -72,8 +72,8 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
 // A key or a click ends the closing pause early.
 void closing_pause(Context& program) {
     for (int poll = 0; poll < 5; ++poll) {
-        const KeyInput& input = program.screen.read_key(true);
-        const bool answered = !input.key.empty() || input.click_kind != 0;
+        const KeyInput& input = program.screen.poll_key();
+        const bool answered = !input.key.empty() || input.click != Click::none;
         program.sleep(200);
         if (answered)
             break;

@@ -34,7 +34,15 @@ struct Services {
     std::function<void(const Context&)> at_end = nullptr;
 };
 
-enum class RunMode { start = 0, menu = 1, help_only = 3 };
+// How far the run has come: start-up, the menu, or a run that only shows the help.
+enum class RunMode { start, menu, help_only };
+
+// The attribute tool in the start folder: not yet written, written by this run (so the end
+// step removes it), or the write failed.
+enum class ToolWritten { not_yet, by_this_run, failed };
+
+// Whether a path list line empties the folder's files only (" ") or its whole subtree ("*").
+enum class SubfolderFlag { files_only, whole_subtree };
 
 // What one drive scan leaves for the next: the criteria slots (a shorter criteria file keeps
 // the older tail) and the folders an ESC left unlisted.
@@ -59,8 +67,9 @@ struct Context {
     std::string path_list_path;
     std::string hits_path;
     std::string criteria_path;
-    int tool_written = 0;  // 0 not yet, 1 written by this run, 2 write failed
-    int subfolder_flag = 0;
+    ToolWritten tool_written = ToolWritten::not_yet;
+    // Set by the menu's m and s, used by the remember command; the cleaning run sets it per line.
+    SubfolderFlag subfolder_flag = SubfolderFlag::files_only;
 
     ScanState scan;
 

@@ -53,7 +53,7 @@ class EscWatch {
         entries_ = 0;
         folders_ = 0;
         last_poll_ms_ = program_.services.clock.now_ms();
-        return program_.screen.read_key(true).key == keys::kEsc;
+        return program_.screen.poll_key().key == keys::kEsc;
     }
 
     Context& program_;

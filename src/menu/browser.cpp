@@ -50,7 +50,7 @@ void change_drive(MenuSession& session, const std::string& entry) {
     } catch (const RunError&) {
         throw FolderChangeFailed{};
     }
-    session.listing.drive_list_mode = 0;
+    session.listing.kind = ListingKind::folders;
 }
 
 // The entry path, not the shortened display text, names the folder: long names and names

@@ -72,7 +72,7 @@ bool show_help(Context& program) {
     screen.end_line();
     for (std::string_view line : kPage1)
         print_line(screen, line);
-    screen.read_key(false);
+    screen.wait_key();
 
     screen.clear();
     screen.end_line();
@@ -82,7 +82,7 @@ bool show_help(Context& program) {
     if (program.run_mode == RunMode::start)
         print_line(screen, kScanAnnouncement);
     screen.end_line();
-    screen.read_key(false);
+    screen.wait_key();
     return true;
 }
 

@@ -165,7 +165,7 @@ void build_listing(MenuSession& session) {
     screen.clear();
     clear_slots(listing);
 
-    if (listing.drive_list_mode) {
+    if (listing.kind == ListingKind::drives) {
         build_drive_listing(listing);
     } else {
         build_folder_listing(session);

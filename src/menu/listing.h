@@ -13,6 +13,9 @@ struct MenuSession;
 // menu screen shows its message and goes back to the start folder.
 struct FolderChangeFailed {};
 
+// The subfolders of the current folder, or the drive letters (menu key l).
+enum class ListingKind { folders, drives };
+
 struct ListingState {
     static constexpr int kSlots = 400;
     // Index 0 is not used; slots 1..400.
@@ -20,7 +23,7 @@ struct ListingState {
     std::vector<std::string> entry = std::vector<std::string>(kSlots + 1);
     std::string listed_folder;  // always ends with "\"
     std::string shown_path;
-    int drive_list_mode = 0;
+    ListingKind kind = ListingKind::folders;
 };
 
 // Builds the listing of the current folder (or the drives) into session.listing.

@@ -104,15 +104,15 @@ Next run_command(MenuSession& session, Command command) {
         case Command::clean:
             return Next::clean;
         case Command::drive_list:
-            session.listing.drive_list_mode = 1;
+            session.listing.kind = ListingKind::drives;
             return Next::new_screen;
         case Command::remember_without_subfolders:
         case Command::remember_with_subfolders:
         case Command::remember:
             if (command == Command::remember_without_subfolders)
-                session.context.subfolder_flag = 0;
+                session.context.subfolder_flag = SubfolderFlag::files_only;
             if (command == Command::remember_with_subfolders)
-                session.context.subfolder_flag = 1;
+                session.context.subfolder_flag = SubfolderFlag::whole_subtree;
             if (remember_command(session))
                 return Next::new_screen;
             draw_menu_screen(session);
@@ -136,7 +136,7 @@ Next run_command(MenuSession& session, Command command) {
 Next command_loop(MenuSession& session) {
     for (;;) {
         session.menu.help_shown = false;
-        const KeyInput input = session.context.screen.read_key(false);
+        const KeyInput input = session.context.screen.wait_key();
         // The help covered the whole screen; the key that closed it still counts here.
         if (session.menu.help_shown)
             repaint_menu_screen(session);
@@ -145,8 +145,9 @@ Next command_loop(MenuSession& session) {
             return Next::end;
         Command command = Command::none;
         if (input.key == keys::kEnter) {
-            command = input.click_kind == 2 ? double_click_command(session, input) : Command::open;
-        } else if (input.click_kind == 1) {
+            command = input.click == Click::double_click ? double_click_command(session, input)
+                                                         : Command::open;
+        } else if (input.click == Click::released) {
             apply_single_click(session, input);
         } else {
             command = command_for_key(input.key);

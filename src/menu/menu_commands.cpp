@@ -57,7 +57,8 @@ bool remember_command(MenuSession& session) {
     Context& program = session.context;
     // Nothing tells the user why a folder was not stored: the list that follows shows it.
     if (may_be_stored(read_lines(program.path_list_path), chosen)) {
-        append_path_list_entry(program.path_list_path, program.subfolder_flag == 1 ? '*' : ' ',
+        append_path_list_entry(program.path_list_path,
+                               program.subfolder_flag == SubfolderFlag::whole_subtree ? '*' : ' ',
                                chosen);
     }
     path_list_display(program);
@@ -77,7 +78,7 @@ void path_list_display(Context& program) {
     }
     program.sleep(200);
     screen.drain_input();
-    screen.read_key(false);
+    screen.wait_key();
 }
 
 void reset_command(Context& program) {

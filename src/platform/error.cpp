@@ -1,60 +1,62 @@
 #include "platform/error.h"
 
+#include "platform/windows_codes.h"
+
 namespace kehrwix {
 
 int error_number_for_windows_code(unsigned long code) {
     switch (code) {
-        case 2:
-        case 18:
+        case win_code::kFileNotFound:
+        case win_code::kNoMoreFiles:
             return 53;
-        case 3:
+        case win_code::kPathNotFound:
             return 76;
-        case 4:
+        case win_code::kTooManyOpenFiles:
             return 67;
-        case 5:
-        case 19:
-        case 32:
-        case 33:
-        case 36:
+        case win_code::kAccessDenied:
+        case win_code::kWriteProtect:
+        case win_code::kSharingViolation:
+        case win_code::kLockViolation:
+        case win_code::kSharingBufferExceeded:
             return 70;
-        case 6:
-        case 11:
-        case 12:
-        case 13:
-        case 22:
-        case 24:
+        case win_code::kInvalidHandle:
+        case win_code::kBadFormat:
+        case win_code::kInvalidAccess:
+        case win_code::kInvalidData:
+        case win_code::kBadCommand:
+        case win_code::kBadLength:
             return 51;
-        case 8:
-        case 14:
+        case win_code::kNotEnoughMemory:
+        case win_code::kOutOfMemory:
             return 7;
-        case 15:
-        case 20:
+        case win_code::kInvalidDrive:
+        case win_code::kBadUnit:
             return 68;
-        case 17:
+        case win_code::kNotSameDevice:
             return 74;
-        case 21:
+        case win_code::kNotReady:
             return 71;
-        case 23:
-        case 25:
-        case 26:
-        case 27:
-        case 28:
-        case 29:
-        case 30:
-        case 31:
-        case 34:
-        case 35:
+        case win_code::kCrc:
+        case win_code::kSeek:
+        case win_code::kNotDosDisk:
+        case win_code::kSectorNotFound:
+        case win_code::kOutOfPaper:
+        case win_code::kWriteFault:
+        case win_code::kReadFault:
+        case win_code::kGeneralFailure:
+        case win_code::kWrongDisk:
+        case win_code::kFcbUnavailable:
             return 72;
-        case 38:
+        case win_code::kHandleEof:
             return 62;
-        case 39:
-        case 112:
+        case win_code::kHandleDiskFull:
+        case win_code::kDiskFull:
             return 61;
-        case 87:
+        case win_code::kInvalidParameter:
             return 5;
-        case 7:
-        case 9:
-        case 10:
+        case win_code::kArenaTrashed:
+        case win_code::kInvalidBlock:
+        case win_code::kBadEnvironment:
             return 241;
         default:
             return 75;

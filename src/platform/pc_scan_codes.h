@@ -23,6 +23,23 @@ inline constexpr int kFirstDigitRowKey = 2;
 inline constexpr int kLastDigitRowKey = 13;
 inline constexpr int kAltDigitRowOffset = 118;
 
+inline constexpr std::uint8_t kF1 = function_key(1, Modifier::none);
+inline constexpr std::uint8_t kF10 = function_key(10, Modifier::none);
+
+inline constexpr std::uint8_t kCtrlSpace = 3;
 inline constexpr std::uint8_t kShiftTab = 15;
+
+// The cursor block and the keypad.
+inline constexpr std::uint8_t kHome = 71;
+inline constexpr std::uint8_t kUp = 72;
+inline constexpr std::uint8_t kPageUp = 73;
+inline constexpr std::uint8_t kLeft = 75;
+inline constexpr std::uint8_t kKeypadCentre = 76;
+inline constexpr std::uint8_t kRight = 77;
+inline constexpr std::uint8_t kEnd = 79;
+inline constexpr std::uint8_t kDown = 80;
+inline constexpr std::uint8_t kPageDown = 81;
+inline constexpr std::uint8_t kInsert = 82;
+inline constexpr std::uint8_t kDelete = 83;
 
 }  // namespace kehrwix::pc_keys

@@ -11,8 +11,8 @@ void timed_prompt(Context& program) {
     screen.write("kehrwix     press any key to menue");
     screen.end_line();
     for (int poll = 0; poll < 15; ++poll) {
-        const KeyInput& input = screen.read_key(true);
-        if (!input.key.empty() || input.click_kind > 0) {
+        const KeyInput& input = screen.poll_key();
+        if (!input.key.empty() || input.click != Click::none) {
             leave_menu(program, enter_menu(program));
         }
         program.sleep(200);

@@ -131,9 +131,9 @@ const KeyInput& Screen::read_key(bool poll) {
     device_.set_raw_input();
     for (;;) {
         poll_once(!poll);
-        if (input_.mouse_button == 1 && input_.click_kind == 2)
+        if (input_.mouse_button == 1 && input_.click == Click::double_click)
             input_.key = keys::kEnter;
-        if (input_.mouse_button == 2 && input_.click_kind == 2)
+        if (input_.mouse_button == 2 && input_.click == Click::double_click)
             input_.key = keys::kEsc;
         if (input_.key == keys::kF1) {
             // When the help shows itself, its own last read is what this read delivers.
@@ -142,7 +142,7 @@ const KeyInput& Screen::read_key(bool poll) {
                 input_ = f1;
             break;
         }
-        if (!input_.key.empty() || poll || input_.click_kind > 0)
+        if (!input_.key.empty() || poll || input_.click != Click::none)
             break;
     }
     hide_cursor();
@@ -151,9 +151,9 @@ const KeyInput& Screen::read_key(bool poll) {
 
 void Screen::drain_input() {
     do {
-        read_key(true);
+        poll_key();
     } while (!input_.key.empty());
-    input_.click_kind = 0;
+    input_.click = Click::none;
 }
 
 void Screen::poll_once(bool wait) {
@@ -185,11 +185,11 @@ void Screen::poll_once(bool wait) {
             break;
         case MouseAction::release:
             input_.mouse_button = event->button;
-            input_.click_kind = 1;
+            input_.click = Click::released;
             break;
         case MouseAction::double_click:
             input_.mouse_button = event->button;
-            input_.click_kind = 2;
+            input_.click = Click::double_click;
             break;
     }
     input_.mouse_column = event->column + 1;

@@ -9,14 +9,17 @@
 
 #include "platform/clock.h"
 #include "platform/console_device.h"
+#include "platform/pc_scan_codes.h"
 
 namespace kehrwix {
 
 // What the key reader delivers. `key` is "" (nothing typed), one character as typed (UTF-8),
 // or "\0" followed by the scan code for a key without a character (F1 = "\0\x3B").
+enum class Click { none, released, double_click };
+
 struct KeyInput {
     std::string key;
-    int click_kind = 0;    // 0 none, 1 button released, 2 double-click
+    Click click = Click::none;
     int mouse_button = 0;  // 1 left, 2 right, 4 middle, 0 movement
     int mouse_column = 0;  // 1-based
     int mouse_row = 0;     // 0-based (screen row - 1)
@@ -29,12 +32,12 @@ inline std::string extended_key(int scan_code) {
 namespace keys {
 inline const std::string kEnter = "\r";
 inline const std::string kEsc = "\x1b";
-inline const std::string kF1 = extended_key(59);
-inline const std::string kF10 = extended_key(68);
-inline const std::string kUp = extended_key(72);
-inline const std::string kPageUp = extended_key(73);
-inline const std::string kDown = extended_key(80);
-inline const std::string kPageDown = extended_key(81);
+inline const std::string kF1 = extended_key(pc_keys::kF1);
+inline const std::string kF10 = extended_key(pc_keys::kF10);
+inline const std::string kUp = extended_key(pc_keys::kUp);
+inline const std::string kPageUp = extended_key(pc_keys::kPageUp);
+inline const std::string kDown = extended_key(pc_keys::kDown);
+inline const std::string kPageDown = extended_key(pc_keys::kPageDown);
 }  // namespace keys
 
 struct Frame {
@@ -67,9 +70,10 @@ class Screen {
     int cursor_column() const { return column_; }
     int attribute() const { return attribute_; }
 
-    // The key reader. poll = true looks once and returns at once; false waits for a key,
-    // a button release or a double-click. With no usable input a waiting read gives Esc.
-    const KeyInput& read_key(bool poll);
+    // The key reader. wait_key waits for a key, a button release or a double-click; with no
+    // usable input left it gives Esc. poll_key looks once and returns at once.
+    const KeyInput& wait_key() { return read_key(false); }
+    const KeyInput& poll_key() { return read_key(true); }
     // Discards queued key presses up to and including the first mouse event.
     void drain_input();
     KeyInput& input() { return input_; }
@@ -82,6 +86,7 @@ class Screen {
     ConsoleDevice& device() { return device_; }
 
   private:
+    const KeyInput& read_key(bool poll);
     void poll_once(bool wait);
     void next_row();  // column 1 of the next row, scrolling at the bottom
     void sync_cursor();

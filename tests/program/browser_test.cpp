@@ -61,8 +61,10 @@ TEST(Browser, PagingFollowsTheClampingRules) {
         const char* first;
         int highlighted;
     } cases[] = {
-        {30, [](MenuHarness& h) { h.extended(81); }, "F13", 0},      // one page: slots 13 to 25
-        {30, [](MenuHarness& h) { h.extended(81, 2); }, "F18", 12},  // back onto the last entry
+        {30, [](MenuHarness& h) { h.extended(pc_keys::kPageDown); }, "F13",
+         0},  // one page: slots 13 to 25
+        {30, [](MenuHarness& h) { h.extended(pc_keys::kPageDown, 2); }, "F18",
+         12},                                                 // back onto the last entry
         {30, [](MenuHarness& h) { h.down(40); }, "F18", 12},  // the cursor stops on the last entry
         // Onto F03 without opening it; the frame rows below the list page down (to the end);
         // above the list one page up.
@@ -127,7 +129,7 @@ TEST(Browser, VanishedStartFolderFallsBackToItsRoot) {
             return;
         removed = true;
         std::filesystem::remove_all(h.sandbox.host('C', "WORK"));
-        console.press_extended(80, h.clock.now_ms() + 1);  // onto SUB
+        console.press_extended(pc_keys::kDown, h.clock.now_ms() + 1);  // onto SUB
         console.type("\r", h.clock.now_ms() + 2);
     };
     EXPECT_EQ(h.run(), 0);

@@ -41,7 +41,7 @@ TEST_F(Help, PagesWithTheScanAnnouncementOnlyBeforeAScan) {
 
 // The nested showing takes two keys, then the interrupted one shows its page 2.
 TEST_F(Help, F1InsideTheHelpShowsItAgainThenResumes) {
-    h.console.press_extended(59);
+    h.console.press_extended(pc_keys::kF1);
     h.console.type("2345");
     ASSERT_TRUE(show_help(program));
     EXPECT_EQ(program.screen.input().key, "4");
@@ -56,7 +56,7 @@ TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
         h.later_run(path_list);
         h.sandbox.make_folder('C', "ONE");
         h.sandbox.make_folder('C', "TWO");
-        h.extended(59);
+        h.extended(pc_keys::kF1);
         h.key(path_list.size() == 3 ? " v" : "v");
         EXPECT_EQ(h.run(), 0);
         EXPECT_EQ(h.console.ever_shown(kTitle), path_list.size() == 3);

@@ -29,7 +29,7 @@ class MenuHarness : public ProgramHarness {
         for (int i = 0; i < times; ++i)
             console.press_extended(scan_code, next());
     }
-    void down(int times = 1) { extended(80, times); }
+    void down(int times = 1) { extended(pc_keys::kDown, times); }
     void click(int row, int column) { console.click(1, row, column, next()); }
     void double_click(int row, int column) { console.double_click(1, row, column, next()); }
 

@@ -11,53 +11,53 @@ namespace kehrwix::posix {
 unsigned long windows_code_for_errno(int error) {
     switch (error) {
         case ENOENT:
-            return kWinFileNotFound;
+            return win_code::kFileNotFound;
         case ENOTDIR:
-            return kWinPathNotFound;
+            return win_code::kPathNotFound;
         case EACCES:
         case EPERM:
         case EISDIR:
-            return kWinAccessDenied;
+            return win_code::kAccessDenied;
         case EMFILE:
         case ENFILE:
-            return 4;  // too many open files
+            return win_code::kTooManyOpenFiles;
         case ENOMEM:
-            return 8;  // not enough memory
+            return win_code::kNotEnoughMemory;
         case EBADF:
-            return 6;  // invalid handle
+            return win_code::kInvalidHandle;
         case EXDEV:
-            return 17;  // not the same device
+            return win_code::kNotSameDevice;
         case EROFS:
-            return 19;  // write protected
+            return win_code::kWriteProtect;
         case ENXIO:
         case ENODEV:
         case ENOMEDIUM:
-            return kWinNotReady;
+            return win_code::kNotReady;
         case EBUSY:
         case ETXTBSY:
-            return 32;  // sharing violation
+            return win_code::kSharingViolation;
         case EINVAL:
         case E2BIG:
-            return 87;  // invalid parameter
+            return win_code::kInvalidParameter;
         case ENOSPC:
         case EDQUOT:
-            return 112;  // disk full
+            return win_code::kDiskFull;
         case ENOTEMPTY:
-            return 145;  // folder not empty
+            return win_code::kDirNotEmpty;
         case ENOEXEC:
-            return 193;  // not a valid program
+            return win_code::kBadExeFormat;
         case ENAMETOOLONG:
-            return 206;  // name too long
+            return win_code::kFilenameExceedsRange;
         case EEXIST:
-            return kWinAlreadyExists;
+            return win_code::kAlreadyExists;
         case EFBIG:
-            return 223;  // file too large
+            return win_code::kFileTooLarge;
         case ELOOP:
-            return 1921;  // name cannot be resolved
+            return win_code::kCannotResolveFilename;
         case EIO:
-            return 1117;  // device I/O error
+            return win_code::kIoDevice;
         default:
-            return 1;  // invalid function
+            return win_code::kInvalidFunction;
     }
 }
 

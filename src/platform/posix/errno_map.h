@@ -4,16 +4,18 @@
 
 #include <string_view>
 
+#include "platform/windows_codes.h"
+
 namespace kehrwix::posix {
 
-// Windows error codes the back end names directly.
-inline constexpr unsigned long kWinFileNotFound = 2;
-inline constexpr unsigned long kWinPathNotFound = 3;
-inline constexpr unsigned long kWinAccessDenied = 5;
-inline constexpr unsigned long kWinNotReady = 21;
-inline constexpr unsigned long kWinInvalidName = 123;
-inline constexpr unsigned long kWinAlreadyExists = 183;
-inline constexpr unsigned long kWinNotADirectory = 267;
+// The Windows error codes the back end raises directly.
+inline constexpr unsigned long kWinFileNotFound = win_code::kFileNotFound;
+inline constexpr unsigned long kWinPathNotFound = win_code::kPathNotFound;
+inline constexpr unsigned long kWinAccessDenied = win_code::kAccessDenied;
+inline constexpr unsigned long kWinNotReady = win_code::kNotReady;
+inline constexpr unsigned long kWinInvalidName = win_code::kInvalidName;
+inline constexpr unsigned long kWinAlreadyExists = win_code::kAlreadyExists;
+inline constexpr unsigned long kWinNotADirectory = win_code::kNotADirectory;
 
 unsigned long windows_code_for_errno(int error);
 

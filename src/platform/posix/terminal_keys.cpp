@@ -80,33 +80,33 @@ std::optional<InputEvent> function_key(int code) {
     }
     switch (code) {
         case KEY_UP:
-            return InputEvent::extended(72);
+            return InputEvent::extended(pc_keys::kUp);
         case KEY_DOWN:
-            return InputEvent::extended(80);
+            return InputEvent::extended(pc_keys::kDown);
         case KEY_LEFT:
-            return InputEvent::extended(75);
+            return InputEvent::extended(pc_keys::kLeft);
         case KEY_RIGHT:
-            return InputEvent::extended(77);
+            return InputEvent::extended(pc_keys::kRight);
         case KEY_PPAGE:
         case KEY_A3:
-            return InputEvent::extended(73);
+            return InputEvent::extended(pc_keys::kPageUp);
         case KEY_NPAGE:
         case KEY_C3:
-            return InputEvent::extended(81);
+            return InputEvent::extended(pc_keys::kPageDown);
         case KEY_HOME:
         case KEY_FIND:
         case KEY_A1:
-            return InputEvent::extended(71);
+            return InputEvent::extended(pc_keys::kHome);
         case KEY_END:
         case KEY_SELECT:
         case KEY_C1:
-            return InputEvent::extended(79);
+            return InputEvent::extended(pc_keys::kEnd);
         case KEY_B2:
-            return InputEvent::extended(76);
+            return InputEvent::extended(pc_keys::kKeypadCentre);
         case KEY_IC:
-            return InputEvent::extended(82);
+            return InputEvent::extended(pc_keys::kInsert);
         case KEY_DC:
-            return InputEvent::extended(83);
+            return InputEvent::extended(pc_keys::kDelete);
         case KEY_BTAB:
             return InputEvent::extended(pc_keys::kShiftTab);
         case KEY_ENTER:
@@ -122,7 +122,7 @@ InputEvent character_key(char32_t ch) {
     if (ch == 0x7F)
         return InputEvent::key(U'\b');  // the Backspace key of most terminals
     if (ch == 0)
-        return InputEvent::extended(3);  // Ctrl+Space, as the console reports it
+        return InputEvent::extended(pc_keys::kCtrlSpace);  // as the console reports it
     return InputEvent::key(ch);
 }
 

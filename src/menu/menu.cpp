@@ -3,6 +3,7 @@
 #include "context/context.h"
 #include "context/error_handler.h"
 #include "menu/browser.h"
+#include "menu/command.h"
 #include "menu/listing.h"
 #include "menu/menu_commands.h"
 #include "menu/menu_screen.h"
@@ -10,19 +11,6 @@
 
 namespace kehrwix {
 namespace {
-
-enum class Command {
-    none,
-    open,
-    clean,
-    drive_list,
-    remember_without_subfolders,
-    remember_with_subfolders,
-    remember,  // with the subfolder flag as the last m or s left it
-    reset,
-    show_list,
-    default_paths,
-};
 
 Command command_for_key(const std::string& key) {
     if (key == keys::kF10)
@@ -56,39 +44,24 @@ Command command_for_key(const std::string& key) {
     }
 }
 
-bool within(int value, int low, int high) {
-    return value >= low && value <= high;
-}
-
 // A left double-click: on a list row it opens that row's entry, on a legend word it acts as
 // that word's command, anywhere else it opens the highlighted entry.
 Command double_click_command(MenuSession& session, const KeyInput& input) {
-    const int row = input.mouse_row;  // 0-based: screen row - 1
+    using namespace menu_layout;
+    const int row = input.mouse_row + 1;  // mouse rows are counted from 0
     const int column = input.mouse_column;
-    if (within(row, 4, 16)) {
-        const int slot = session.menu.top_index + row - 4;
+    const int list_row = row - kFirstListRow;
+    if (list_row >= 0 && list_row < kListRows) {
+        const int slot = session.menu.top_index + list_row;
         if (!session.listing.display[static_cast<std::size_t>(slot)].empty()) {
-            session.menu.highlight_offset = row - 4;
+            session.menu.highlight_offset = list_row;
             return Command::open;
         }
     }
-    const bool first = within(column, 6, 25);
-    const bool second = within(column, 29, 43);
-    const bool third = within(column, 51, 69);
-    if (row == 19 && first)
-        return Command::show_list;
-    if (row == 19 && second)
-        return Command::remember_with_subfolders;
-    if (row == 19 && third)
-        return Command::default_paths;
-    if (row == 21 && first)
-        return Command::drive_list;
-    if (row == 21 && second)
-        return Command::remember;
-    if (row == 21 && third)
-        return Command::reset;
-    if (row == 23 && within(column, 54, 65))
-        return Command::clean;
+    for (const LegendWord& word : kLegend) {
+        if (row == word.row && column >= word.place.hit_first && column <= word.place.hit_last)
+            return word.command;
+    }
     return Command::open;
 }
 

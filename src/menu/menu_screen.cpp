@@ -12,16 +12,11 @@ constexpr Frame kPathFrame{1, 3, 4, 73};
 constexpr Frame kListFrame{4, 18, 2, 75};
 constexpr Frame kLegendFrame{19, 25, 2, 75};
 
-constexpr std::string_view kLegendLine1 =
-    "(Z)eige Pfade         Pfad +(s)ubdirs merken  (d)efault Pfade";
-constexpr std::string_view kLegendLine2 =
-    "(L)aufwerk wechsel    Pfad (m)erken           (a)lle Pfade neu";
-constexpr std::string_view kCleanLegend = "(c)lean";
-constexpr int kLegendColumn = 7;
-constexpr int kCleanColumn = 55;
-// The path list path stays inside the legend frame: a longer one would run over the frame and
-// wrap onto the bottom row, scrolling the whole screen.
-constexpr std::size_t kPathListWidth = static_cast<std::size_t>(kLegendFrame.right - kLegendColumn);
+// The path list path stands below the left words and stays inside the legend frame: a longer
+// one would run over the frame and wrap onto the bottom row, scrolling the whole screen.
+constexpr int kPathListColumn = kLeftWords.column;
+constexpr std::size_t kPathListWidth =
+    static_cast<std::size_t>(kLegendFrame.right - kPathListColumn);
 
 void write_at(Screen& screen, int row, int column, std::string_view text) {
     screen.locate(row, column);
@@ -61,6 +56,13 @@ void draw_list_rows(MenuSession& session) {
 
 namespace {
 
+void write_legend_row(Screen& screen, int row) {
+    for (const LegendWord& word : kLegend) {
+        if (word.row == row)
+            write_at(screen, word.row, word.place.column, word.text);
+    }
+}
+
 void paint(MenuSession& session) {
     Screen& screen = session.context.screen;
 
@@ -73,10 +75,12 @@ void paint(MenuSession& session) {
     screen.draw_frame(kLegendFrame);
     screen.draw_frame(kListFrame);
 
-    write_at(screen, 20, kLegendColumn, kLegendLine1);
-    write_at(screen, 22, kLegendColumn, kLegendLine2);
-    write_at(screen, 24, kLegendColumn, text::left(session.context.path_list_path, kPathListWidth));
-    write_at(screen, 24, kCleanColumn, kCleanLegend);
+    write_legend_row(screen, kLegendRow1);
+    write_legend_row(screen, kLegendRow2);
+    write_at(screen, kPathListRow, kPathListColumn,
+             text::left(session.context.path_list_path, kPathListWidth));
+    // After the path: a long one runs on beneath the clean word.
+    write_legend_row(screen, kPathListRow);
     screen.normal_colours();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // Drawing the menu screen: three frames, the path line, the 13 list rows and the legend.
 
+#include <array>
 #include <string>
 #include <string_view>
+
+#include "menu/command.h"
 
 namespace kehrwix {
 
@@ -16,6 +19,37 @@ inline constexpr int kListWidth = 71;    // characters 3 to 73
 inline constexpr int kMaxOffset = 12;    // largest highlight offset, and the page step
 inline constexpr int kLastSlot = 399;
 inline constexpr int kMaxTopIndex = kLastSlot - kMaxOffset;
+
+// Where a legend word's text starts, and the columns a double-click on it answers to.
+struct LegendPlace {
+    int column;
+    int hit_first;
+    int hit_last;
+};
+inline constexpr LegendPlace kLeftWords{7, 6, 25};
+inline constexpr LegendPlace kMiddleWords{29, 29, 43};
+inline constexpr LegendPlace kRightWords{53, 51, 69};
+inline constexpr LegendPlace kCleanWord{55, 54, 65};
+
+// The legend's words, each drawn where a double-click finds it.
+struct LegendWord {
+    int row;  // screen row
+    LegendPlace place;
+    std::string_view text;
+    Command command;
+};
+inline constexpr int kLegendRow1 = 20;
+inline constexpr int kLegendRow2 = 22;
+inline constexpr int kPathListRow = 24;
+inline constexpr std::array<LegendWord, 7> kLegend{{
+    {kLegendRow1, kLeftWords, "(Z)eige Pfade", Command::show_list},
+    {kLegendRow1, kMiddleWords, "Pfad +(s)ubdirs merken", Command::remember_with_subfolders},
+    {kLegendRow1, kRightWords, "(d)efault Pfade", Command::default_paths},
+    {kLegendRow2, kLeftWords, "(L)aufwerk wechsel", Command::drive_list},
+    {kLegendRow2, kMiddleWords, "Pfad (m)erken", Command::remember},
+    {kLegendRow2, kRightWords, "(a)lle Pfade neu", Command::reset},
+    {kPathListRow, kCleanWord, "(c)lean", Command::clean},
+}};
 }  // namespace menu_layout
 
 // The path line's text and its start column: centred on column 40 when shorter than 60

@@ -78,9 +78,7 @@ void overwrite_file(const std::string& path, std::string_view bytes, bool execut
 // A failed append leaves the file exactly as it was (a file it created is removed again).
 void append_file(const std::string& path, std::string_view bytes);
 void delete_file(const std::string& path);
-void clear_attributes(const std::string& path);  // read-only, hidden, system, archive off
 void create_folder(const std::string& path);
-void remove_folder(const std::string& path);
 
 // The path with 8.3 short names expanded to the long names (Windows); unchanged where the
 // file system has no short names or the path does not exist.

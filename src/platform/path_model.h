@@ -20,7 +20,6 @@ class PathModel {
     // The current folder, as the OS reports it: "C:\" or "C:\TEMP".
     std::string current_folder() const;
     std::string current_folder_of(char drive) const;
-    char current_drive() const { return current_drive_; }
 
     // Turns any name into a canonical path against the current drive and folders.
     // Throws RunError (bad file name) for an empty name or an invalid drive letter.
@@ -43,8 +42,6 @@ std::string normalize_absolute(std::string_view name);
 bool is_root(std::string_view canonical);
 // Parent of a canonical path; a root is its own parent.
 std::string parent(std::string_view canonical);
-// Last component of a canonical path; "" for a root.
-std::string leaf(std::string_view canonical);
 // canonical + "\" + name, without doubling the separator after a root.
 std::string join(std::string_view canonical, std::string_view name);
 // True when `inner` is `outer` or lies below it (case-insensitive).

@@ -106,16 +106,6 @@ char32_t upper(char32_t c) {
     return c;
 }
 
-static char32_t lower_char(char32_t c) {
-    if (c >= U'A' && c <= U'Z')
-        return c + 32;
-    for (const auto& [small, capital] : kAccented) {
-        if (c == capital)
-            return small;
-    }
-    return c;
-}
-
 std::string upper(std::string_view s) {
     std::string out(s);
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -138,14 +128,6 @@ std::string upper(std::string_view s) {
                 i += len - 1;
         }
     }
-    return out;
-}
-
-std::string lower(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for_each_char(
-        s, [&](char32_t c) { out += to_utf8(lower_char(c)); }, [&](char b) { out.push_back(b); });
     return out;
 }
 

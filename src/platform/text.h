@@ -11,7 +11,6 @@ namespace kehrwix::text {
 // Upper-casing maps a-z and the seven letters ä ö ü é å ñ ç to their capitals; every other
 // character stays as it is. No locale is consulted.
 std::string upper(std::string_view s);
-std::string lower(std::string_view s);
 char32_t upper(char32_t c);
 
 bool equal_nocase(std::string_view a, std::string_view b);

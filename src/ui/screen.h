@@ -66,8 +66,6 @@ class Screen {
     // Makes everything written so far visible (key reads do this by themselves).
     void flush();
     void draw_frame(const Frame& frame);
-    int cursor_row() const { return row_; }
-    int cursor_column() const { return column_; }
     int attribute() const { return attribute_; }
 
     // The key reader. wait_key waits for a key, a button release or a double-click; with no
@@ -82,8 +80,6 @@ class Screen {
     std::function<bool()> help_hook;
     // The frame variables, left as the last frame drawn set them.
     Frame frame;
-
-    ConsoleDevice& device() { return device_; }
 
   private:
     const KeyInput& read_key(bool poll);

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "platform/folder.h"
 #include "platform/fs.h"
 #include "support/dos_attributes.h"
 #include "support/outcome.h"
@@ -45,7 +46,6 @@ TEST(PosixFs, FailuresGiveWindowsNumbers) {
     EXPECT_EQ(error_number_of([] { fs::write_file("C:\\no\\file", "x"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::DirReader reader("C:\\no"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::read_file("Q:\\file"); }), 76);
-    EXPECT_EQ(error_number_of([] { fs::remove_folder("C:\\file"); }), 75);
     EXPECT_EQ(error_number_of([] { fs::delete_file("C:\\"); }), 70);
     EXPECT_EQ(fs::attributes("C:\\no\\file"), std::nullopt);
 }
@@ -92,7 +92,8 @@ TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
     const auto kinds = listing("C:\\", fs::DirDetail::kinds);
     EXPECT_TRUE(kinds.at("dir").directory && kinds.at(".dot").hidden);
     EXPECT_TRUE(listing("C:\\").at("ro").readonly);
-    fs::clear_attributes("C:\\ro");
+    const fs::Folder root = fs::Folder::open("C:\\");
+    root.clear_attributes("ro");
     EXPECT_FALSE(fs::attributes("C:\\ro")->readonly);
 
     if (!testing::set_dos_attrib(sandbox.host('C', "hidden"), "0x22"))
@@ -103,8 +104,8 @@ TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
     EXPECT_TRUE(fs::attributes("C:\\hidden")->hidden);
     EXPECT_TRUE(listing("C:\\").at("system").system);
     EXPECT_FALSE(fs::plain_file_exists("C:\\system"));
-    fs::clear_attributes("C:\\hidden");
-    fs::clear_attributes("C:\\system");
+    root.clear_attributes("hidden");
+    root.clear_attributes("system");
     EXPECT_TRUE(fs::plain_file_exists("C:\\hidden"));
     EXPECT_TRUE(fs::plain_file_exists("C:\\system"));
 }
@@ -135,8 +136,8 @@ TEST(PosixFs, PathsLongerThanTheHostLimitWork) {
     fs::delete_file(file);
     // The sandbox cleans up by host path, which cannot reach this deep.
     for (int depth = 0; depth < 25; ++depth) {
-        fs::remove_folder(path);
         path.resize(path.size() - component.size() - 1);
+        fs::Folder::open(path.size() == 2 ? path + "\\" : path).remove_folder(component);
     }
     EXPECT_EQ(listing("C:\\").size(), 0u);
 }

@@ -20,7 +20,6 @@ TEST(TextCase, UpperCasingKnowsOnlyAsciiAndSevenAccentedLetters) {
     };
     for (const auto& [in, expected] : cases)
         EXPECT_EQ(text::upper(in), expected) << in;
-    EXPECT_EQ(text::lower("KÄSE ÑÇ ß\xFF"), "käse ñç ß\xFF");
     EXPECT_TRUE(text::equal_nocase("c:\\Käse", "C:\\KÄSE"));
     EXPECT_FALSE(text::equal_nocase("STRASSE", "straße"));
 }

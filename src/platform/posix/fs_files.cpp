@@ -155,26 +155,12 @@ void delete_file(const std::string& path) {
     }
 }
 
-void clear_attributes(const std::string& path) {
-    const posix::Located located = existing_entry_of(path);
-    posix::clear_entry_attributes(located.parent.get(), located.name);
-}
-
 void create_folder(const std::string& path) {
     const posix::Located located = entry_of(path);
     // Checked first because the host would create "Temp" beside an existing "TEMP".
     if (located.exists)
         throw_windows_error(posix::kWinAlreadyExists, path);
     if (::mkdirat(located.parent.get(), located.name.c_str(), kNewFolderMode) != 0) {
-        posix::throw_errno(errno, path);
-    }
-}
-
-void remove_folder(const std::string& path) {
-    const posix::Located located = existing_entry_of(path);
-    if (!S_ISDIR(located.st.st_mode))
-        throw_windows_error(posix::kWinNotADirectory, path);
-    if (::unlinkat(located.parent.get(), located.name.c_str(), AT_REMOVEDIR) != 0) {
         posix::throw_errno(errno, path);
     }
 }

@@ -102,24 +102,9 @@ void delete_file(const std::string& path) {
     }
 }
 
-void clear_attributes(const std::string& path) {
-    const std::wstring name = win32::wide_path(path);
-    const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SetFileAttributesW(name.c_str(), win32::cleared_attributes(attributes))) {
-        throw_windows_error(GetLastError(), "clearing the attributes of " + path);
-    }
-}
-
 void create_folder(const std::string& path) {
     if (!CreateDirectoryW(win32::wide_path(path).c_str(), nullptr)) {
         throw_windows_error(GetLastError(), "creating " + path);
-    }
-}
-
-void remove_folder(const std::string& path) {
-    if (!RemoveDirectoryW(win32::wide_path(path).c_str())) {
-        throw_windows_error(GetLastError(), "removing " + path);
     }
 }
 

@@ -97,6 +97,17 @@ void end_step(Program& program) {
 
 int run_program(const Services& services) {
     Program program(services);
+    // A console that ends the program from outside still takes this run's attribute tool along.
+    services.console.on_forced_end([&program] {
+        try {
+            remove_attribute_tool(program);
+        } catch (const RunError&) {
+        }
+    });
+    struct Unhook {
+        ConsoleDevice& console;
+        ~Unhook() { console.on_forced_end(nullptr); }
+    } unhook{services.console};
     try {
         const std::string start = path::normalize_absolute(services.start_folder);
         program.paths.set_current_drive(start.empty() ? 'C' : start[0]);

@@ -270,8 +270,6 @@ HANDLE console_output(bool& owned) {
     return nullptr;
 }
 
-}  // namespace
-
 // The console's input; when standard input is redirected, the console's own input buffer, the
 // way the screen goes to CONOUT$. `owned` tells whether the caller must close it.
 HANDLE console_input(bool& owned) {

@@ -77,8 +77,13 @@ bool same_file(int a, int b) {
 
 class TerminalConsole : public ConsoleDevice {
   public:
-    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout)
-        : screen_(screen), terminal_(terminal), input_fd_(input_fd), shares_stdout_(shares_stdout) {
+    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout,
+                    bool alternate_screen)
+        : screen_(screen),
+          terminal_(terminal),
+          input_fd_(input_fd),
+          shares_stdout_(shares_stdout),
+          alternate_screen_(alternate_screen) {
         noecho();
         cbreak();
         nonl();
@@ -100,8 +105,10 @@ class TerminalConsole : public ConsoleDevice {
         endwin();
         std::fflush(terminal_);
         // The alternate screen is gone now; the last picture stays on the normal screen, as it
-        // does in a console window after the program has ended.
-        write_all(fileno(terminal_), terminal::final_picture(grid_, colours));
+        // does in a console window after the program has ended. (Without an alternate screen
+        // the picture is still there.)
+        if (alternate_screen_)
+            write_all(fileno(terminal_), terminal::final_picture(grid_, colours));
         delscreen(screen_);
         if (input_fd_ != fileno(terminal_))
             ::close(input_fd_);
@@ -245,6 +252,7 @@ class TerminalConsole : public ConsoleDevice {
     std::FILE* terminal_;
     int input_fd_;
     bool shares_stdout_;
+    bool alternate_screen_;
     bool input_closed_ = false;
     bool raw_ = false;
     bool cursor_visible_ = true;
@@ -312,7 +320,8 @@ std::unique_ptr<ConsoleDevice> open_console() {
     set_term(screen);
     if (have_modes)
         terminal::arm_restore(fd, saved, std::string(kMouseOff) + info.undo);
-    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout);
+    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout,
+                                             info.alternate_screen);
 }
 
 }  // namespace kehrwix

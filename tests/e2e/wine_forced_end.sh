@@ -19,7 +19,10 @@ e2e_wait_for "kehrwix     press any key to menue" 60
 e2e_keys x
 e2e_wait_for "(Z)eige Pfade" 30
 [[ -e $E2E_ROOT/start/chmod.com ]] || e2e_fail "chmod.com was not written"
-pid=$(pgrep -n -f 'kehrwix\.exe') || e2e_fail "program not found"
+# Only the program in this test's own pane (below the redirecting shell): other runs may be
+# under way on the machine.
+pane=$(tmux -L "$E2E_SOCKET" display -p -t main '#{pane_pid}')
+pid=$(pgrep -x kehrwix.exe -P "$(pgrep -d, -P "$pane")") || e2e_fail "program not found"
 kill -INT "$pid"
 status=$(e2e_wait_exit 30)
 [[ $status == 0 ]] || e2e_fail "exit status $status"

@@ -55,6 +55,7 @@ class Pass {
             // The tree-deletion tool stays at hand until every other file has had its turn.
             if (&entry == tree_tool || !is_file(entry.attributes))
                 continue;
+            program_.screen.flush_if_due();
             if (delete_or_keep(entry))
                 return FileStepResult::folder_replaced;
         }

@@ -17,7 +17,7 @@
 namespace kehrwix {
 namespace {
 
-constexpr std::string_view kInvalidHandle = "Invalid Handle!\r\n";
+constexpr std::string_view kInvalidHandle = "Invalid Handle!";
 
 // A poll costs a few system calls on a terminal, as much as listing a small folder, so the
 // console is polled only every few milliseconds of scanning, and after a drive's root listing,
@@ -64,8 +64,16 @@ class EscWatch {
 
 enum class Listing { complete, unreadable, escaped };
 
+// Standard output text. When standard output is the console's own terminal, written behind the
+// console's back it would move the real cursor and leave stray cells; there it goes through the
+// screen at the cursor instead, as a console window shows a program's output.
 void report_invalid_handle(Context& program) {
-    program.services.standard_output << kInvalidHandle;
+    if (program.services.console.shares_standard_output()) {
+        program.screen.write(kInvalidHandle);
+        program.screen.end_line();
+        return;
+    }
+    program.services.standard_output << kInvalidHandle << "\r\n";
     program.services.standard_output.flush();
 }
 

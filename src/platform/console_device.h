@@ -3,9 +3,12 @@
 // mouse events. Back ends: Win32 console, POSIX terminal (ncursesw), scripted (tests).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
+
+#include "platform/cell_grid.h"
 
 namespace kehrwix {
 
@@ -40,18 +43,26 @@ struct InputEvent {
     }
 };
 
+// Drawing goes into the device's cell grid; `flush` shows the cells that changed since the last
+// flush, so output costs nothing until the program pauses or shows progress.
 class ConsoleDevice {
   public:
+    ConsoleDevice() : grid_(25, 80) {}
     virtual ~ConsoleDevice() = default;
 
-    virtual int rows() const = 0;
-    virtual int columns() const = 0;
+    int rows() const { return grid_.rows(); }
+    int columns() const { return grid_.columns(); }
+    const CellGrid& grid() const { return grid_; }
 
     // Positions are 0-based; anything outside the grid is clipped.
-    virtual void put(int row, int column, std::u32string_view text, std::uint8_t attribute) = 0;
-    virtual void recolour(int row, int column, int count, std::uint8_t attribute) = 0;
-    virtual void fill(std::uint8_t attribute) = 0;       // blanks everywhere
-    virtual void scroll_up(std::uint8_t attribute) = 0;  // one row; the new bottom row is blank
+    void put(int row, int column, std::u32string_view text, std::uint8_t attribute) {
+        grid_.put(row, column, text, attribute);
+    }
+    void recolour(int row, int column, int count, std::uint8_t attribute) {
+        grid_.recolour(row, column, count, attribute);
+    }
+    virtual void fill(std::uint8_t attribute) { grid_.fill(attribute); }  // blanks everywhere
+    void scroll_up(std::uint8_t attribute) { grid_.scroll_up(attribute); }
     virtual void move_cursor(int row, int column) = 0;
     virtual void show_cursor(bool visible) = 0;
 
@@ -64,6 +75,18 @@ class ConsoleDevice {
 
     // Makes everything written so far visible.
     virtual void flush() = 0;
+
+    // True when standard output goes to the very terminal or console window this device draws
+    // on, so text for standard output belongs on the screen at the cursor.
+    virtual bool shares_standard_output() const { return false; }
+
+    // What to tidy up when the console ends the program from outside (its window closed,
+    // Ctrl+Break, logoff, shutdown). It may run on another thread, just before the end.
+    void on_forced_end(std::function<void()> action) { forced_end_ = std::move(action); }
+
+  protected:
+    CellGrid grid_;
+    std::function<void()> forced_end_;
 };
 
 // The real console of the platform back end.

@@ -8,12 +8,6 @@ namespace kehrwix {
 
 class HeadlessConsole : public ConsoleDevice {
   public:
-    int rows() const override { return 25; }
-    int columns() const override { return 80; }
-    void put(int, int, std::u32string_view, std::uint8_t) override {}
-    void recolour(int, int, int, std::uint8_t) override {}
-    void fill(std::uint8_t) override {}
-    void scroll_up(std::uint8_t) override {}
     void move_cursor(int, int) override {}
     void show_cursor(bool) override {}
     void set_raw_input() override {}

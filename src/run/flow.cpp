@@ -99,6 +99,17 @@ void clean_and_end(Context& program) {
 
 int run_program(const Services& services) {
     Context program(services);
+    // A console that ends the program from outside still takes this run's attribute tool along.
+    services.console.on_forced_end([&program] {
+        try {
+            remove_attribute_tool(program);
+        } catch (const RunError&) {
+        }
+    });
+    struct Unhook {
+        ConsoleDevice& console;
+        ~Unhook() { console.on_forced_end(nullptr); }
+    } unhook{services.console};
     try {
         const std::string start = path::normalize_absolute(services.start_folder);
         program.paths.set_current_drive(start.empty() ? 'C' : start[0]);

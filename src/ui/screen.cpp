@@ -13,6 +13,10 @@ constexpr int kNormalBackground = 1;
 constexpr int kHighlightForeground = 1;
 constexpr int kHighlightBackground = 7;
 
+// At most this often while work runs on between key reads: often enough to watch, rarely
+// enough that drawing costs the work nothing.
+constexpr std::int64_t kProgressIntervalMs = 30;
+
 bool is_colour(int value) {
     return value >= 0 && value < 16;
 }
@@ -62,8 +66,8 @@ void Screen::write(std::string_view utf8) {
     std::u32string_view rest = chars;
     const int columns = device_.columns();
     while (!rest.empty()) {
-        // The cursor stays on the last column after filling it, so that text ending exactly at
-        // the right edge of the bottom row does not scroll the screen; the next character wraps.
+        // Text ending exactly at the right edge of the bottom row must not scroll the screen, so
+        // there the cursor stays on the last column and only the next character wraps.
         if (wrap_pending_) {
             next_row();
             wrap_pending_ = false;
@@ -73,11 +77,13 @@ void Screen::write(std::string_view utf8) {
         device_.put(row_ - 1, column_ - 1, piece, cell_attribute());
         rest.remove_prefix(piece.size());
         const int end = column_ + static_cast<int>(piece.size());
-        if (end > columns) {
+        if (end <= columns) {
+            column_ = end;
+        } else if (row_ < device_.rows()) {
+            next_row();
+        } else {
             column_ = columns;
             wrap_pending_ = true;
-        } else {
-            column_ = end;
         }
     }
     sync_cursor();
@@ -99,6 +105,12 @@ void Screen::hide_cursor() {
 
 void Screen::flush() {
     device_.flush();
+    last_flush_ms_ = clock_.now_ms();
+}
+
+void Screen::flush_if_due() {
+    if (clock_.now_ms() - last_flush_ms_ >= kProgressIntervalMs)
+        flush();
 }
 
 void Screen::draw_frame(const Frame& f) {
@@ -158,7 +170,7 @@ void Screen::drain_input() {
 
 void Screen::poll_once(bool wait) {
     input_ = KeyInput{};
-    device_.flush();
+    flush();
     std::optional<InputEvent> event;
     if (!wait) {
         event = device_.poll();

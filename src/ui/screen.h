@@ -59,12 +59,17 @@ class Screen {
     void normal_colours();     // light grey on blue; also recolours the cell under the cursor
     void highlight_colours();  // blue on light grey
     void clear();
-    void write(std::string_view utf8);  // wraps at the right edge, scrolls at the bottom
-    void write_number(long long n);     // " 53 "
+    // Text that reaches the right edge goes on in column 1 of the next row, scrolling at the
+    // bottom; only the bottom-right cell holds the wrap back until more text follows.
+    void write(std::string_view utf8);
+    void write_number(long long n);  // " 53 "
     void end_line();
     void hide_cursor();
-    // Makes everything written so far visible (key reads do this by themselves).
+    // Makes everything written so far visible (key reads and sleeps do this by themselves).
     void flush();
+    // For long work between key reads: makes what was written visible when the last flush is a
+    // moment ago, so progress shows while the work runs at full speed.
+    void flush_if_due();
     void draw_frame(const Frame& frame);
     int attribute() const { return attribute_; }
 
@@ -88,12 +93,13 @@ class Screen {
     void sync_cursor();
     std::uint8_t cell_attribute() const { return static_cast<std::uint8_t>(attribute_); }
     ConsoleDevice& device_;
-    [[maybe_unused]] Clock& clock_;
+    Clock& clock_;
     KeyInput input_;
     int row_ = 1;
     int column_ = 1;
     int attribute_ = 0x17;
-    bool wrap_pending_ = false;  // the last column was filled; the next character wraps
+    bool wrap_pending_ = false;  // the bottom-right cell was filled; the next character wraps
+    std::int64_t last_flush_ms_ = 0;
     bool input_closed_ = false;
 };
 

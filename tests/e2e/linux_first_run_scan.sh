@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A first run in a real terminal with Esc at every wait: the help, the scan of the sandbox drive
-# (status line, "Invalid Handle!" for the unmapped drives), the menu, and a KEHRWIX.INI holding
+# (status line, "Invalid Handle!" for the unmapped drives), a clean menu, and a KEHRWIX.INI holding
 # the hits in reverse order of discovery. Dot folders and links are left out.
 source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
@@ -17,6 +17,14 @@ e2e_keys Escape
 e2e_wait_for "Als nächstes werden jetzt alle Laufwerke" 10
 e2e_keys Escape
 e2e_wait_for "(Z)eige Pfade" 20
+# "Invalid Handle!" for D: to Z: went through the screen: no stray cell in the path frame, and
+# its rows keep the blue background.
+menu=$(e2e_capture)
+frame_bottom="   ╚$(printf '═%.0s' {1..68})╝"
+[[ $(sed -n 3p <<<"$menu") == "$frame_bottom" ]] || e2e_fail "row 3 is not the frame's bottom"
+grep -qF "Invalid Handle" <<<"$menu" && e2e_fail "scan output left on the menu"
+sgr=$(e2e_capture_colours | sed -n 1,3p | grep -oE $'\e\\[[0-9;]*m' | tr -d $'\e[m' || true)
+grep -qxE '(|.*;)(0|40|49)(;.*|)|' <<<"$sgr" && e2e_fail "the path frame rows lost their blue background"
 e2e_keys Escape
 status=$(e2e_wait_exit 10)
 [[ $status == 0 ]] || e2e_fail "exit status $status"

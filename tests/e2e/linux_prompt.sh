@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A later run in a real terminal: the prompt on a blue background, no key, the program cleans
 # its list (a "*" line and a files-only line), shows " fertig. " and ends by itself with status
-# 0, leaving the terminal as it was and everything outside the listed folders untouched.
+# 0, leaving the terminal restored with " fertig. " on it and everything outside the listed
+# folders untouched.
 source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
 
@@ -29,6 +30,9 @@ status=$(e2e_wait_exit 15)
 [[ $(cat "$drive/outside/canary") == keep ]] || e2e_fail "canary touched"
 [[ ! -L $drive/T/link ]] || e2e_fail "link inside the listed folder not removed"
 [[ ! -e $drive/chmod.com ]] || e2e_fail "attribute tool left behind"
-# Back on the normal screen: the shell's own output follows, no program cells remain.
-e2e_capture | grep -qF "press any key" && e2e_fail "terminal not restored"
+# Back on the normal screen, where the last picture stays, as in a console window.
+[[ $(tmux -L "$E2E_SOCKET" display -p -t main '#{alternate_on}') == 0 ]] ||
+    e2e_fail "terminal not restored"
+e2e_shows " fertig." || e2e_fail '" fertig. " gone after the end'
+e2e_capture | grep -qF "press any key" && e2e_fail "an older picture shows"
 echo "linux_prompt: ok"

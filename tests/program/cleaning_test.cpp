@@ -42,6 +42,16 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
     EXPECT_EQ(h.row(10), " fertig.");
 }
 
+// The folder line ends exactly at the right edge of row 5 here; the cursor moves on at once,
+// so " fertig. " comes one row lower than after a shorter name.
+TEST_F(CleaningRun, AFolderLineReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
+    const std::string folder = "C:\\" + std::string(31, 'M');  // 34 characters, missing
+    EXPECT_EQ(h.clean({"*" + folder}), 0);
+    EXPECT_EQ(h.row(3), "  cleaning  " + folder + "  mit Sub-dir.");
+    EXPECT_EQ(h.row(9), "");
+    EXPECT_EQ(h.row(10), " fertig.");
+}
+
 TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {
     for (const char* name : {"bat/chmod.com", "T/A/x", "T/chmod.com", "LONGER/FOLDER/B/x"})
         h.file(name);

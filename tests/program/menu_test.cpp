@@ -116,5 +116,17 @@ TEST(Menu, ErrorsReturnToTheMenuWhereAFreshListCanBeMade) {
     EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);
 }
 
+// Text that fills a row to the right edge moves the cursor on by itself, so the end of line
+// after a 77-character entry leaves an empty row before the next entry.
+TEST(Menu, AnEntryReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
+    MenuHarness h;
+    const std::string long_line = "*C:\\" + std::string(73, 'L');
+    h.later_run(long_line + "\r\n C:\\B\r\n");
+    h.key("Z");
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_TRUE(h.console.ever_shown(std::string(kListHeading) + "\n\n   " + long_line +
+                                     "\n\n    C:\\B\n"));
+}
+
 }  // namespace
 }  // namespace kehrwix::testing

@@ -15,8 +15,7 @@ void VirtualClock::sleep_ms(int milliseconds) {
     }
 }
 
-ScriptedConsole::ScriptedConsole(VirtualClock& clock)
-    : clock_(clock), cells_(static_cast<size_t>(rows_ * columns_)) {}
+ScriptedConsole::ScriptedConsole(VirtualClock& clock) : clock_(clock) {}
 
 void ScriptedConsole::queue(const InputEvent& event, std::int64_t at_ms) {
     queue_.push_back({at_ms, event});
@@ -48,8 +47,8 @@ void ScriptedConsole::double_click(int button, int screen_row, int screen_column
 
 std::string ScriptedConsole::row_text(int row) const {
     std::u32string line;
-    for (int c = 0; c < columns_; ++c)
-        line.push_back(cell(row - 1, c).ch);
+    for (const Cell& cell : grid_.row(row - 1))
+        line.push_back(cell.ch);
     return text::to_utf8(line);
 }
 
@@ -61,12 +60,12 @@ std::string ScriptedConsole::row_trimmed(int row) const {
 }
 
 std::uint8_t ScriptedConsole::attribute_at(int row, int column) const {
-    return cell(row - 1, column - 1).attribute;
+    return grid_.at(row - 1, column - 1).attribute;
 }
 
 std::string ScriptedConsole::screen_text() const {
     std::string all;
-    for (int r = 1; r <= rows_; ++r) {
+    for (int r = 1; r <= rows(); ++r) {
         if (r > 1)
             all += "\n";
         all += row_trimmed(r);
@@ -78,37 +77,6 @@ bool ScriptedConsole::ever_shown(const std::string& text) const {
     return std::any_of(snapshots_.begin(), snapshots_.end(), [&](const std::string& shot) {
         return shot.find(text) != std::string::npos;
     });
-}
-
-void ScriptedConsole::put(int row, int column, std::u32string_view text, std::uint8_t attribute) {
-    if (row < 0 || row >= rows_)
-        return;
-    for (char32_t ch : text) {
-        if (column >= 0 && column < columns_)
-            cell(row, column) = Cell{ch, attribute};
-        ++column;
-    }
-}
-
-void ScriptedConsole::recolour(int row, int column, int count, std::uint8_t attribute) {
-    int index = row * columns_ + column;
-    for (int i = 0; i < count && index >= 0 && index < rows_ * columns_; ++i, ++index) {
-        cells_[static_cast<size_t>(index)].attribute = attribute;
-    }
-}
-
-void ScriptedConsole::fill(std::uint8_t attribute) {
-    for (Cell& c : cells_)
-        c = Cell{U' ', attribute};
-}
-
-void ScriptedConsole::scroll_up(std::uint8_t attribute) {
-    for (int r = 1; r < rows_; ++r) {
-        for (int c = 0; c < columns_; ++c)
-            cell(r - 1, c) = cell(r, c);
-    }
-    for (int c = 0; c < columns_; ++c)
-        cell(rows_ - 1, c) = Cell{U' ', attribute};
 }
 
 std::optional<InputEvent> ScriptedConsole::poll() {
@@ -133,6 +101,9 @@ std::optional<InputEvent> ScriptedConsole::wait() {
 }
 
 void ScriptedConsole::flush() {
+    grid_.present_changes([this](int, int, std::span<const Cell> cells) {
+        cells_shown += static_cast<int>(cells.size());
+    });
     std::string now = screen_text();
     if (snapshots_.empty() || snapshots_.back() != now)
         snapshots_.push_back(std::move(now));

@@ -58,13 +58,8 @@ class ScriptedConsole : public ConsoleDevice {
     std::pair<int, int> cursor{1, 1};  // 1-based row and column
     bool cursor_visible = true;
     bool raw_input = false;
+    int cells_shown = 0;  // cells that flushes sent out, as a real device would draw them
 
-    int rows() const override { return rows_; }
-    int columns() const override { return columns_; }
-    void put(int row, int column, std::u32string_view text, std::uint8_t attribute) override;
-    void recolour(int row, int column, int count, std::uint8_t attribute) override;
-    void fill(std::uint8_t attribute) override;
-    void scroll_up(std::uint8_t attribute) override;
     void move_cursor(int row, int column) override { cursor = {row + 1, column + 1}; }
     void show_cursor(bool visible) override { cursor_visible = visible; }
     void set_raw_input() override { raw_input = true; }
@@ -73,20 +68,12 @@ class ScriptedConsole : public ConsoleDevice {
     void flush() override;
 
   private:
-    struct Cell {
-        char32_t ch = U' ';
-        std::uint8_t attribute = 0x07;
-    };
     struct Timed {
         std::int64_t at;
         InputEvent event;
     };
-    Cell& cell(int row, int column) { return cells_[row * columns_ + column]; }
-    const Cell& cell(int row, int column) const { return cells_[row * columns_ + column]; }
 
     VirtualClock& clock_;
-    static constexpr int rows_ = 25, columns_ = 80;
-    std::vector<Cell> cells_;
     std::deque<Timed> queue_;
     std::vector<std::string> snapshots_;
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/cell_grid.h"
 #include "support/scripted_console.h"
 
 namespace kehrwix {
@@ -76,7 +77,7 @@ TEST_F(ScreenTest, NormalColoursRecolourTheCellUnderTheCursorHighlightDoesNot) {
     EXPECT_EQ(attributes(3, 2, 4), "00 17 00 ");
 }
 
-TEST_F(ScreenTest, WriteWrapsOnlyWithTheNextCharacterAndScrollsPastTheLastRow) {
+TEST_F(ScreenTest, WriteWrapsAtTheRightEdgeButTheBottomRightCellDoesNotScroll) {
     screen.set_colours(7, 1, 0);
     screen.clear();
     screen.locate(2, 76);
@@ -84,18 +85,21 @@ TEST_F(ScreenTest, WriteWrapsOnlyWithTheNextCharacterAndScrollsPastTheLastRow) {
     screen.write_number(-53);
     EXPECT_EQ(console.row_trimmed(2), std::string(75, ' ') + "Grüße");
     EXPECT_EQ(console.row_trimmed(3), ", ok-53");
+    // Filling the last column moves the cursor on at once, so an end of line leaves a row.
     screen.locate(5, 71);
     screen.write("0123456789");
+    expect_cursor(6, 1);
     screen.end_line();
     screen.write("x");
-    EXPECT_EQ(console.row_trimmed(6), "x");  // no empty row in between
+    EXPECT_EQ(console.row_trimmed(6) + "|" + console.row_trimmed(7), "|x");
     screen.locate(25, 80);
     screen.write("╝");  // bottom right corner: must not scroll
-    EXPECT_EQ(console.row_trimmed(6), "x");
+    expect_cursor(25, 80);
+    EXPECT_EQ(console.row_trimmed(7), "x");
 
     screen.locate(25, 79);
     screen.write("abc");
-    EXPECT_EQ(console.row_trimmed(5), "x");
+    EXPECT_EQ(console.row_trimmed(6), "x");
     EXPECT_EQ(console.row_text(24).substr(78), "ab");
     EXPECT_EQ(console.row_trimmed(25), "c");
     screen.end_line();
@@ -103,6 +107,57 @@ TEST_F(ScreenTest, WriteWrapsOnlyWithTheNextCharacterAndScrollsPastTheLastRow) {
     EXPECT_EQ(console.row_trimmed(25), "");
     EXPECT_EQ(console.attribute_at(25, 80), 0x17);
     expect_cursor(25, 1);
+}
+
+// The device sees only what changed since its last flush, and progress during long work is
+// flushed at most every 30 ms.
+TEST_F(ScreenTest, FlushSendsOnlyChangedCellsAndProgressFlushesAreSpaced) {
+    screen.clear();
+    screen.flush();
+    EXPECT_EQ(console.cells_shown, 80 * 25);
+    screen.locate(3, 79);
+    screen.write("abc");
+    screen.write("");
+    screen.locate(3, 79);
+    screen.write("ab");  // the same again: no change
+    screen.flush();
+    EXPECT_EQ(console.cells_shown, 80 * 25 + 3);
+    screen.set_colours(2, 1, 2);
+    screen.set_colours(7, 1, 2);  // changed and changed back before anything was shown
+    screen.flush();
+    EXPECT_EQ(console.cells_shown, 80 * 25 + 3);
+
+    screen.write("x");
+    screen.flush_if_due();
+    EXPECT_EQ(console.cells_shown, 80 * 25 + 3);
+    clock.sleep_ms(30);
+    screen.flush_if_due();
+    EXPECT_EQ(console.cells_shown, 80 * 25 + 4);
+}
+
+// The grid clips on every side and recolours across row ends, whoever draws on it.
+TEST(CellGrid, ClipsAndHandsOutOneRunPerChangedStretch) {
+    CellGrid grid(3, 4);
+    grid.put(0, -2, U"abcdefg", 0x17);
+    grid.put(-1, 0, U"x", 0x17);
+    grid.put(2, 3, U"yz", 0x17);
+    grid.recolour(0, 3, 2, 0x70);
+    grid.recolour(2, 3, 5, 0x70);
+    std::string runs;
+    const auto record = [&runs](int row, int column, std::span<const Cell> cells) {
+        runs += std::to_string(row) + "," + std::to_string(column) + ":";
+        for (const Cell& c : cells)
+            runs += static_cast<char>(c.ch) + std::to_string(c.attribute >> 4);
+        runs += " ";
+    };
+    grid.present_changes(record);
+    EXPECT_EQ(runs, "0,0:c1d1e1f7 1,0: 7 0 0 0 2,0: 0 0 0y7 ");
+    runs.clear();
+    grid.put(1, 1, U"  ", 0x07);  // as shown already
+    grid.put(1, 3, U"q", 0x07);
+    grid.put(0, 1, U"D", 0x17);
+    grid.present_changes(record);
+    EXPECT_EQ(runs, "0,1:D1 1,3:q0 ");
 }
 
 // Exact frame columns are checked on the menu screen; here what is inside stays, and a frame on

@@ -1,18 +1,21 @@
-// The console in a terminal: an 80x25 grid drawn with ncursesw, keys and mouse reports turned
-// into the console's key and mouse events.
+// The console in a terminal: the 80x25 grid drawn with ncursesw, the bytes the terminal sends
+// read straight from it and turned into the console's key and mouse events by the input parser.
 
 #include <curses.h>
+#include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 #include <deque>
 #include <string>
 #include <vector>
@@ -22,19 +25,25 @@
 #include "platform/headless_console.h"
 #include "platform/posix/terminal_colours.h"
 #include "platform/posix/terminal_info.h"
-#include "platform/posix/terminal_keys.h"
+#include "platform/posix/terminal_input.h"
+#include "platform/posix/terminal_picture.h"
 #include "platform/posix/terminal_restore.h"
 
 namespace kehrwix {
 
 namespace {
 
-constexpr int kRows = 25;
-constexpr int kColumns = 80;
+// How long the rest of a key sequence may take after its Esc before the Esc counts alone.
 constexpr int kEscDelayMs = 25;
 // Any-motion tracking with SGR reports (the only format without a coordinate limit).
 constexpr const char* kMouseOn = "\033[?1000h\033[?1002h\033[?1003h\033[?1006h";
 constexpr const char* kMouseOff = "\033[?1006l\033[?1003l\033[?1002l\033[?1000l";
+
+volatile std::sig_atomic_t resized = 0;
+
+void on_resize(int) {
+    resized = 1;
+}
 
 std::int64_t steady_ms() {
     using namespace std::chrono;
@@ -47,64 +56,63 @@ bool utf8_locale() {
            (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
 }
 
+void write_all(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+bool same_file(int a, int b) {
+    struct stat sa {
+    }, sb{};
+    return fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 class TerminalConsole : public ConsoleDevice {
   public:
-    TerminalConsole(SCREEN* screen, bool input_usable)
-        : screen_(screen), input_closed_(!input_usable), cells_(kRows * kColumns) {
-        set_escdelay(kEscDelayMs);
+    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout,
+                    bool alternate_screen)
+        : screen_(screen),
+          terminal_(terminal),
+          input_fd_(input_fd),
+          shares_stdout_(shares_stdout),
+          alternate_screen_(alternate_screen) {
         noecho();
         cbreak();
         nonl();
-        keypad(stdscr, TRUE);
         leaveok(stdscr, FALSE);
-        terminal::define_common_keys();
         colours_.start();
+        struct sigaction action {};
+        action.sa_handler = on_resize;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGWINCH, &action, nullptr);
         fill(0x07);
     }
 
     ~TerminalConsole() override {
+        flush();
         terminal::disarm_restore();
         putp(kMouseOff);
         curs_set(1);
+        const bool colours = has_colors();
         endwin();
+        std::fflush(terminal_);
+        // The alternate screen is gone now; the last picture stays on the normal screen, as it
+        // does in a console window after the program has ended. (Without an alternate screen
+        // the picture is still there.)
+        if (alternate_screen_)
+            write_all(fileno(terminal_), terminal::final_picture(grid_, colours));
         delscreen(screen_);
-    }
-
-    int rows() const override { return kRows; }
-    int columns() const override { return kColumns; }
-
-    void put(int row, int column, std::u32string_view text, std::uint8_t attribute) override {
-        if (row < 0 || row >= kRows)
-            return;
-        for (char32_t ch : text) {
-            if (column >= 0 && column < kColumns) {
-                cell(row, column) = Cell{ch, attribute};
-                paint(row, column);
-            }
-            ++column;
-        }
-    }
-
-    void recolour(int row, int column, int count, std::uint8_t attribute) override {
-        for (int index = row * kColumns + column; count > 0 && index < kRows * kColumns;
-             ++index, --count) {
-            if (index < 0)
-                continue;
-            cells_[static_cast<std::size_t>(index)].attribute = attribute;
-            paint(index / kColumns, index % kColumns);
-        }
-    }
-
-    void fill(std::uint8_t attribute) override {
-        for (Cell& c : cells_)
-            c = Cell{U' ', attribute};
-        repaint();
-    }
-
-    void scroll_up(std::uint8_t attribute) override {
-        cells_.erase(cells_.begin(), cells_.begin() + kColumns);
-        cells_.resize(kRows * kColumns, Cell{U' ', attribute});
-        repaint();
+        if (input_fd_ != fileno(terminal_))
+            ::close(input_fd_);
+        std::fclose(terminal_);
     }
 
     void move_cursor(int row, int column) override {
@@ -125,39 +133,38 @@ class TerminalConsole : public ConsoleDevice {
         raw_ = true;
         raw();  // Ctrl+C arrives as character 3
         putp(kMouseOn);
-        fflush(stdout);
+        std::fflush(terminal_);
     }
 
     std::optional<InputEvent> poll() override {
-        wtimeout(stdscr, 0);
-        for (;;) {
-            if (!pending_.empty()) {
-                InputEvent e = pending_.front();
-                pending_.pop_front();
-                return e;
-            }
-            if (input_closed_)
-                return std::nullopt;
-            wint_t ch = 0;
-            const int status = wget_wch(stdscr, &ch);
-            if (status == ERR)
-                return std::nullopt;
-            take(status, ch);
-        }
+        read_available(0);
+        return take();
     }
 
     std::optional<InputEvent> wait() override {
         for (;;) {
-            if (auto event = poll())
+            if (auto event = take())
                 return event;
-            if (input_closed_ || !wait_for_input()) {
-                input_closed_ = true;
+            if (input_closed_)
                 return std::nullopt;
-            }
+            flush();
+            read_available(-1);
         }
     }
 
     void flush() override {
+        if (resized) {
+            resized = 0;
+            winsize size{};
+            if (ioctl(fileno(terminal_), TIOCGWINSZ, &size) == 0)
+                resizeterm(size.ws_row, size.ws_col);
+            clearok(stdscr, TRUE);
+            grid_.forget_shown();
+        }
+        grid_.present_changes([this](int row, int column, std::span<const Cell> cells) {
+            for (const Cell& cell : cells)
+                paint(row, column++, cell);
+        });
         if (cursor_row_ >= 0 && cursor_row_ < LINES && cursor_column_ >= 0 &&
             cursor_column_ < COLS) {
             wmove(stdscr, cursor_row_, cursor_column_);
@@ -165,169 +172,125 @@ class TerminalConsole : public ConsoleDevice {
         wrefresh(stdscr);
     }
 
+    bool shares_standard_output() const override { return shares_stdout_; }
+
   private:
-    struct Cell {
-        char32_t ch = U' ';
-        std::uint8_t attribute = 0x07;
-    };
-
-    Cell& cell(int row, int column) {
-        return cells_[static_cast<std::size_t>(row * kColumns + column)];
-    }
-
-    // Draws one cell of the grid where the terminal has room for it.
-    void paint(int row, int column) {
+    // Draws one cell where the terminal has room for it.
+    void paint(int row, int column, const Cell& c) {
         if (row >= LINES || column >= COLS)
             return;
-        const Cell& c = cell(row, column);
         attr_t attributes = A_NORMAL;
         short pair = 0;
         colours_.lookup(c.attribute, attributes, pair);
-        // Control characters and characters that do not take exactly one terminal cell would
-        // shift everything after them.
-        wchar_t shown[2] = {static_cast<wchar_t>(c.ch), L'\0'};
-        if (c.ch < 0x20 || (c.ch >= 0x7F && c.ch < 0xA0) || wcwidth(shown[0]) != 1)
-            shown[0] = L'?';
+        const wchar_t shown[2] = {static_cast<wchar_t>(terminal::printable(c.ch)), L'\0'};
         cchar_t glyph;
         setcchar(&glyph, shown, attributes, pair, nullptr);
         mvwadd_wch(stdscr, row, column, &glyph);
     }
 
-    void repaint() {
-        for (int r = 0; r < kRows; ++r) {
-            for (int c = 0; c < kColumns; ++c)
-                paint(r, c);
-        }
+    std::optional<InputEvent> take() {
+        if (pending_.empty())
+            return std::nullopt;
+        InputEvent e = pending_.front();
+        pending_.pop_front();
+        return e;
     }
 
-    // Blocks until the terminal has input; false when it never will (end of input, hang-up).
-    bool wait_for_input() {
+    // Reads what the terminal has sent, waiting up to `timeout_ms` (-1: until something comes)
+    // for the first byte; an unfinished sequence gets a moment to complete.
+    void read_available(int timeout_ms) {
+        if (input_closed_)
+            return;
         for (;;) {
-            pollfd fd{STDIN_FILENO, POLLIN, 0};
-            const int n = ::poll(&fd, 1, -1);
+            pollfd fd{input_fd_, POLLIN, 0};
+            const int n = ::poll(&fd, 1, timeout_ms);
             if (n < 0) {
-                if (errno == EINTR)
-                    return true;  // a resize: curses reports it on the next read
-                return false;
+                if (errno == EINTR && timeout_ms < 0 && !resized)
+                    continue;
+                return;  // a resize: the caller redraws before waiting on
             }
-            if (fd.revents & (POLLHUP | POLLERR | POLLNVAL))
-                return false;
-            int available = 0;
-            if (ioctl(STDIN_FILENO, FIONREAD, &available) == 0 && available == 0)
-                return false;
-            return true;
-        }
-    }
-
-    // One result of get_wch: queues the event it makes, if any.
-    void take(int status, wint_t ch) {
-        if (status == KEY_CODE_YES) {
-            const int code = static_cast<int>(ch);
-            if (code == KEY_RESIZE) {
-                wclear(stdscr);
-                repaint();
-            } else if (code == terminal::sgr_mouse_key()) {
-                read_sgr_mouse();
-            } else if (code == terminal::x10_mouse_key()) {
-                read_x10_mouse();
-            } else if (auto event = terminal::function_key(code)) {
-                pending_.push_back(*event);
-            }
-            return;
-        }
-        const auto c = static_cast<char32_t>(ch);
-        if (c == 0x1B) {
-            pending_.push_back(escape_or_alt());
-            return;
-        }
-        pending_.push_back(terminal::character_key(c));
-    }
-
-    // Esc alone, or Alt with a letter: the terminal sends Esc followed by the letter at once.
-    InputEvent escape_or_alt() {
-        wint_t next = 0;
-        const int status = wget_wch(stdscr, &next);
-        if (status == OK) {
-            if (auto code = terminal::alt_scan_code(static_cast<char32_t>(next))) {
-                return InputEvent::extended(*code);
-            }
-            unget_wch(static_cast<wchar_t>(next));
-        } else if (status == KEY_CODE_YES) {
-            ungetch(static_cast<int>(next));
-        }
-        return InputEvent::key(U'\x1b');
-    }
-
-    // The rest of "ESC [ < button ; column ; row M" (press, movement) or "... m" (release).
-    void read_sgr_mouse() {
-        int numbers[3] = {0, 0, 0};
-        int index = 0;
-        wtimeout(stdscr, 50);
-        for (;;) {
-            wint_t ch = 0;
-            if (wget_wch(stdscr, &ch) != OK)
-                break;
-            if (ch >= L'0' && ch <= L'9' && index < 3) {
-                numbers[index] = numbers[index] * 10 + static_cast<int>(ch - L'0');
-                if (numbers[index] > 100000)
-                    break;
-            } else if (ch == L';' && index < 2) {
-                ++index;
-            } else if ((ch == L'M' || ch == L'm') && index == 2) {
-                mouse_report(numbers[0], ch == L'm', numbers[2] - 1, numbers[1] - 1);
-                break;
-            } else {
-                break;
-            }
-        }
-        wtimeout(stdscr, 0);
-    }
-
-    // The older report: three characters, each a value plus 32; a release names no button.
-    void read_x10_mouse() {
-        int values[3] = {0, 0, 0};
-        wtimeout(stdscr, 50);
-        for (int& v : values) {
-            wint_t ch = 0;
-            if (wget_wch(stdscr, &ch) != OK) {
-                wtimeout(stdscr, 0);
+            if (n == 0) {
+                if (parser_.pending())
+                    parse_timeout();
                 return;
             }
-            v = static_cast<int>(ch) - 32;
+            unsigned char bytes[256];
+            const ssize_t got = ::read(input_fd_, bytes, sizeof bytes);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (got <= 0) {  // end of input or a hang-up: no key will ever come
+                input_closed_ = true;
+                return;
+            }
+            std::vector<InputEvent> events;
+            for (ssize_t i = 0; i < got; ++i)
+                parser_.feed(bytes[i], events);
+            queue(events);
+            if (!parser_.pending() && !pending_.empty())
+                return;
+            timeout_ms = parser_.pending() ? kEscDelayMs : 0;
         }
-        wtimeout(stdscr, 0);
-        const bool release = (values[0] & 3) == 3 && (values[0] & (32 | 64)) == 0;
-        mouse_report(release ? x10_pressed_ : values[0], release, values[2] - 1, values[1] - 1);
     }
 
-    void mouse_report(int code, bool release, int row, int column) {
-        std::optional<InputEvent> event = terminal::mouse_event(code, release, row, column);
-        if (!event)
-            return;
-        if (event->action == MouseAction::press)
-            x10_pressed_ = code & 3;
-        event->action =
-            double_clicks_.classify(event->action, event->button, row, column, steady_ms());
-        pending_.push_back(*event);
+    void parse_timeout() {
+        std::vector<InputEvent> events;
+        parser_.time_out(events);
+        queue(events);
+    }
+
+    void queue(const std::vector<InputEvent>& events) {
+        for (InputEvent event : events) {
+            if (event.kind == InputEvent::Kind::mouse) {
+                event.action = double_clicks_.classify(event.action, event.button, event.row,
+                                                       event.column, steady_ms());
+            }
+            pending_.push_back(event);
+        }
     }
 
     SCREEN* screen_;
-    bool input_closed_;
+    std::FILE* terminal_;
+    int input_fd_;
+    bool shares_stdout_;
+    bool alternate_screen_;
+    bool input_closed_ = false;
     bool raw_ = false;
     bool cursor_visible_ = true;
     int cursor_row_ = 0;
     int cursor_column_ = 0;
-    int x10_pressed_ = 0;
-    std::vector<Cell> cells_;
     std::deque<InputEvent> pending_;
+    terminal::InputParser parser_;
     terminal::ColourPairs colours_;
     DoubleClickDetector double_clicks_;
 };
 
+// The terminal to draw on: standard output when it is one, otherwise the controlling terminal,
+// so that `kehrwix > log` still shows its screens and reads its keys. -1: there is none.
+int open_terminal(bool& shares_stdout) {
+    shares_stdout = isatty(STDOUT_FILENO) != 0;
+    if (shares_stdout)
+        return fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Standard output may still be this terminal under another name (a second open of it).
+    if (fd >= 0)
+        shares_stdout = same_file(fd, STDOUT_FILENO);
+    return fd;
+}
+
+// Keys come from standard input when it is a terminal; otherwise from the terminal drawn on.
+int open_input(int terminal_fd) {
+    if (isatty(STDIN_FILENO))
+        return fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int fd = ::open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    return fd >= 0 ? fd : terminal_fd;
+}
+
 }  // namespace
 
 std::unique_ptr<ConsoleDevice> open_console() {
-    if (!isatty(STDOUT_FILENO))
+    bool shares_stdout = false;
+    const int fd = open_terminal(shares_stdout);
+    if (fd < 0)
         return std::make_unique<HeadlessConsole>();
     // Box glyphs and umlauts need a UTF-8 character encoding; nothing else of the locale is
     // taken, so numbers and sorting stay as they are everywhere.
@@ -338,20 +301,27 @@ std::unique_ptr<ConsoleDevice> open_console() {
         std::setlocale(LC_CTYPE, fallback);
     }
 
-    const terminal::TerminalInfo info = terminal::probe_terminal(STDOUT_FILENO);
-    if (!info.usable)
+    const terminal::TerminalInfo info = terminal::probe_terminal(fd);
+    std::FILE* terminal = info.usable ? fdopen(fd, "r+") : nullptr;
+    if (terminal == nullptr) {
+        ::close(fd);
         return std::make_unique<HeadlessConsole>();
-
+    }
     termios saved{};
-    const bool have_modes = tcgetattr(STDOUT_FILENO, &saved) == 0;
-    const bool input_usable = isatty(STDIN_FILENO) != 0;
-    SCREEN* screen = newterm(nullptr, stdout, stdin);
-    if (screen == nullptr)
+    const bool have_modes = tcgetattr(fd, &saved) == 0;
+    const int input_fd = open_input(fd);
+    SCREEN* screen = newterm(nullptr, terminal, terminal);
+    if (screen == nullptr) {
+        if (input_fd != fd)
+            ::close(input_fd);
+        std::fclose(terminal);
         return std::make_unique<HeadlessConsole>();
+    }
     set_term(screen);
     if (have_modes)
-        terminal::arm_restore(STDOUT_FILENO, saved, std::string(kMouseOff) + info.undo);
-    return std::make_unique<TerminalConsole>(screen, input_usable);
+        terminal::arm_restore(fd, saved, std::string(kMouseOff) + info.undo);
+    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout,
+                                             info.alternate_screen);
 }
 
 }  // namespace kehrwix

@@ -1,11 +1,16 @@
 // The Windows console: an 80 x 25 grid of cells at the window's top-left, and key and mouse
 // input read as console input records.
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <deque>
+#include <optional>
+#include <span>
 
 #include "platform/console_device.h"
 #include "platform/headless_console.h"
@@ -25,8 +30,8 @@ bool is_console_input(HANDLE h) {
 
 class Win32Console : public ConsoleDevice {
   public:
-    Win32Console(HANDLE output, bool owns_output, HANDLE input)
-        : output_(output), owns_output_(owns_output), input_(input) {
+    Win32Console(HANDLE output, bool owns_output, HANDLE input, bool owns_input)
+        : output_(output), owns_output_(owns_output), input_(input), owns_input_(owns_input) {
         CONSOLE_SCREEN_BUFFER_INFO info{};
         if (output_ && GetConsoleScreenBufferInfo(output_, &info)) {
             origin_ = {info.srWindow.Left, info.srWindow.Top};
@@ -37,89 +42,27 @@ class Win32Console : public ConsoleDevice {
         if (input_usable_)
             GetConsoleMode(input_, &original_mode_);
         translator_.set_origin(origin_.X, origin_.Y);
-        for (auto& cell : cells_) {
-            cell.Char.UnicodeChar = L' ';
-            cell.Attributes = 0x07;
-        }
+        active = this;
+        SetConsoleCtrlHandler(on_control, TRUE);
     }
 
     ~Win32Console() override {
-        if (input_usable_)
-            SetConsoleMode(input_, original_mode_);
-        if (had_cursor_info_)
-            SetConsoleCursorInfo(output_, &original_cursor_);
+        flush();
+        SetConsoleCtrlHandler(on_control, FALSE);
+        active = nullptr;
+        restore_modes();
         if (owns_output_)
             CloseHandle(output_);
+        if (owns_input_)
+            CloseHandle(input_);
     }
 
-    int rows() const override { return kRows; }
-    int columns() const override { return kColumns; }
+    bool shares_standard_output() const override { return !owns_output_; }
 
-    void put(int row, int column, std::u32string_view text, std::uint8_t attribute) override {
-        if (row < 0 || row >= kRows)
-            return;
-        int first = column;
-        for (char32_t c : text) {
-            if (column >= kColumns)
-                break;
-            if (column >= 0) {
-                CHAR_INFO& cell = at(row, column);
-                // A cell holds one UTF-16 unit; a character beyond it cannot be shown whole.
-                cell.Char.UnicodeChar = c > 0xFFFF ? L'?' : static_cast<wchar_t>(c);
-                cell.Attributes = attribute;
-            }
-            ++column;
-        }
-        if (first < 0)
-            first = 0;
-        show(row, first, row, column - 1);
-    }
-
-    // Like the other consoles, the count runs on over the end of a row.
-    void recolour(int row, int column, int count, std::uint8_t attribute) override {
-        if (count <= 0)
-            return;
-        const int first = std::max(row * kColumns + column, 0);
-        const int last = std::min(row * kColumns + column + count - 1, kRows * kColumns - 1);
-        if (first > last)
-            return;
-        for (int index = first; index <= last; ++index)
-            cells_[static_cast<std::size_t>(index)].Attributes = attribute;
-        show(first / kColumns, 0, last / kColumns, kColumns - 1);
-    }
-
+    // The whole visible window takes the colour, not just the grid; done at the next flush.
     void fill(std::uint8_t attribute) override {
-        for (auto& cell : cells_) {
-            cell.Char.UnicodeChar = L' ';
-            cell.Attributes = attribute;
-        }
-        // The whole visible window takes the colour, not just the grid.
-        if (output_) {
-            CONSOLE_SCREEN_BUFFER_INFO info{};
-            if (GetConsoleScreenBufferInfo(output_, &info)) {
-                const SHORT width =
-                    static_cast<SHORT>(info.srWindow.Right - info.srWindow.Left + 1);
-                DWORD done = 0;
-                for (SHORT y = info.srWindow.Top; y <= info.srWindow.Bottom; ++y) {
-                    const COORD start{info.srWindow.Left, y};
-                    FillConsoleOutputCharacterW(output_, L' ', width, start, &done);
-                    FillConsoleOutputAttribute(output_, attribute, width, start, &done);
-                }
-            }
-        }
-        show(0, 0, kRows - 1, kColumns - 1);
-    }
-
-    void scroll_up(std::uint8_t attribute) override {
-        for (int row = 0; row + 1 < kRows; ++row) {
-            for (int c = 0; c < kColumns; ++c)
-                at(row, c) = at(row + 1, c);
-        }
-        for (int c = 0; c < kColumns; ++c) {
-            at(kRows - 1, c).Char.UnicodeChar = L' ';
-            at(kRows - 1, c).Attributes = attribute;
-        }
-        show(0, 0, kRows - 1, kColumns - 1);
+        grid_.fill(attribute);
+        window_fill_ = attribute;
     }
 
     void move_cursor(int row, int column) override {
@@ -177,23 +120,77 @@ class Win32Console : public ConsoleDevice {
         return take();
     }
 
-    void flush() override {}
-
-  private:
-    CHAR_INFO& at(int row, int column) {
-        return cells_[static_cast<std::size_t>(row * kColumns + column)];
+    void flush() override {
+        if (!output_)
+            return;
+        if (window_fill_) {
+            paint_window(*window_fill_);
+            window_fill_.reset();
+            grid_.forget_shown();
+        }
+        grid_.present_changes(
+            [this](int row, int column, std::span<const Cell> cells) { show(row, column, cells); });
     }
 
-    // Writes grid cells [top..bottom] x [left..right] to the console; the system clips them to
-    // the buffer, so a smaller window simply shows less.
-    void show(int top, int left, int bottom, int right) {
-        if (!output_ || left > right || top > bottom)
+  private:
+    // The first thing a control event does, on its own thread: the console as it was, this
+    // run's attribute tool removed, and an end with status 0 as on every other way out.
+    static BOOL WINAPI on_control(DWORD event) {
+        switch (event) {
+            case CTRL_C_EVENT:
+            case CTRL_BREAK_EVENT:
+            case CTRL_CLOSE_EVENT:
+            case CTRL_LOGOFF_EVENT:
+            case CTRL_SHUTDOWN_EVENT:
+                break;
+            default:
+                return FALSE;
+        }
+        if (Win32Console* console = active) {
+            console->restore_modes();
+            if (console->forced_end_)
+                console->forced_end_();
+        }
+        ExitProcess(0);
+    }
+
+    void restore_modes() {
+        if (input_usable_)
+            SetConsoleMode(input_, win32::restored_input_mode(original_mode_));
+        if (had_cursor_info_)
+            SetConsoleCursorInfo(output_, &original_cursor_);
+    }
+
+    void paint_window(std::uint8_t attribute) {
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        if (!GetConsoleScreenBufferInfo(output_, &info))
             return;
-        SMALL_RECT target{static_cast<SHORT>(origin_.X + left), static_cast<SHORT>(origin_.Y + top),
-                          static_cast<SHORT>(origin_.X + right),
-                          static_cast<SHORT>(origin_.Y + bottom)};
-        WriteConsoleOutputW(output_, cells_.data(), COORD{kColumns, kRows},
-                            COORD{static_cast<SHORT>(left), static_cast<SHORT>(top)}, &target);
+        const SHORT width = static_cast<SHORT>(info.srWindow.Right - info.srWindow.Left + 1);
+        DWORD done = 0;
+        for (SHORT y = info.srWindow.Top; y <= info.srWindow.Bottom; ++y) {
+            const COORD start{info.srWindow.Left, y};
+            FillConsoleOutputCharacterW(output_, L' ', width, start, &done);
+            FillConsoleOutputAttribute(output_, attribute, width, start, &done);
+        }
+    }
+
+    // Writes one run of changed cells of a row; the system clips it to the buffer, so a smaller
+    // window simply shows less.
+    void show(int row, int column, std::span<const Cell> cells) {
+        std::array<CHAR_INFO, kColumns> line{};
+        const auto count = std::min<std::size_t>(cells.size(), line.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            // A cell holds one UTF-16 unit; a character beyond it cannot be shown whole.
+            const char32_t c = cells[i].ch;
+            line[i].Char.UnicodeChar = c > 0xFFFF ? L'?' : static_cast<wchar_t>(c);
+            line[i].Attributes = cells[i].attribute;
+        }
+        SMALL_RECT target{static_cast<SHORT>(origin_.X + column),
+                          static_cast<SHORT>(origin_.Y + row),
+                          static_cast<SHORT>(origin_.X + column + static_cast<int>(count) - 1),
+                          static_cast<SHORT>(origin_.Y + row)};
+        WriteConsoleOutputW(output_, line.data(), COORD{static_cast<SHORT>(count), 1}, COORD{0, 0},
+                            &target);
     }
 
     // Reads one record (there is one waiting) and queues what it means.
@@ -237,16 +234,19 @@ class Win32Console : public ConsoleDevice {
         return e;
     }
 
+    static inline Win32Console* active = nullptr;
+
     HANDLE output_;
     bool owns_output_;
     HANDLE input_;
+    bool owns_input_;
+    std::optional<std::uint8_t> window_fill_;
     bool input_usable_ = false;
     DWORD original_mode_ = 0;
     bool had_cursor_info_ = false;
     CONSOLE_CURSOR_INFO original_cursor_{};
     COORD origin_{0, 0};
     COORD buffer_size_{kColumns, kRows};
-    std::array<CHAR_INFO, kRows * kColumns> cells_{};
     win32::InputTranslator translator_;
     std::deque<InputEvent> pending_;
 };
@@ -270,14 +270,37 @@ HANDLE console_output(bool& owned) {
     return nullptr;
 }
 
+// The console's input; when standard input is redirected, the console's own input buffer, the
+// way the screen goes to CONOUT$. `owned` tells whether the caller must close it.
+HANDLE console_input(bool& owned) {
+    owned = false;
+    HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
+    if (is_console_input(h))
+        return h;
+    h = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE && is_console_input(h)) {
+        owned = true;
+        return h;
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return GetStdHandle(STD_INPUT_HANDLE);
+}
+
 }  // namespace
 
 std::unique_ptr<ConsoleDevice> open_console() {
+    // Text for standard output ("Invalid Handle!") carries its own CR LF; text mode would make
+    // it CR CR LF in a redirected file.
+    _setmode(_fileno(stdout), _O_BINARY);
     bool owned = false;
     HANDLE output = console_output(owned);
     if (!output)
         return std::make_unique<HeadlessConsole>();
-    return std::make_unique<Win32Console>(output, owned, GetStdHandle(STD_INPUT_HANDLE));
+    bool owns_input = false;
+    HANDLE input = console_input(owns_input);
+    return std::make_unique<Win32Console>(output, owned, input, owns_input);
 }
 
 }  // namespace kehrwix

@@ -36,7 +36,14 @@ inline constexpr std::uint32_t kMouseWheeled = 0x0004;
 inline constexpr std::uint32_t kMouseHWheeled = 0x0008;
 // Left, right and middle button bits, which happen to match the program's 1, 2, 4.
 inline constexpr std::uint32_t kButtons = 0x0001 | 0x0002 | 0x0004;
+inline constexpr std::uint32_t kEnableExtendedFlags = 0x0080;
 }  // namespace console_bits
+
+// The input mode to give back at the end. Quick Edit and Insert mode are only taken from a mode
+// that carries the extended-flags bit, and the console does not report that bit itself.
+constexpr std::uint32_t restored_input_mode(std::uint32_t saved_mode) {
+    return saved_mode | console_bits::kEnableExtendedFlags;
+}
 
 struct KeyRecord {
     bool down = false;

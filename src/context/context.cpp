@@ -1,19 +1,21 @@
 #include "context/context.h"
 
+#include <optional>
+
 #include "platform/error.h"
 #include "platform/fs.h"
-#include "platform/text.h"
+#include "platform/path_model.h"
 
 namespace kehrwix {
 
 Context::Context(const Services& s) : services(s), screen(s.console, s.clock) {}
 
 void Context::change_drive(char letter) {
-    const char drive = static_cast<char>(text::upper(static_cast<char32_t>(letter)));
-    if (drive < 'A' || drive > 'Z' || !fs::drive_ready(drive)) {
+    const std::optional<char> drive = path::drive_letter(letter);
+    if (!drive || !fs::drive_ready(*drive)) {
         throw RunError(kErrorDeviceUnavailable, std::string("drive not ready: ") + letter);
     }
-    paths.set_current_drive(drive);
+    paths.set_current_drive(*drive);
 }
 
 void Context::change_folder(std::string_view name) {

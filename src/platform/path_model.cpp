@@ -10,14 +10,6 @@ bool is_separator(char c) {
     return c == '\\' || c == '/';
 }
 
-bool is_drive_letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-char upper_drive(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
 [[noreturn]] void bad_name(std::string_view name) {
     throw RunError(kErrorBadFileName, "bad file name: " + std::string(name));
 }
@@ -26,33 +18,26 @@ char upper_drive(char c) {
 // Returns false for a component that no file name may carry (a colon would name a data stream
 // or a second drive on Windows, and on other systems would reach the file system unchecked).
 bool append_components(std::string& out, std::string_view rest) {
-    std::size_t i = 0;
-    while (i < rest.size()) {
-        if (is_separator(rest[i])) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < rest.size() && !is_separator(rest[end]))
-            ++end;
-        const std::string_view part = rest.substr(i, end - i);
-        i = end;
-        if (part == ".")
-            continue;
+    bool valid = true;
+    path::for_each_component(rest, [&](std::string_view part) {
+        if (!valid || part == ".")
+            return;
         if (part == "..") {
             if (out.size() > 3) {
                 const std::size_t cut = out.rfind('\\');
                 out.resize(cut == 2 ? 3 : cut);
             }
-            continue;
+            return;
         }
-        if (part.find(':') != std::string_view::npos)
-            return false;
+        if (part.find(':') != std::string_view::npos) {
+            valid = false;
+            return;
+        }
         if (out.size() > 3)
             out.push_back('\\');
         out.append(part);
-    }
-    return true;
+    });
+    return valid;
 }
 
 std::string root_of(char drive) {
@@ -72,9 +57,10 @@ std::string PathModel::current_folder() const {
 }
 
 std::string PathModel::current_folder_of(char drive) const {
-    if (!is_drive_letter(drive))
+    const std::optional<char> letter = path::drive_letter(drive);
+    if (!letter)
         bad_name(std::string_view(&drive, 1));
-    return folders_[upper_drive(drive) - 'A'];
+    return folders_[*letter - 'A'];
 }
 
 std::string PathModel::resolve(std::string_view name) const {
@@ -87,14 +73,14 @@ std::string PathModel::resolve(std::string_view name) const {
     std::string out;
     std::string_view rest = name;
     if (name.size() >= 2 && name[1] == ':') {
-        if (!is_drive_letter(name[0]))
+        const std::optional<char> drive = path::drive_of(name);
+        if (!drive)
             bad_name(name);
-        const char drive = upper_drive(name[0]);
         rest = name.substr(2);
         if (!rest.empty() && is_separator(rest[0])) {
-            out = root_of(drive);
+            out = root_of(*drive);
         } else {
-            out = folders_[drive - 'A'];
+            out = folders_[*drive - 'A'];
         }
     } else if (is_separator(name[0])) {
         out = root_of(current_drive_);
@@ -109,9 +95,10 @@ std::string PathModel::resolve(std::string_view name) const {
 
 void PathModel::set_current_drive(char drive) {
     // An out-of-range letter would index past the folder table.
-    if (!is_drive_letter(drive))
+    const std::optional<char> letter = path::drive_letter(drive);
+    if (!letter)
         bad_name(std::string_view(&drive, 1));
-    current_drive_ = upper_drive(drive);
+    current_drive_ = *letter;
 }
 
 void PathModel::set_current_folder(const std::string& canonical) {
@@ -124,11 +111,25 @@ void PathModel::set_current_folder(const std::string& canonical) {
 
 namespace path {
 
+std::optional<char> drive_letter(char c) {
+    if (c >= 'a' && c <= 'z')
+        return static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z')
+        return c;
+    return std::nullopt;
+}
+
+std::optional<char> drive_of(std::string_view name) {
+    if (name.size() < 2 || name[1] != ':')
+        return std::nullopt;
+    return drive_letter(name[0]);
+}
+
 std::string normalize_absolute(std::string_view name) {
-    if (name.size() < 3 || name[1] != ':' || !is_drive_letter(name[0]) || !is_separator(name[2])) {
+    const std::optional<char> drive = drive_of(name);
+    if (!drive || name.size() < 3 || !is_separator(name[2]))
         return "";
-    }
-    std::string out = root_of(upper_drive(name[0]));
+    std::string out = root_of(*drive);
     out.reserve(name.size());
     if (!append_components(out, name.substr(3)))
         return "";

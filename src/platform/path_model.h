@@ -8,6 +8,7 @@
 // it (no trailing separator, no "." or ".." components, single backslashes). Case is kept as given.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,26 @@ namespace path {
 
 // Canonical form of an absolute name ("c:/a//b/./c/" -> "C:\a\b\c"); "" when not absolute.
 std::string normalize_absolute(std::string_view name);
+
+// A drive letter in either case, as a capital; none for anything else.
+std::optional<char> drive_letter(char c);
+// The drive of a name that starts with a drive letter and a colon ("c:x" -> 'C').
+std::optional<char> drive_of(std::string_view name);
+
+// Hands each component between separators ("\" or "/") to `on_part`; empty ones are skipped,
+// "." and ".." are passed on for the caller to apply.
+template <typename OnPart>
+void for_each_component(std::string_view names, OnPart on_part) {
+    std::size_t start = 0;
+    while (start < names.size()) {
+        std::size_t end = names.find_first_of("\\/", start);
+        if (end == std::string_view::npos)
+            end = names.size();
+        if (end > start)
+            on_part(names.substr(start, end - start));
+        start = end + 1;
+    }
+}
 
 bool is_root(std::string_view canonical);
 // Parent of a canonical path; a root is its own parent.

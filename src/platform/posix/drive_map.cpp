@@ -6,9 +6,11 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/fs.h"
+#include "platform/path_model.h"
 
 namespace kehrwix::posix {
 namespace {
@@ -25,11 +27,8 @@ DriveTable& drives() {
 }
 
 int index_of(char letter) {
-    if (letter >= 'a' && letter <= 'z')
-        letter = static_cast<char>(letter - 'a' + 'A');
-    if (letter < 'A' || letter > 'Z')
-        return -1;
-    return letter - 'A';
+    const std::optional<char> drive = path::drive_letter(letter);
+    return drive ? *drive - 'A' : -1;
 }
 
 // Collapses repeated slashes and drops a trailing one, so prefix tests work on components.

@@ -4,9 +4,11 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/path_model.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
 #include "platform/text.h"
@@ -52,30 +54,22 @@ std::optional<std::string> scan_for(int dir, const std::string& name) {
 }  // namespace
 
 ModelPath split_model_path(std::string_view path) {
-    const bool has_drive =
-        path.size() >= 2 && path[1] == ':' &&
-        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    if (!has_drive || path.find('\0') != std::string_view::npos) {
+    const std::optional<char> drive = path::drive_of(path);
+    if (!drive || path.find('\0') != std::string_view::npos) {
         throw_windows_error(kWinInvalidName, path);
     }
     ModelPath model;
-    model.drive = static_cast<char>(path[0] & ~0x20);
-    std::size_t start = 2;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("\\/", start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view part = path.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".")
-            continue;
+    model.drive = *drive;
+    path::for_each_component(path.substr(2), [&](std::string_view part) {
+        if (part == ".")
+            return;
         if (part == "..") {
             if (!model.parts.empty())
                 model.parts.pop_back();
-            continue;
+            return;
         }
         model.parts.emplace_back(part);
-    }
+    });
     return model;
 }
 

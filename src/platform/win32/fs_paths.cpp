@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -62,10 +63,10 @@ std::string working_folder() {
 }
 
 bool drive_ready(char letter) {
-    if (letter >= 'a' && letter <= 'z')
-        letter = static_cast<char>(letter - 'a' + 'A');
-    if (letter < 'A' || letter > 'Z')
+    const std::optional<char> drive = path::drive_letter(letter);
+    if (!drive)
         return false;
+    letter = *drive;
     const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
     const UINT type = GetDriveTypeW(root);
     if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN)

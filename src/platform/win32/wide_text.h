@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/path_model.h"
 #include "platform/text.h"
 
 namespace kehrwix::win32 {
@@ -75,9 +76,8 @@ inline std::string to_utf8(std::u16string_view utf16) {
 // and dots, so the name reaches the file system exactly as given. Empty when the path is not
 // an absolute drive path.
 inline std::u16string long_path(std::string_view canonical) {
-    const bool drive_path = canonical.size() >= 3 && canonical[1] == ':' && canonical[2] == '\\' &&
-                            ((canonical[0] >= 'A' && canonical[0] <= 'Z') ||
-                             (canonical[0] >= 'a' && canonical[0] <= 'z'));
+    const bool drive_path =
+        path::drive_of(canonical).has_value() && canonical.size() >= 3 && canonical[2] == '\\';
     if (!drive_path)
         return {};
     return u"\\\\?\\" + to_utf16(canonical);

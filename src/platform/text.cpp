@@ -139,7 +139,7 @@ bool equal_nocase(std::string_view a, std::string_view b) {
     return upper(a) == upper(b);
 }
 
-bool is_valid_utf8(std::string_view s) {
+static bool is_valid_utf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         char32_t c = 0;
@@ -151,7 +151,7 @@ bool is_valid_utf8(std::string_view s) {
     return true;
 }
 
-std::string from_windows_1252(std::string_view bytes) {
+static std::string from_windows_1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (char ch : bytes) {

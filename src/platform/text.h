@@ -15,11 +15,9 @@ char32_t upper(char32_t c);
 
 bool equal_nocase(std::string_view a, std::string_view b);
 
-bool is_valid_utf8(std::string_view s);
 // A line that is not valid UTF-8 is taken as Windows-1252, as older files and "ANSI" editors
 // write it.
 std::string from_file_line(std::string_view bytes);
-std::string from_windows_1252(std::string_view bytes);
 
 std::u32string to_u32(std::string_view s);
 std::string to_utf8(std::u32string_view s);

@@ -57,9 +57,10 @@ std::string PathModel::current_folder() const {
 }
 
 std::string PathModel::current_folder_of(char drive) const {
-    if (!is_drive_letter(drive))
+    const std::optional<char> letter = path::drive_letter(drive);
+    if (!letter)
         bad_name(std::string_view(&drive, 1));
-    return folders_[upper_drive(drive) - 'A'];
+    return folders_[*letter - 'A'];
 }
 
 std::string PathModel::resolve(std::string_view name) const {

@@ -18,35 +18,13 @@ constexpr std::array<std::pair<char32_t, char32_t>, 7> kAccented{{
 
 // Decodes one character at s[i]; returns its length, or 0 when the bytes are not valid UTF-8.
 std::size_t decode(std::string_view s, std::size_t i, char32_t& out) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        out = b0;
-        return 1;
-    }
-    std::size_t len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size())
-        return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    const Utf8Sequence seq = utf8_sequence(s, i);
+    const char32_t cp = seq.value;
+    const bool overlong = (seq.length == 3 && cp < 0x800) || (seq.length == 4 && cp < 0x10000);
+    if (seq.length == 0 || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     out = cp;
-    return len;
+    return seq.length;
 }
 
 // Hands each character of s to on_char, and each byte that starts no valid character to
@@ -96,6 +74,32 @@ constexpr std::array<char32_t, 32> kWindows1252High{
 
 }  // namespace
 
+Utf8Sequence utf8_sequence(std::string_view s, std::size_t i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80)
+        return {1, b0};
+    Utf8Sequence seq;
+    // C0 and C1 could only start overlong forms of ASCII; F5 and above only values past U+10FFFF.
+    if (b0 >= 0xC2 && b0 < 0xE0) {
+        seq = {2, char32_t(b0 & 0x1F)};
+    } else if (b0 >= 0xE0 && b0 < 0xF0) {
+        seq = {3, char32_t(b0 & 0x0F)};
+    } else if (b0 >= 0xF0 && b0 < 0xF5) {
+        seq = {4, char32_t(b0 & 0x07)};
+    } else {
+        return {};
+    }
+    if (i + seq.length > s.size())
+        return {};
+    for (std::size_t k = 1; k < seq.length; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80)
+            return {};
+        seq.value = (seq.value << 6) | (b & 0x3F);
+    }
+    return seq;
+}
+
 char32_t upper(char32_t c) {
     if (c >= U'a' && c <= U'z')
         return c - 32;
@@ -139,7 +143,7 @@ bool equal_nocase(std::string_view a, std::string_view b) {
     return upper(a) == upper(b);
 }
 
-bool is_valid_utf8(std::string_view s) {
+static bool is_valid_utf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         char32_t c = 0;
@@ -151,7 +155,7 @@ bool is_valid_utf8(std::string_view s) {
     return true;
 }
 
-std::string from_windows_1252(std::string_view bytes) {
+static std::string from_windows_1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (char ch : bytes) {

@@ -15,11 +15,18 @@ char32_t upper(char32_t c);
 
 bool equal_nocase(std::string_view a, std::string_view b);
 
-bool is_valid_utf8(std::string_view s);
 // A line that is not valid UTF-8 is taken as Windows-1252, as older files and "ANSI" editors
 // write it.
 std::string from_file_line(std::string_view bytes);
-std::string from_windows_1252(std::string_view bytes);
+
+// The UTF-8 sequence at s[i] judged by its form alone: how many bytes it spans (0 when no lead
+// byte with all its continuation bytes starts there) and the value they carry. The value may
+// still be overlong, a surrogate or beyond U+10FFFF; callers decide what to make of that.
+struct Utf8Sequence {
+    std::size_t length = 0;
+    char32_t value = 0;
+};
+Utf8Sequence utf8_sequence(std::string_view s, std::size_t i);
 
 std::u32string to_u32(std::string_view s);
 std::string to_utf8(std::u32string_view s);

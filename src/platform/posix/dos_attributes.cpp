@@ -7,6 +7,7 @@
 
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/linux_only.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kehrwix::posix {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "platform/posix/linux_only.h"
 
 namespace kehrwix::posix {
 

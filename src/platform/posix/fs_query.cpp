@@ -8,6 +8,7 @@
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/linux_only.h"
 
 namespace kehrwix::fs {
 namespace {

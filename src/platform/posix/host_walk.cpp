@@ -11,6 +11,7 @@
 #include "platform/path_model.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
+#include "platform/posix/linux_only.h"
 #include "platform/text.h"
 
 namespace kehrwix::posix {

@@ -19,31 +19,15 @@ inline std::u16string to_utf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
-    const std::size_t n = utf8.size();
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };
-    auto continuation = [&](std::size_t k) { return k < n && (byte(k) & 0xC0) == 0x80; };
-    while (i < n) {
-        const unsigned char b = byte(i);
-        char32_t c = 0xFFFD;
-        std::size_t used = 1;
-        if (b < 0x80) {
-            c = b;
-        } else if (b >= 0xC2 && b < 0xE0 && continuation(i + 1)) {
-            c = (char32_t(b & 0x1F) << 6) | (byte(i + 1) & 0x3F);
-            used = 2;
-        } else if (b >= 0xE0 && b < 0xF0 && continuation(i + 1) && continuation(i + 2)) {
-            c = (char32_t(b & 0x0F) << 12) | (char32_t(byte(i + 1) & 0x3F) << 6) |
-                (byte(i + 2) & 0x3F);
-            used = 3;
-            if (c < 0x800)
-                c = 0xFFFD;  // overlong
-        } else if (b >= 0xF0 && b < 0xF5 && continuation(i + 1) && continuation(i + 2) &&
-                   continuation(i + 3)) {
-            c = (char32_t(b & 0x07) << 18) | (char32_t(byte(i + 1) & 0x3F) << 12) |
-                (char32_t(byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
-            used = 4;
-            if (c < 0x10000 || c > 0x10FFFF)
-                c = 0xFFFD;
+    while (i < utf8.size()) {
+        // A whole sequence that carries no character becomes one replacement character; a byte
+        // that starts none becomes one on its own. Surrogates pass (see above).
+        const text::Utf8Sequence seq = text::utf8_sequence(utf8, i);
+        char32_t c = seq.value;
+        const std::size_t used = seq.length == 0 ? 1 : seq.length;
+        if (seq.length == 0 || (seq.length == 3 && c < 0x800) ||
+            (seq.length == 4 && (c < 0x10000 || c > 0x10FFFF))) {
+            c = 0xFFFD;
         }
         if (c >= 0x10000) {
             c -= 0x10000;

@@ -1,9 +1,9 @@
+#include "platform/clock.h"
+
 #include <time.h>
 
 #include <cerrno>
 #include <chrono>
-
-#include "platform/clock.h"
 
 namespace kehrwix {
 namespace {

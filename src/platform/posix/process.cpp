@@ -1,6 +1,8 @@
 // Starting the attribute tool and the tree-deletion tool: no shell, no inherited descriptors,
 // output discarded, and the drive map handed on so the tool reads paths as we do.
 
+#include "platform/process.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -13,7 +15,6 @@
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
-#include "platform/process.h"
 
 extern char** environ;
 

@@ -20,6 +20,7 @@
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/linux_only.h"
 
 namespace kehrwix::fs {
 namespace {

@@ -34,6 +34,9 @@ struct Services {
     // Called by the end step once the start drive and folder are current again (tests look
     // at the final state here).
     std::function<void(const Program&)> at_end = nullptr;
+    // POSIX: the host directory that stands for "/" when the system trees (/usr, /var/lib, ...)
+    // are looked for; tests point it into their sandbox.
+    std::string system_root = "/";
 };
 
 enum class RunMode { start = 0, menu = 1, help_only = 3 };

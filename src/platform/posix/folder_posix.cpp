@@ -20,6 +20,7 @@
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/folder_impl.h"
+#include "platform/posix/held_files.h"
 #include "platform/posix/host_walk.h"
 
 namespace kehrwix::fs {
@@ -49,6 +50,19 @@ int on_entry(int dir, const std::string& name, Op op) {
     if (!on_disk || *on_disk == name)
         return ENOENT;
     return op(*on_disk) == 0 ? 0 : errno;
+}
+
+// What another process holds, and sockets, FIFOs and device nodes, are refused as Windows
+// refuses a file in use.
+int unlink_unless_held(int dir, const std::string& name, int flags) {
+    struct stat st {};
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return -1;
+    if (posix::is_endpoint(st) || posix::held_by_a_process(st)) {
+        errno = EBUSY;
+        return -1;
+    }
+    return ::unlinkat(dir, name.c_str(), flags);
 }
 
 int open_below(int dir, const std::string& name) {
@@ -140,7 +154,7 @@ void Folder::delete_file(std::string_view name) const {
     const std::string wanted = checked_name(name);
     const int dir = impl_->fd.get();
     const int error = on_entry(
-        dir, wanted, [dir](const std::string& n) { return ::unlinkat(dir, n.c_str(), 0); });
+        dir, wanted, [dir](const std::string& n) { return unlink_unless_held(dir, n, 0); });
     if (error != 0)
         posix::throw_errno(error, path::join(path_, wanted));
 }
@@ -149,7 +163,7 @@ void Folder::remove_folder(std::string_view name) const {
     const std::string wanted = checked_name(name);
     const int dir = impl_->fd.get();
     const int error = on_entry(dir, wanted, [dir](const std::string& n) {
-        return ::unlinkat(dir, n.c_str(), AT_REMOVEDIR);
+        return unlink_unless_held(dir, n, AT_REMOVEDIR);
     });
     if (error != 0)
         posix::throw_errno(error, path::join(path_, wanted));

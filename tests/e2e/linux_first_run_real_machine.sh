@@ -26,4 +26,5 @@ hits=$(tr -d '\r' <"$ini")
 grep -qxF '*C:\tmp\' <<<"$hits" || e2e_fail "/tmp is not a hit: $hits"
 refused=$(grep -iE '^.C:\\(usr|var\\lib|etc|opt)\\|\\(node_modules|site-packages|dist-packages|vendor|\.git|\.hg|\.svn|steamapps)\\' <<<"$hits" || true)
 [[ -z $refused ]] || e2e_fail "hits in system or package trees: $refused"
+[[ ! -e "$drive/work/kehrwix.tmp" ]] || e2e_fail "hits file left behind"
 echo "linux_first_run_real_machine: ok ($(wc -l <<<"$hits") hits)"

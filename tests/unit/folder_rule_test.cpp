@@ -30,20 +30,6 @@ TEST(ExclusionTable, WindowsFoldersComeFromTheEnvironment) {
     EXPECT_EQ(exclusion_table(host).trees, (Strings{"C:\\Users\\*\\AppData\\Local\\Programs"}));
 }
 
-TEST(ExclusionTable, PosixTreesLieBelowTheGivenRoot) {
-    HostSystem host;
-    host.root = "/sandbox";
-    const ExclusionTable table = exclusion_table(host);
-    for (const char* tree : {"/sandbox/usr", "/sandbox/lib*", "/sandbox/var/lib",
-                             "/sandbox/var/cache/debconf", "/sandbox/nix"}) {
-        EXPECT_NE(std::find(table.trees.begin(), table.trees.end(), tree), table.trees.end())
-            << tree;
-    }
-    EXPECT_EQ(table.shared_temp_folders, (Strings{"/sandbox/tmp", "/sandbox/var/tmp"}));
-    for (const std::string& tree : table.trees)
-        EXPECT_TRUE(tree.starts_with("/sandbox/")) << tree;
-}
-
 TEST(ExclusionTable, PatternsMatchAnyRunAndAnyCase) {
     EXPECT_TRUE(name_matches("lib*", "lib"));
     EXPECT_TRUE(name_matches("lib*", "LIBX32"));

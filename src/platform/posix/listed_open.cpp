@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -9,11 +9,12 @@ declare -A allowed=(
     [platform]="platform"
     [ui]="ui platform"
     [pathlist]="pathlist platform"
+    [rules]="rules platform"
     [context]="context ui platform"
-    [discovery]="discovery context pathlist ui platform"
-    [cleaning]="cleaning context pathlist ui platform"
-    [menu]="menu cleaning discovery context pathlist ui platform"
-    [run]="run menu cleaning discovery context pathlist ui platform"
+    [discovery]="discovery context rules pathlist ui platform"
+    [cleaning]="cleaning context rules pathlist ui platform"
+    [menu]="menu cleaning discovery context rules pathlist ui platform"
+    [run]="run menu cleaning discovery context rules pathlist ui platform"
 )
 
 status=0

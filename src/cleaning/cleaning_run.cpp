@@ -6,12 +6,13 @@
 #include "cleaning/cleaning_state.h"
 #include "cleaning/descent.h"
 #include "cleaning/file_step.h"
+#include "rules/folder_rule.h"
 #include "cleaning/progress_row.h"
-#include "cleaning/protected_paths.h"
 #include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "pathlist/path_list.h"
 #include "platform/error.h"
+#include "platform/files_in_use.h"
 #include "platform/folder.h"
 #include "platform/text.h"
 
@@ -26,46 +27,52 @@ void show_line(Screen& screen, const std::string& folder, bool subtree) {
 }
 
 // A line without "*": the folder's files only, whatever an earlier "*" line left behind.
-void empty_files_only(Context& program, CleaningState& state, const std::string& folder) {
+void empty_files_only(Context& program, CleaningState& state, const FolderRule& rule,
+                      const std::optional<fs::Folder>& opened) {
     blank_progress_row(program.screen);
     try {
-        const std::string canonical = program.resolve(folder);
-        const fs::Folder opened = fs::Folder::open(canonical);
-        file_step(program, state, FileStepFolder{opened, canonical, false}, opened.entries());
+        // A folder that is missing has no files to delete.
+        if (opened) {
+            const std::vector<fs::DirEntry> entries =
+                kept_entries_removed(rule, *opened, opened->entries());
+            file_step(program, state, FileStepFolder{*opened, opened->path(), false}, entries);
+        }
     } catch (const RunError&) {
-        // A folder that is missing or cannot be read has no files to delete.
+        // Nor has one that cannot be read.
     }
     blank_progress_row(program.screen);
 }
 
 void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                         const std::string& folder) {
-    std::string canonical;
+                         const FolderRule& rule, const std::string& folder,
+                         std::optional<fs::Folder> opened) {
     try {
         program.change_drive(folder[0]);
-        canonical = program.resolve(folder);
     } catch (const RunError&) {
         return;  // the drive is not there: next line
     }
     state.base_folder = folder;
     tools.forget();
-    empty_subtree(program, state, tools, canonical, folder);
+    if (opened)
+        empty_subtree(program, state, tools, rule, std::move(*opened), folder);
 }
 
-void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const std::string& line) {
+void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+                const std::string& line) {
     const bool subtree = !line.empty() && line[0] == '*';
     program.subfolder_flag = subtree ? SubfolderFlag::whole_subtree : SubfolderFlag::files_only;
     std::string folder = text::substr(line, 1);
     if (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
-    if (is_protected_folder(program, folder))
+    FolderVerdict verdict = rule.judge(program.paths, folder);
+    if (verdict.refused)
         return;
 
     show_line(program.screen, folder, subtree);
     if (subtree) {
-        empty_whole_subtree(program, state, tools, folder);
+        empty_whole_subtree(program, state, tools, rule, folder, std::move(verdict.folder));
     } else {
-        empty_files_only(program, state, folder);
+        empty_files_only(program, state, rule, verdict.folder);
     }
 }
 
@@ -90,10 +97,12 @@ void cleaning_run(Context& program) {
     screen.write("cleaning ");
 
     const std::vector<std::string> lines = read_lines(program.path_list_path);
+    const FolderRule rule(program.services.system_root, program.services.environment);
+    fs::note_files_in_use();
     CleaningState state;
     ToolFiles tools;
     for (const std::string& line : lines)
-        clean_line(program, state, tools, line);
+        clean_line(program, state, tools, rule, line);
 
     for (int i = 0; i < 3; ++i)
         screen.end_line();

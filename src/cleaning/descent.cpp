@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cleaning/file_step.h"
+#include "rules/folder_rule.h"
 #include "cleaning/progress_row.h"
 #include "cleaning/tool_start.h"
 #include "context/context.h"
@@ -43,18 +44,20 @@ bool is_subfolder(const fs::Attributes& a) {
 
 class Descent {
   public:
-    Descent(Context& program, CleaningState& state, ToolFiles& tools, std::size_t open_limit)
+    Descent(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+            std::size_t open_limit)
         : program_(program),
           state_(state),
           tools_(tools),
+          rule_(rule),
           open_limit_(std::max<std::size_t>(open_limit, 1)) {}
 
-    void run(const std::string& base, const std::string& shown) {
+    void run(fs::Folder listed, const std::string& shown) {
         Level root;
-        root.path = base;
+        root.path = listed.path();
         root.shown = shown;
         try {
-            root.folder = fs::Folder::open(base);
+            root.folder = std::move(listed);
             list(root);
         } catch (const RunError&) {
             return;  // the listed folder itself stays, whatever keeps it from being opened
@@ -88,7 +91,8 @@ class Descent {
   private:
     void list(Level& level) {
         program_.screen.drain_input();
-        std::vector<fs::DirEntry> entries = level.folder->entries();
+        std::vector<fs::DirEntry> entries =
+            kept_entries_removed(rule_, *level.folder, level.folder->entries());
         for (const fs::DirEntry& entry : entries) {
             if (is_subfolder(entry.attributes)) {
                 level.subfolders.push_back(entry.name);
@@ -146,6 +150,9 @@ class Descent {
         child.shown = stack_[top].shown + "\\" + name;
         try {
             child.folder = handle(top).open_child(name);
+            // A system tree under another name (a bind mount, say) is left whole.
+            if (rule_.refuses_entered(child.folder->identity()))
+                return;
             list(child);
         } catch (const RunError&) {
             // Not enterable: shown and removed like an emptied one, which works only when it
@@ -215,7 +222,8 @@ class Descent {
         try {
             const fs::Folder& folder = handle(index);
             std::vector<fs::DirEntry> entries =
-                level.files ? std::move(*level.files) : folder.entries();
+                level.files ? std::move(*level.files)
+                            : kept_entries_removed(rule_, folder, folder.entries());
             level.files.reset();
             file_step(program_, state_, FileStepFolder{folder, level.path, true}, entries);
         } catch (const RunError&) {
@@ -266,6 +274,7 @@ class Descent {
     Context& program_;
     CleaningState& state_;
     ToolFiles& tools_;
+    const FolderRule& rule_;
     std::size_t open_limit_;
     std::vector<Level> stack_;
 };
@@ -273,8 +282,9 @@ class Descent {
 }  // namespace
 
 void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                   const std::string& base, const std::string& shown, std::size_t open_limit) {
-    Descent(program, state, tools, open_limit).run(base, shown);
+                   const FolderRule& rule, fs::Folder listed, const std::string& shown,
+                   std::size_t open_limit) {
+    Descent(program, state, tools, rule, open_limit).run(std::move(listed), shown);
 }
 
 }  // namespace kehrwix

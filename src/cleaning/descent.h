@@ -5,20 +5,24 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/folder.h"
+
 namespace kehrwix {
 
 struct Context;
 struct CleaningState;
 class ToolFiles;
+class FolderRule;
 
 // Open folder handles kept at once; deeper trees close and later reopen the ones further up.
 inline constexpr std::size_t kOpenFolderLimit = 128;
 
-// `base` is the canonical listed folder, `shown` the same folder as the line wrote it. Nothing
-// outside `base` is deleted: below it every name is resolved through held folder handles that
-// follow no link and cross onto no other volume.
+// `listed` is the listed folder as the rule judged it, `shown` the same folder as the line
+// wrote it. Nothing outside it is deleted: below it every name is resolved through held folder
+// handles that follow no link and cross onto no other volume, and what the rule keeps (system
+// trees, shared temp entries) is neither entered nor deleted.
 void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                   const std::string& base, const std::string& shown,
+                   const FolderRule& rule, fs::Folder listed, const std::string& shown,
                    std::size_t open_limit = kOpenFolderLimit);
 
 }  // namespace kehrwix

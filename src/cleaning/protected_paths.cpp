@@ -1,33 +1,6 @@
 #include "cleaning/protected_paths.h"
 
-#include <string>
-
-#include "context/context.h"
-#include "platform/error.h"
-#include "platform/fs.h"
-#include "platform/text.h"
-
 namespace kehrwix {
-
-bool is_protected_folder(const Context& program, std::string_view folder) {
-    if (text::length(folder) <= 3)
-        return true;
-    // Doubled or trailing separators, "/", "." and ".." must not smuggle a protected folder
-    // past the comparison; neither may a short 8.3 name.
-    std::string canonical = path::normalize_absolute(folder);
-    if (canonical.empty()) {
-        try {
-            canonical = program.resolve(folder);
-        } catch (const RunError&) {
-            return false;  // names nothing the run could empty
-        }
-    }
-    canonical = fs::long_path_name(canonical);
-    if (path::is_root(canonical))
-        return true;
-    const std::string upper = text::upper(canonical);
-    return upper == "C:\\WINDOWS" || upper == "C:\\WINNT";
-}
 
 bool is_protected_file_name(std::string_view upper_name) {
     return upper_name == "KEHRWIX.INI" || upper_name == "D SUCHPFADE.TMP";

@@ -1,16 +1,10 @@
 #pragma once
-// What the cleaning run never touches: the Windows system folders, drive roots and the
-// program's own files.
+// The program's own files, which the cleaning run never deletes. Protected folders are the
+// folder rule's (folder_rule.h).
 
 #include <string_view>
 
 namespace kehrwix {
-
-struct Context;
-
-// A folder of a path list line (flag character and one trailing "\" already dropped) that the
-// run skips: a drive root or C:\WINDOWS / C:\WINNT, however it is written.
-bool is_protected_folder(const Context& program, std::string_view folder);
 
 // The path list file and the search-criteria file survive in every folder.
 bool is_protected_file_name(std::string_view upper_name);

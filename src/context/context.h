@@ -32,6 +32,9 @@ struct Services {
     // Called by the end step once the start drive and folder are current again (tests look
     // at the final state here).
     std::function<void(const Context&)> at_end = nullptr;
+    // POSIX: the host directory that stands for "/" when the system trees (/usr, /var/lib, ...)
+    // are looked for; tests point it into their sandbox.
+    std::string system_root = "/";
 };
 
 // How far the run has come: start-up, the menu, or a run that only shows the help.

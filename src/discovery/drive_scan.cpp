@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "rules/folder_rule.h"
 #include "discovery/hits_file.h"
 #include "discovery/search_criteria.h"
 #include "platform/error.h"
@@ -90,8 +91,8 @@ std::string canonical_of(const std::string& folder) {
 
 class Scanner {
   public:
-    explicit Scanner(Context& program)
-        : program_(program), pending_(program.scan.pending), esc_(program) {}
+    Scanner(Context& program, const FolderRule& rule)
+        : program_(program), rule_(rule), pending_(program.scan.pending), esc_(program) {}
 
     // Returns false when the user ended the scan with ESC.
     bool scan_drive(char letter) {
@@ -100,6 +101,8 @@ class Scanner {
             report_invalid_handle(program_);
             return true;
         }
+        if (rule_.scan_refuses_drive(letter))
+            return true;  // the whole drive is program code or system state
         pending_.push_back(std::string(1, letter) + ":\\");
         while (!pending_.empty()) {
             const std::string folder = std::move(pending_.back());
@@ -140,6 +143,9 @@ class Scanner {
         std::vector<fs::DirEntry> entries;
         try {
             handle.emplace(open(folder));
+            // A system tree reached by another name (a bind mount, say) is not entered.
+            if (rule_.refuses_entered(handle->identity()))
+                return Listing::complete;
             entries = handle->entries();
         } catch (const RunError&) {
             report_invalid_handle(program_);
@@ -194,8 +200,12 @@ class Scanner {
         path += folder;
         path += entry.name;
         path += '\\';
+        const std::string upper_name = text::upper(entry.name);
         std::string upper_path = upper_folder;
-        upper_path += text::upper(entry.name);
+        upper_path += upper_name;
+        // Program code, system state and package trees are neither reported nor entered.
+        if (rule_.scan_refuses(upper_path, upper_name))
+            return;
         upper_path += '\\';
         if (matches_criteria(upper_path, program_.scan.criteria)) {
             record_hit(program_.hits_path, path);
@@ -213,6 +223,7 @@ class Scanner {
     static constexpr std::size_t kMaxOpenFolders = 64;
 
     Context& program_;
+    const FolderRule& rule_;
     std::vector<std::string>& pending_;
     std::vector<std::string> found_;
     std::vector<OpenFolder> open_;  // the folder listed last and its ancestors, outermost first
@@ -224,7 +235,8 @@ void run_scan(Context& program) {
     ensure_criteria_file(program.criteria_path);
     load_criteria(program.criteria_path, program.scan.criteria);
 
-    Scanner scanner(program);
+    const FolderRule rule(program.services.system_root, program.services.environment);
+    Scanner scanner(program, rule);
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         if (!scanner.scan_drive(letter))
             return;

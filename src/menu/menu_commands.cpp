@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "context/context.h"
+#include "rules/folder_rule.h"
 #include "discovery/drive_scan.h"
 #include "menu/browser.h"
 #include "menu/menu_session.h"
@@ -36,16 +37,18 @@ bool breaks_the_line_format(std::string_view folder) {
     return folder.find_first_of("\r\n\x1a") != std::string_view::npos;
 }
 
-bool may_be_stored(const std::vector<std::string>& lines, std::string_view folder) {
+bool may_be_stored(const Context& program, const std::vector<std::string>& lines,
+                   std::string_view folder) {
     if (already_listed(lines, folder))
         return false;
     // Drive roots and one-letter folders directly below them.
     if (text::length(folder) <= 4)
         return false;
-    const std::string upper = text::upper(folder);
-    if (upper == "C:\\WINDOWS" || upper == "C:\\WINNT")
+    if (breaks_the_line_format(folder))
         return false;
-    return !breaks_the_line_format(folder);
+    // What the cleaning run would refuse is not stored either.
+    const FolderRule rule(program.services.system_root, program.services.environment);
+    return !rule.judge(program.paths, folder).refused;
 }
 
 }  // namespace
@@ -56,7 +59,7 @@ bool remember_command(MenuSession& session) {
         return false;
     Context& program = session.context;
     // Nothing tells the user why a folder was not stored: the list that follows shows it.
-    if (may_be_stored(read_lines(program.path_list_path), chosen)) {
+    if (may_be_stored(program, read_lines(program.path_list_path), chosen)) {
         append_path_list_entry(program.path_list_path,
                                program.subfolder_flag == SubfolderFlag::whole_subtree ? '*' : ' ',
                                chosen);

@@ -45,9 +45,12 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
         {{}, "lvvm", ""},                        // the drive entry C:
         {{"AB\rCD"}, "s", ""},                   // would split into two lines
         {{"TEMP"}, "m", " C:\\TEMP\r\n", true, "*C:\\TEMP\\\r\n"},  // no duplicate of C:\TEMP
+        {{"usr/share"}, "m", ""},                                   // a system tree
+        {{"node_modules/x/cache"}, "s", ""},                        // a package tree
     };
     for (const Case& c : cases) {
         MenuHarness h;
+        h.system_root = h.sandbox.drive('C').string();
         h.later_run(c.list);
         for (const std::string& folder : c.folders)
             h.sandbox.make_folder('C', folder);

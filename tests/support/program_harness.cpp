@@ -10,11 +10,12 @@ void RecordingLauncher::run_and_wait(const std::string& program, const std::stri
         system_process_launcher().run_and_wait(program, command_line);
 }
 
-ProgramHarness::ProgramHarness(const std::string& drives) : sandbox(drives) {}
+ProgramHarness::ProgramHarness(const std::string& drives)
+    : sandbox(drives), system_root((sandbox.root() / "no-system").string()) {}
 
 int ProgramHarness::run() {
-    const Services services{console,   clock,        launcher,        environment,
-                            arguments, start_folder, standard_output, at_end};
+    const Services services{console,      clock,           launcher, environment, arguments,
+                            start_folder, standard_output, at_end,   system_root};
     return run_program(services);
 }
 

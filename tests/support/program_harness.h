@@ -39,6 +39,9 @@ class ProgramHarness {
     std::vector<std::string> environment{"KEHRWIX=C:\\"};
     std::vector<std::string> arguments;
     std::string start_folder = "C:\\";
+    // Where the system trees (/usr, /var/lib, ...) are looked for: nowhere real unless a test
+    // builds them on its drive.
+    std::string system_root;
     // Sees the program's final state, once the end step has gone back to the start folder.
     std::function<void(const Context&)> at_end;
 

@@ -12,8 +12,8 @@ class RoutineHarness : public ProgramHarness {
   public:
     explicit RoutineHarness(const std::string& drives = "C") : ProgramHarness(drives) {}
 
-    Services services{console,   clock,        launcher,       environment,
-                      arguments, start_folder, standard_output};
+    Services services{console,      clock,           launcher, environment, arguments,
+                      start_folder, standard_output, nullptr,  system_root};
     Context program{services};
 };
 

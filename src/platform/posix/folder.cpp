@@ -19,6 +19,8 @@
 #include "platform/posix/dir_stream.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
+#include "platform/posix/folder_impl.h"
+#include "platform/posix/held_files.h"
 #include "platform/posix/host_walk.h"
 #include "platform/posix/linux_only.h"
 
@@ -51,6 +53,19 @@ int on_entry(int dir, const std::string& name, Op op) {
     return op(*on_disk) == 0 ? 0 : errno;
 }
 
+// What another process holds, and sockets, FIFOs and device nodes, are refused as Windows
+// refuses a file in use.
+int unlink_unless_held(int dir, const std::string& name, int flags) {
+    struct stat st {};
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return -1;
+    if (posix::is_endpoint(st) || posix::held_by_a_process(st)) {
+        errno = EBUSY;
+        return -1;
+    }
+    return ::unlinkat(dir, name.c_str(), flags);
+}
+
 int open_below(int dir, const std::string& name) {
 #ifdef SYS_openat2
     open_how how{};
@@ -65,11 +80,6 @@ int open_below(int dir, const std::string& name) {
 
 }  // namespace
 
-struct Folder::Impl {
-    posix::UniqueFd fd;
-    dev_t device = 0;
-};
-
 Folder::Folder(std::unique_ptr<Impl> impl, std::string path)
     : impl_(std::move(impl)), path_(std::move(path)) {}
 Folder::Folder(Folder&&) noexcept = default;
@@ -83,7 +93,12 @@ Folder Folder::open(const std::string& path) {
     if (::fstat(impl->fd.get(), &st) != 0)
         posix::throw_errno(errno, path);
     impl->device = st.st_dev;
+    impl->identity = identity_of(st);
     return Folder(std::move(impl), path);
+}
+
+const FileIdentity& Folder::identity() const {
+    return impl_->identity;
 }
 
 Folder Folder::open_child(std::string_view name) const {
@@ -111,6 +126,7 @@ Folder Folder::open_child(std::string_view name) const {
     if (st.st_dev != impl_->device)
         posix::throw_errno(EXDEV, context);
     impl->device = st.st_dev;
+    impl->identity = identity_of(st);
     return Folder(std::move(impl), path::join(path_, opened));
 }
 
@@ -139,7 +155,7 @@ void Folder::delete_file(std::string_view name) const {
     const std::string wanted = checked_name(name);
     const int dir = impl_->fd.get();
     const int error = on_entry(
-        dir, wanted, [dir](const std::string& n) { return ::unlinkat(dir, n.c_str(), 0); });
+        dir, wanted, [dir](const std::string& n) { return unlink_unless_held(dir, n, 0); });
     if (error != 0)
         posix::throw_errno(error, path::join(path_, wanted));
 }
@@ -148,7 +164,7 @@ void Folder::remove_folder(std::string_view name) const {
     const std::string wanted = checked_name(name);
     const int dir = impl_->fd.get();
     const int error = on_entry(dir, wanted, [dir](const std::string& n) {
-        return ::unlinkat(dir, n.c_str(), AT_REMOVEDIR);
+        return unlink_unless_held(dir, n, AT_REMOVEDIR);
     });
     if (error != 0)
         posix::throw_errno(error, path::join(path_, wanted));

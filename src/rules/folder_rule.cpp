@@ -1,0 +1,270 @@
+#include "rules/folder_rule.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/error.h"
+#include "platform/fs.h"
+#include "platform/host_kind.h"
+#include "platform/path_model.h"
+#include "platform/text.h"
+
+namespace kehrwix {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+constexpr std::string_view kSystemFolders[] = {"C:\\WINDOWS", "C:\\WINNT"};
+
+std::vector<std::string> components(std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("\\/", start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start)
+            parts.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool part_matches(const std::string& upper_pattern, std::string_view upper_name) {
+    if (upper_pattern.find('*') == std::string::npos)
+        return upper_pattern == upper_name;
+    return name_matches(upper_pattern, upper_name);
+}
+
+stdfs::path host_fs_path(std::string_view utf8) {
+    return stdfs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::string utf8_of(const stdfs::path& path) {
+    const std::u8string name = path.u8string();
+    return std::string(reinterpret_cast<const char*>(name.data()), name.size());
+}
+
+// The existing folders a host pattern names ("*" inside a component matches any run).
+std::vector<std::string> expand(std::string_view pattern, bool windows) {
+    std::vector<std::string> parts = components(pattern);
+    if (parts.empty())
+        return {};
+    std::vector<stdfs::path> reached;
+    if (windows) {
+        reached.push_back(host_fs_path(parts.front() + "\\"));
+        parts.erase(parts.begin());
+    } else {
+        reached.push_back(host_fs_path("/"));
+    }
+    for (const std::string& part : parts) {
+        std::vector<stdfs::path> next;
+        for (const stdfs::path& folder : reached) {
+            if (part.find('*') == std::string::npos) {
+                next.push_back(folder / host_fs_path(part));
+                continue;
+            }
+            std::error_code error;
+            for (stdfs::directory_iterator it(folder, error), end; !error && it != end;
+                 it.increment(error)) {
+                if (name_matches(part, utf8_of(it->path().filename())))
+                    next.push_back(it->path());
+            }
+        }
+        reached = std::move(next);
+    }
+    std::vector<std::string> folders;
+    for (const stdfs::path& folder : reached) {
+        std::error_code error;
+        if (stdfs::is_directory(folder, error))
+            folders.push_back(utf8_of(folder));
+    }
+    return folders;
+}
+
+bool contains(const std::vector<fs::FileIdentity>& list, const fs::FileIdentity& id) {
+    return std::find(list.begin(), list.end(), id) != list.end();
+}
+
+}  // namespace
+
+FolderRule::FolderRule(const HostSystem& host) : table_(exclusion_table(host)) {
+    std::vector<std::string> trees = table_.trees;
+    for (const std::string& folder : table_.shared_temp_folders) {
+        for (const std::string& entry : table_.kept_entries)
+            trees.push_back(folder + "/" + entry);
+    }
+    checks_.protected_tree_names = table_.package_tree_names;
+
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::string root = std::string(1, letter) + ":\\";
+        std::string host_root;
+        try {
+            if (!fs::drive_ready(letter))
+                continue;
+            host_root = fs::host_path(root);
+        } catch (const RunError&) {
+            continue;
+        }
+        if (auto ancestry = fs::Folder::host_ancestry(host_root))
+            checks_.drive_roots.push_back(std::move(*ancestry));
+        // The trees as canonical paths on this drive; a drive that lies inside a tree is
+        // refused whole.
+        const std::vector<std::string> drive_parts = components(host_root);
+        for (const std::string& tree : trees) {
+            const std::vector<std::string> tree_parts = components(text::upper(tree));
+            const std::size_t shared = std::min(tree_parts.size(), drive_parts.size());
+            bool matches = true;
+            for (std::size_t i = 0; i < shared && matches; ++i)
+                matches = part_matches(tree_parts[i], text::upper(drive_parts[i]));
+            if (!matches)
+                continue;
+            ModelTree model{letter, {}};
+            if (tree_parts.size() > drive_parts.size())
+                model.parts.assign(tree_parts.begin() + static_cast<long>(drive_parts.size()),
+                                   tree_parts.end());
+            model_trees_.push_back(std::move(model));
+        }
+    }
+
+    for (std::string_view folder : kSystemFolders) {
+        try {
+            checks_.protected_folders.push_back(fs::Folder::open(std::string(folder)).identity());
+        } catch (const RunError&) {
+            // Not there: nothing to protect.
+        }
+    }
+    for (const std::string& tree : trees) {
+        for (const std::string& folder : expand(tree, host.windows)) {
+            const auto ancestry = fs::Folder::host_ancestry(folder);
+            if (!ancestry)
+                continue;
+            checks_.protected_trees.push_back(ancestry->front());
+            const std::vector<std::string> parts = components(folder);
+            if (ancestry->size() > 1 && !parts.empty())
+                spots_.push_back(TreeSpot{(*ancestry)[1], parts.back()});
+        }
+    }
+    for (const std::string& folder : table_.shared_temp_folders) {
+        if (auto ancestry = fs::Folder::host_ancestry(folder))
+            shared_temp_.push_back(ancestry->front());
+    }
+}
+
+FolderRule::FolderRule(std::string_view system_root, const std::vector<std::string>& environment)
+    : FolderRule(HostSystem{fs::host_is_windows(), std::string(system_root), environment}) {}
+
+bool FolderRule::refuses_by_name(std::string_view canonical) const {
+    if (path::is_root(canonical))
+        return true;
+    const std::string upper = text::upper(canonical);
+    for (std::string_view system : kSystemFolders) {
+        if (upper == system)
+            return true;
+    }
+    const std::vector<std::string> parts = components(upper);
+    if (parts.empty())
+        return true;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        if (std::find(table_.package_tree_names.begin(), table_.package_tree_names.end(),
+                      parts[i]) != table_.package_tree_names.end()) {
+            return true;
+        }
+    }
+    for (const ModelTree& tree : model_trees_) {
+        if (tree.drive != upper.front() || tree.parts.size() > parts.size() - 1)
+            continue;
+        bool inside = true;
+        for (std::size_t i = 0; i < tree.parts.size() && inside; ++i)
+            inside = part_matches(tree.parts[i], parts[i + 1]);
+        if (inside)
+            return true;
+    }
+    return false;
+}
+
+FolderVerdict FolderRule::judge(const PathModel& paths, std::string_view folder) const {
+    FolderVerdict verdict;
+    if (text::length(folder) <= 3) {
+        verdict.refused = true;  // a drive root however written
+        return verdict;
+    }
+    // Doubled or trailing separators, "/", "." and ".." must not smuggle a protected folder
+    // past the comparison; neither may a short 8.3 name.
+    std::string canonical = path::normalize_absolute(folder);
+    try {
+        if (canonical.empty())
+            canonical = paths.resolve(folder);
+    } catch (const RunError&) {
+        return verdict;  // names nothing the run could empty
+    }
+    canonical = fs::long_path_name(canonical);
+    if (refuses_by_name(canonical)) {
+        verdict.refused = true;
+        return verdict;
+    }
+    fs::ListedFolder listed = fs::Folder::open_listed(canonical, checks_);
+    verdict.refused = listed.refusal != fs::ListedRefusal::none &&
+                      listed.refusal != fs::ListedRefusal::unreachable;
+    verdict.folder = std::move(listed.folder);
+    return verdict;
+}
+
+bool FolderRule::scan_refuses(std::string_view upper_path, std::string_view upper_name) const {
+    if (std::find(table_.package_tree_names.begin(), table_.package_tree_names.end(), upper_name) !=
+        table_.package_tree_names.end()) {
+        return true;
+    }
+    // Its parent passed, so only a tree exactly this deep can hold it.
+    const std::size_t depth =
+        static_cast<std::size_t>(std::count(upper_path.begin(), upper_path.end(), '\\'));
+    for (const ModelTree& tree : model_trees_) {
+        if (tree.drive != upper_path.front() || tree.parts.size() != depth ||
+            !part_matches(tree.parts.back(), upper_name)) {
+            continue;
+        }
+        const std::vector<std::string> parts = components(upper_path);
+        bool same = parts.size() == depth + 1;
+        for (std::size_t i = 0; i + 1 < tree.parts.size() && same; ++i)
+            same = part_matches(tree.parts[i], parts[i + 1]);
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+bool FolderRule::scan_refuses_drive(char letter) const {
+    return std::any_of(model_trees_.begin(), model_trees_.end(), [letter](const ModelTree& t) {
+        return t.drive == letter && t.parts.empty();
+    });
+}
+
+bool FolderRule::in_shared_temp(const fs::FileIdentity& holder) const {
+    return contains(shared_temp_, holder);
+}
+
+bool FolderRule::keeps_entry(const fs::FileIdentity& holder, std::string_view name) const {
+    for (const TreeSpot& spot : spots_) {
+        if (spot.holder == holder && text::equal_nocase(spot.name, name))
+            return true;
+    }
+    if (!in_shared_temp(holder))
+        return false;
+    return std::any_of(table_.kept_entries.begin(), table_.kept_entries.end(),
+                       [name](const std::string& pattern) { return name_matches(pattern, name); });
+}
+
+bool FolderRule::refuses_entered(const fs::FileIdentity& folder) const {
+    return contains(checks_.protected_trees, folder);
+}
+
+std::vector<fs::DirEntry> kept_entries_removed(const FolderRule& rule, const fs::Folder& folder,
+                                               std::vector<fs::DirEntry> entries) {
+    std::erase_if(entries, [&](const fs::DirEntry& entry) {
+        return rule.keeps_entry(folder.identity(), entry.name);
+    });
+    return entries;
+}
+
+}  // namespace kehrwix

@@ -1,0 +1,74 @@
+#pragma once
+// The one rule for whether a folder may be emptied, entered or stored: the cleaning run, the
+// drive scan and the menu's remember commands all ask it. It refuses drive roots, C:\WINDOWS
+// and C:\WINNT, and the trees of the exclusion table, by name and by file identity, and a
+// listed folder reached through a link the ownership rule forbids.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/exclusion_table.h"
+#include "platform/folder.h"
+
+namespace kehrwix {
+
+class PathModel;
+
+struct FolderVerdict {
+    bool refused = false;  // skipped like a protected folder, without a word
+    // Set when the folder may be emptied: the handle that was judged.
+    std::optional<fs::Folder> folder;
+};
+
+class FolderRule {
+  public:
+    // Reads where the table's folders, the drive roots and C:\WINDOWS are now.
+    explicit FolderRule(const HostSystem& host);
+    // The running host: `system_root` stands for "/" on POSIX, the environment names the
+    // Windows folders.
+    FolderRule(std::string_view system_root, const std::vector<std::string>& environment);
+
+    // A folder as a path list line or the menu names it (flag and one trailing "\" dropped).
+    // A folder that does not exist is not refused; it has nothing to empty.
+    FolderVerdict judge(const PathModel& paths, std::string_view folder) const;
+
+    // The scan: a subfolder by its upper-case canonical path and name; its parent is not
+    // refused. A refused one is neither reported nor entered.
+    bool scan_refuses(std::string_view upper_path, std::string_view upper_name) const;
+    bool scan_refuses_drive(char letter) const;  // the whole drive lies inside a refused tree
+
+    // Beneath a listed folder (by the holding folder's identity): entries that stay, neither
+    // entered nor deleted.
+    bool keeps_entry(const fs::FileIdentity& holder, std::string_view name) const;
+    // A subfolder that turns out to be a refused tree reached by another name.
+    bool refuses_entered(const fs::FileIdentity& folder) const;
+
+    const fs::ListedChecks& checks() const { return checks_; }
+
+  private:
+    struct ModelTree {
+        char drive = 0;
+        std::vector<std::string> parts;  // upper case; a part may hold "*"
+    };
+    struct TreeSpot {
+        fs::FileIdentity holder;
+        std::string name;
+    };
+
+    bool refuses_by_name(std::string_view canonical) const;
+    bool in_shared_temp(const fs::FileIdentity& holder) const;
+
+    ExclusionTable table_;
+    std::vector<ModelTree> model_trees_;
+    std::vector<TreeSpot> spots_;
+    std::vector<fs::FileIdentity> shared_temp_;
+    fs::ListedChecks checks_;
+};
+
+// A folder's entries without the ones the rule keeps.
+std::vector<fs::DirEntry> kept_entries_removed(const FolderRule& rule, const fs::Folder& folder,
+                                               std::vector<fs::DirEntry> entries);
+
+}  // namespace kehrwix

@@ -1,0 +1,93 @@
+// The portable decisions of the folder rule: the exclusion table for both kinds of host, the
+// ownership rule for links, and the judgement of the folder a listed path reaches.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rules/exclusion_table.h"
+#include "platform/listed_folder.h"
+
+namespace kehrwix {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(ExclusionTable, WindowsFoldersComeFromTheEnvironment) {
+    HostSystem host;
+    host.windows = true;
+    host.environment = {"programfiles=C:\\Program Files\\", "ProgramFiles(x86)=C:\\Programme (x86)",
+                        "ProgramW6432=relative\\ignored",   "SystemRoot=D:\\WINNT",
+                        "USERPROFILE=C:\\Users\\Jörg",      "LOCALAPPDATA=E:\\Profile\\Local"};
+    const ExclusionTable table = exclusion_table(host);
+    EXPECT_EQ(table.trees,
+              (Strings{"C:\\Program Files", "C:\\Programme (x86)", "D:\\WINNT\\WinSxS",
+                       "C:\\Users\\*\\AppData\\Local\\Programs", "E:\\Profile\\Local\\Programs"}));
+    EXPECT_TRUE(table.shared_temp_folders.empty());
+
+    host.environment = {"PUBLIC=C:\\Users\\Public"};  // no profile of its own: the public one's
+    EXPECT_EQ(exclusion_table(host).trees, (Strings{"C:\\Users\\*\\AppData\\Local\\Programs"}));
+}
+
+TEST(ExclusionTable, PatternsMatchAnyRunAndAnyCase) {
+    EXPECT_TRUE(name_matches("lib*", "lib"));
+    EXPECT_TRUE(name_matches("lib*", "LIBX32"));
+    EXPECT_FALSE(name_matches("lib*", "glib"));
+    EXPECT_TRUE(name_matches(".X*-lock", ".X0-lock"));
+    EXPECT_TRUE(name_matches(".X*-lock", ".x1024-LOCK"));
+    EXPECT_FALSE(name_matches(".X*-lock", ".X0-lock~"));
+    EXPECT_TRUE(name_matches("systemd-private-*", "systemd-private-1a-foo.service-x"));
+    EXPECT_TRUE(name_matches("Jörg", "JÖRG"));
+}
+
+TEST(LinkRule, AnUnprivilegedOwnerLeadsOnlyToTheirOwnFolders) {
+    const fs::Owner root{"uid:0", true}, alice{"uid:1000", false}, mallory{"uid:1001", false};
+    // A user's own link, in their own folder, to their own folder elsewhere.
+    EXPECT_TRUE(fs::link_may_be_followed(alice, alice, alice));
+    // The classic attack: mallory's link from mallory's folder to a system folder.
+    EXPECT_FALSE(fs::link_may_be_followed(mallory, mallory, root));
+    EXPECT_FALSE(fs::link_may_be_followed(mallory, mallory, alice));
+    // A link in a shared folder, planted by one user, leading to another's folder.
+    EXPECT_FALSE(fs::link_may_be_followed(root, mallory, alice));
+    EXPECT_FALSE(fs::link_may_be_followed(root, mallory, root));
+    EXPECT_TRUE(fs::link_may_be_followed(root, mallory, mallory));
+    // The system's own links, and links an administrator made for a user.
+    EXPECT_TRUE(fs::link_may_be_followed(root, root, alice));
+    EXPECT_TRUE(fs::link_may_be_followed(alice, root, alice));
+    EXPECT_FALSE(fs::link_may_be_followed(alice, root, root));
+
+    for (const char* sid : {"S-1-5-18", "S-1-5-32-544",
+                            "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"})
+        EXPECT_TRUE(fs::is_privileged_sid(sid)) << sid;
+    for (const char* sid : {"S-1-5-21-1-2-3-1001", "S-1-5-32-545", "S-1-1-0", ""})
+        EXPECT_FALSE(fs::is_privileged_sid(sid)) << sid;
+}
+
+TEST(ListedJudgement, TheFolderReachedIsJudgedByIdentity) {
+    const auto id = [](std::uint64_t n) { return fs::FileIdentity{1, 0, n}; };
+    // Host tree: 1 "/" holds 2 "/srv", which holds the drive root 3 "/srv/c"; 3 holds 4 "tmp"
+    // and 5 "WINDOWS"; 6 "/usr" is a protected tree holding 7.
+    fs::ListedChecks checks;
+    checks.drive_roots = {{id(3), id(2), id(1)}};
+    checks.protected_folders = {id(5)};
+    checks.protected_trees = {id(6)};
+    checks.protected_tree_names = {"NODE_MODULES"};
+    using R = fs::ListedRefusal;
+    EXPECT_EQ(fs::judge_listed({id(4), id(3), id(2), id(1)}, "/srv/c/tmp", checks), R::none);
+    EXPECT_EQ(fs::judge_listed({id(3), id(2), id(1)}, "/srv/c", checks), R::drive_root);
+    EXPECT_EQ(fs::judge_listed({id(2), id(1)}, "/srv", checks), R::drive_root);
+    EXPECT_EQ(fs::judge_listed({id(8), id(1)}, "/home", checks), R::outside_drives);
+    EXPECT_EQ(fs::judge_listed({id(5), id(3), id(2), id(1)}, "/srv/c/x", checks),
+              R::protected_folder);
+    // Inside a protected tree: only reachable through a link, since the drive is elsewhere.
+    checks.drive_roots.push_back({id(1)});
+    EXPECT_EQ(fs::judge_listed({id(7), id(6), id(1)}, "/usr/x", checks), R::protected_folder);
+    EXPECT_EQ(fs::judge_listed({id(9), id(4), id(3), id(2), id(1)},
+                               "/srv/c/tmp/Node_Modules/x/cache", checks),
+              R::protected_folder);
+    EXPECT_EQ(fs::judge_listed({}, "", checks), R::unreachable);
+}
+
+}  // namespace
+}  // namespace kehrwix

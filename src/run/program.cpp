@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/path_model.h"
 #include "platform/text.h"
 
 namespace kehrwix {
@@ -18,7 +19,8 @@ void Program::change_drive(char letter) {
 
 void Program::change_folder(std::string_view name) {
     const std::string target = paths.resolve(name);
-    if (!fs::drive_ready(target[0]) || !fs::is_folder(target)) {
+    const bool drive_missing = !path::is_network(target) && !fs::drive_ready(target[0]);
+    if (drive_missing || !fs::is_folder(target)) {
         throw RunError(kErrorPathNotFound, "folder not found: " + target);
     }
     paths.set_current_folder(target);

@@ -11,6 +11,8 @@
 
 #include "platform/error.h"
 #include "platform/path_model.h"
+#include "platform/reparse_tags.h"
+#include "platform/win32/disposition.h"
 #include "platform/win32/file_attributes.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/relative_open.h"
@@ -75,18 +77,22 @@ struct Folder::Impl {
     }
 
     // Deleting through a handle opened on the name itself removes a link as a link, and never
-    // touches a folder or file that took the name's place after a path was checked.
-    void delete_on_close(std::string_view name, ULONG options) const {
-        win32::Handle h = open_entry(win32::wide(name), DELETE | FILE_READ_ATTRIBUTES, options);
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        if (!SetFileInformationByHandle(h.get(), FileDispositionInfo, &disposition,
-                                        sizeof disposition)) {
-            throw_windows_error(GetLastError(), "deleting");
+    // touches a folder or file that took the name's place after a path was checked. A folder
+    // link or junction is opened like a file here, so it goes as a link; a real folder goes
+    // only through remove_folder, and a placeholder never.
+    void delete_by_handle(std::string_view name, bool folder) const {
+        win32::Handle h = open_entry(win32::wide(name), DELETE | FILE_READ_ATTRIBUTES,
+                                     folder ? FILE_DIRECTORY_FILE : 0);
+        const FILE_ATTRIBUTE_TAG_INFO info = tag_info(h.get());
+        if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (reparse::handling_of(info.ReparseTag) != reparse::Handling::remove_as_link)
+                throw RunError(kErrorPathFileAccess, "a placeholder; left alone");
+        } else if (!folder && (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            throw_windows_error(ERROR_ACCESS_DENIED, "a folder is no file");
         }
+        win32::mark_for_deletion(h.get());
     }
 };
-
 Folder::Folder(std::unique_ptr<Impl> impl, std::string path)
     : impl_(std::move(impl)), path_(std::move(path)) {}
 Folder::Folder(Folder&&) noexcept = default;
@@ -181,11 +187,11 @@ void Folder::clear_attributes(std::string_view name) const {
 }
 
 void Folder::delete_file(std::string_view name) const {
-    impl_->delete_on_close(name, FILE_NON_DIRECTORY_FILE);
+    impl_->delete_by_handle(name, false);
 }
 
 void Folder::remove_folder(std::string_view name) const {
-    impl_->delete_on_close(name, FILE_DIRECTORY_FILE);
+    impl_->delete_by_handle(name, true);
 }
 
 }  // namespace kehrwix::fs

@@ -3,8 +3,15 @@
 // resolves names without following links and without crossing onto another volume, so a link
 // planted in a temp folder (or a folder swapped for one mid-run) can never lead the cleaning
 // run outside the listed folder.
+//
+// The listed folder itself is reached by open_listed: one component at a time through held
+// handles, following a link only where the ownership rule (listed_folder.h) allows, and then
+// judged by file identity, so no spelling, link, junction or substituted drive smuggles a
+// protected folder past the checks. The emptying works on the handle that was judged.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +20,58 @@
 
 namespace kehrwix::fs {
 
+// Where a file or folder is, whatever name it was reached by: device and inode on POSIX,
+// volume serial number and file ID (128 bits on ReFS) on Windows.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file_high = 0;  // 0 on POSIX and for 64-bit NTFS file IDs
+    std::uint64_t file_low = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// Why open_listed refused a listed folder. Every refusal skips the line like a protected one.
+enum class ListedRefusal {
+    none,
+    unreachable,       // missing, not a folder, cannot be opened, or too many links
+    untrusted_link,    // a link on the way broke the ownership rule
+    outside_drives,    // the folder reached lies beneath no drive root
+    drive_root,        // a drive root, or a folder that holds one
+    protected_folder,  // C:\WINDOWS, C:\WINNT, or inside an excluded system or package tree
+};
+
+// What open_listed judges the folder it reaches against; gathered once per run
+// (cleaning/listed_checks.h). All comparisons are by identity, except the tree names.
+struct ListedChecks {
+    // Every drive root: the root's identity first, then each folder holding it up to the top of
+    // the host's tree (POSIX: the mapped directory and its host ancestors; Windows: the volume
+    // root alone, or the chain of a volume mounted into a folder).
+    std::vector<std::vector<FileIdentity>> drive_roots;
+    // The folder reached must not be one of these (C:\WINDOWS, C:\WINNT).
+    std::vector<FileIdentity> protected_folders;
+    // Nor one of these or anything inside one (program, system-state and package trees).
+    std::vector<FileIdentity> protected_trees;
+    // Nor lie inside a folder of one of these names (upper case; NODE_MODULES, .GIT, ...),
+    // looked for in the host's own full name of the folder reached.
+    std::vector<std::string> protected_tree_names;
+};
+
+struct ListedFolder;
+
 class Folder {
   public:
-    // The listed folder itself: its own path is resolved normally. Throws RunError.
+    // The listed folder, its own path resolved normally (links followed). Throws RunError.
+    // Only for folders that are not a cleaning run's listed folder (tests, tools).
     static Folder open(const std::string& path);
+
+    // A listed folder (canonical path), resolved component by component through held
+    // handles. A link is followed only where the ownership rule allows (link_may_be_followed);
+    // the folder reached is then judged by judge_listed. Never throws.
+    static ListedFolder open_listed(const std::string& path, const ListedChecks& checks);
+
+    // The identities of a host folder and of every folder holding it, innermost first,
+    // following links (host path: "/usr" on POSIX, "C:\Program Files" on Windows). nullopt
+    // when it does not exist or cannot be opened.
+    static std::optional<std::vector<FileIdentity>> host_ancestry(const std::string& host_path);
 
     Folder(Folder&&) noexcept;
     Folder& operator=(Folder&&) noexcept;
@@ -34,12 +89,19 @@ class Folder {
     void remove_folder(std::string_view name) const;
 
     const std::string& path() const { return path_; }
+    // This folder's identity, read when it was opened.
+    const FileIdentity& identity() const;
 
   private:
     struct Impl;
     Folder(std::unique_ptr<Impl> impl, std::string path);
     std::unique_ptr<Impl> impl_;
     std::string path_;
+};
+
+struct ListedFolder {
+    std::optional<Folder> folder;  // set exactly when refusal is none
+    ListedRefusal refusal = ListedRefusal::unreachable;
 };
 
 }  // namespace kehrwix::fs

@@ -1,0 +1,24 @@
+#pragma once
+// What a POSIX Folder holds: shared by the handle operations and the listed-folder resolution.
+
+#include <sys/stat.h>
+
+#include "platform/folder.h"
+#include "platform/posix/unique_fd.h"
+
+namespace kehrwix::fs {
+
+struct Folder::Impl {
+    posix::UniqueFd fd;
+    dev_t device = 0;
+    FileIdentity identity;
+};
+
+inline FileIdentity identity_of(const struct stat& st) {
+    FileIdentity id;
+    id.volume = static_cast<std::uint64_t>(st.st_dev);
+    id.file_low = static_cast<std::uint64_t>(st.st_ino);
+    return id;
+}
+
+}  // namespace kehrwix::fs

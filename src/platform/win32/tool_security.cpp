@@ -3,7 +3,6 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <aclapi.h>
-#include <sddl.h>
 
 #include <memory>
 #include <optional>
@@ -11,19 +10,11 @@
 
 #include "platform/tool_trust.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/security.h"
 
 namespace kehrwix::win32 {
 
 namespace {
-
-std::string sid_text(PSID sid) {
-    wchar_t* text = nullptr;
-    if (!sid || !ConvertSidToStringSidW(sid, &text))
-        return "";
-    std::string result = narrow(text);
-    LocalFree(text);
-    return result;
-}
 
 // The user this process runs as.
 std::string process_user_sid() {

@@ -1,13 +1,11 @@
 #include "platform/tool_trust.h"
 
+#include "platform/listed_folder.h"
+
 namespace kehrwix::tool_trust {
 
 namespace {
 
-constexpr std::string_view kSystem = "S-1-5-18";
-constexpr std::string_view kAdministrators = "S-1-5-32-544";
-constexpr std::string_view kTrustedInstaller =
-    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 // Stands for whoever owns the file, which is checked on its own.
 constexpr std::string_view kOwnerRights = "S-1-3-4";
 
@@ -23,7 +21,7 @@ constexpr std::uint32_t kGenericWrite = 0x40000000;
 }  // namespace
 
 Trustee classify(std::string_view sid, std::string_view user_sid) {
-    if (sid == kSystem || sid == kAdministrators || sid == kTrustedInstaller)
+    if (fs::is_privileged_sid(sid))
         return Trustee::privileged;
     if ((!user_sid.empty() && sid == user_sid) || sid == kOwnerRights)
         return Trustee::user;

@@ -11,7 +11,6 @@
 #include "discovery/path_list.h"
 #include "platform/error.h"
 #include "platform/folder.h"
-#include "platform/pending_renames.h"
 #include "platform/text.h"
 #include "run/flow.h"
 #include "run/program.h"
@@ -84,6 +83,7 @@ void closing_pause(Program& program) {
 }  // namespace
 
 void cleaning_run(Program& program) {
+    program.cleaning.restart_files = RestartFiles::queued_now();
     Screen& screen = program.screen;
     screen.clear();
     screen.end_line();
@@ -92,7 +92,6 @@ void cleaning_run(Program& program) {
     program.listing.sublist_mode = 1;
 
     const std::vector<std::string> lines = read_lines(program.path_list_path);
-    program.cleaning.restart_files = RestartFiles(files_pending_restart());
     ToolFiles tools;
     for (const std::string& line : lines)
         clean_line(program, tools, line);

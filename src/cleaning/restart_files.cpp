@@ -4,6 +4,7 @@
 
 #include "platform/fs.h"
 #include "platform/path_model.h"
+#include "platform/pending_renames.h"
 #include "platform/text.h"
 
 namespace kehrwix {
@@ -30,6 +31,10 @@ RestartFiles::RestartFiles(const std::vector<std::string>& paths) {
                      text::upper(path::parent(long_name)));
         }
     }
+}
+
+RestartFiles RestartFiles::queued_now() {
+    return RestartFiles(files_pending_restart());
 }
 
 bool RestartFiles::contains(const std::string& folder, std::string_view name) const {

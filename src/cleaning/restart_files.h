@@ -15,6 +15,8 @@ class RestartFiles {
     RestartFiles() = default;
     // `paths` canonical, as the system names them (8.3 short names are expanded here).
     explicit RestartFiles(const std::vector<std::string>& paths);
+    // What the system has queued at this moment; read once per cleaning run.
+    static RestartFiles queued_now();
 
     // True when `name` inside `folder` (canonical) is one of them, in any spelling.
     bool contains(const std::string& folder, std::string_view name) const;

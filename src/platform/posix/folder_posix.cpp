@@ -19,7 +19,6 @@
 #include "platform/posix/dir_stream.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
-#include "platform/posix/folder_impl.h"
 #include "platform/posix/host_walk.h"
 
 namespace kehrwix::fs {
@@ -65,6 +64,11 @@ int open_below(int dir, const std::string& name) {
 
 }  // namespace
 
+struct Folder::Impl {
+    posix::UniqueFd fd;
+    dev_t device = 0;
+};
+
 Folder::Folder(std::unique_ptr<Impl> impl, std::string path)
     : impl_(std::move(impl)), path_(std::move(path)) {}
 Folder::Folder(Folder&&) noexcept = default;
@@ -78,12 +82,7 @@ Folder Folder::open(const std::string& path) {
     if (::fstat(impl->fd.get(), &st) != 0)
         posix::throw_errno(errno, path);
     impl->device = st.st_dev;
-    impl->identity = identity_of(st);
     return Folder(std::move(impl), path);
-}
-
-const FileIdentity& Folder::identity() const {
-    return impl_->identity;
 }
 
 Folder Folder::open_child(std::string_view name) const {
@@ -111,7 +110,6 @@ Folder Folder::open_child(std::string_view name) const {
     if (st.st_dev != impl_->device)
         posix::throw_errno(EXDEV, context);
     impl->device = st.st_dev;
-    impl->identity = identity_of(st);
     return Folder(std::move(impl), path::join(path_, opened));
 }
 

@@ -40,7 +40,8 @@ enum class ListedRefusal {
 };
 
 // What open_listed judges the folder it reaches against; gathered once per run
-// (cleaning/listed_checks.h). All comparisons are by identity, except the tree names.
+// (FolderRule, cleaning/folder_rule.cpp). All comparisons are by identity, except the tree
+// names.
 struct ListedChecks {
     // Every drive root: the root's identity first, then each folder holding it up to the top of
     // the host's tree (POSIX: the mapped directory and its host ancestors; Windows: the volume
@@ -60,7 +61,7 @@ struct ListedFolder;
 class Folder {
   public:
     // The listed folder, its own path resolved normally (links followed). Throws RunError.
-    // Only for folders that are not a cleaning run's listed folder (tests, tools).
+    // Not for a cleaning run's listed folder (see open_listed): the scan and tests use it.
     static Folder open(const std::string& path);
 
     // A listed folder (canonical path), resolved component by component through held

@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/path_model.h"
+#include "platform/text.h"
 
 namespace kehrwix {
 namespace {
@@ -58,6 +59,14 @@ void write_attribute_tool(Context& program) {
         // The writer has already removed whatever part of the image it wrote.
         report_write_failure(program);
     }
+}
+
+bool is_written_attribute_tool(const Context& program, const std::string& path) {
+    return program.tool_written == ToolWritten::by_this_run && text::equal_nocase(path, tool_path_at_end(program));
+}
+
+bool is_attribute_tool_image(std::string_view bytes) {
+    return bytes == tool_image();
 }
 
 void remove_attribute_tool(Context& program) {

@@ -3,6 +3,7 @@
 // start-up and removed at the end.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace kehrwix {
@@ -20,5 +21,10 @@ inline constexpr std::string_view kAttributeToolName = "chmod.com";
 void write_attribute_tool(Context& program);
 // End step: removes the tool, but only when this run wrote it.
 void remove_attribute_tool(Context& program);
+
+// True when `path` (canonical) is the copy this run wrote.
+bool is_written_attribute_tool(const Program& program, const std::string& path);
+// True when `bytes` are exactly the carried image.
+bool is_attribute_tool_image(std::string_view bytes);
 
 }  // namespace kehrwix

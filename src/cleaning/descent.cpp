@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "cleaning/attribute_fallback.h"
 #include "cleaning/file_step.h"
 #include "rules/folder_rule.h"
 #include "cleaning/progress_row.h"
@@ -35,11 +36,15 @@ struct Level {
     // The attribute tool call made before a subfolder of this level is removed; looked up
     // once, while this level is the run's current folder.
     std::optional<std::optional<ToolCall>> tool_call;
+    // Set once the tool was refused or failed here and its work was done in-process instead;
+    // it is not tried again for this folder.
+    bool cleared_in_process = false;
 };
 
 bool is_subfolder(const fs::Attributes& a) {
     // Links and other volumes are never entered: their targets lie outside the listed folder.
-    return a.directory && !a.link && !a.mount;
+    // A placeholder is neither entered nor removed: its contents live in the cloud.
+    return a.directory && !a.link && !a.mount && !a.placeholder;
 }
 
 class Descent {
@@ -242,14 +247,36 @@ class Descent {
 
     void remove_child(std::size_t top, const std::string& name) {
         try {
-            const fs::Folder& parent = handle(top);
-            if (const std::optional<ToolCall>& call = tool_call(top)) {
-                start_tool(program_, call->tool_path, call->command_line);
-            }
-            parent.remove_folder(name);
+            prepare_removal(top);
+            handle(top).remove_folder(name);
         } catch (const RunError&) {
             // It stays, like a kept file; the descent goes on with the next subfolder.
         }
+    }
+
+    // The attribute tool clears the folder the run is in and its direct entries. When it is
+    // refused or cannot be started, the same is done here, once for this folder.
+    void prepare_removal(std::size_t top) {
+        if (stack_[top].cleared_in_process)
+            return;
+        const std::optional<ToolCall>& call = tool_call(top);
+        if (!call)
+            return;
+        bool started = false;
+        try {
+            started = start_tool(program_, call->tool_path, call->command_line);
+        } catch (const RunError&) {
+        }
+        if (started)
+            return;
+        if (top > 0) {
+            try {
+                handle(top - 1).clear_attributes(stack_[top].name);
+            } catch (const RunError&) {
+            }
+        }
+        clear_entry_attributes(handle(top));
+        stack_[top].cleared_in_process = true;
     }
 
     // The program's current folder follows the run, so drive-relative names resolve as the

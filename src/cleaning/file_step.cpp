@@ -41,15 +41,18 @@ class Pass {
 
     FileStepResult run(const std::vector<fs::DirEntry>& entries) {
         const fs::DirEntry* tree_tool = nullptr;
+        bool holds_what_must_stay = false;
         if (target_.subtree_line) {
             for (const fs::DirEntry& entry : entries) {
                 if (fs::is_plain_file(entry.attributes) &&
                     text::equal_nocase(entry.name, "deltree.exe")) {
                     tree_tool = &entry;
                 }
+                holds_what_must_stay = holds_what_must_stay || must_stay(entry);
             }
         }
-        if (tree_tool != nullptr)
+        // The tree-deletion tool would take the whole folder with it.
+        if (tree_tool != nullptr && !holds_what_must_stay)
             tree_tool_ = tree_tool->name;
         for (const fs::DirEntry& entry : entries) {
             // The tree-deletion tool stays at hand until every other file has had its turn.
@@ -67,6 +70,13 @@ class Pass {
     }
 
   private:
+    // A placeholder's data lives in the cloud; a file Windows still needs at the next restart
+    // belongs to an unfinished installation.
+    bool must_stay(const fs::DirEntry& entry) const {
+        return entry.attributes.placeholder ||
+               program_.cleaning.restart_files.contains(target_.path, entry.name);
+    }
+
     // True when the tree-deletion tool took over and the folder is a new one.
     bool delete_or_keep(const fs::DirEntry& entry) {
         const std::string upper = text::upper(entry.name);
@@ -74,7 +84,7 @@ class Pass {
         auto& keep_list = state_.keep_list;
         if (keep_list.count(kept) != 0)
             return false;
-        if (is_protected_file_name(upper)) {
+        if (is_protected_file_name(upper) || must_stay(entry)) {
             keep_list.insert(std::move(kept));
             return false;
         }

@@ -1,8 +1,10 @@
 #include "cleaning/tool_start.h"
 
 #include "context/context.h"
+#include "cleaning/attribute_tool.h"
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/held_file.h"
 #include "platform/path_model.h"
 #include "platform/text.h"
 
@@ -12,6 +14,14 @@ bool start_tool(Context& program, const std::string& tool_path, const std::strin
     ProcessLauncher& processes = program.services.processes;
     if (text::length(command_line) > processes.max_command_line())
         return false;
+    // The copy this run wrote lies in the start folder, which others may be able to write to:
+    // it starts only while it still is the carried image, and is held so that it stays so.
+    std::optional<fs::HeldFile> held;
+    if (is_written_attribute_tool(program, tool_path)) {
+        held.emplace(tool_path);
+        if (!is_attribute_tool_image(held->contents()))
+            throw RunError(kErrorPermissionDenied, tool_path + " has been changed; not started");
+    }
     processes.run_and_wait(tool_path, command_line);
     return true;
 }
@@ -28,6 +38,9 @@ bool ToolFiles::plain_file(const std::string& canonical) {
 std::optional<ToolCall> find_attribute_tool(Context& program, ToolFiles& files,
                                             const std::string& folder,
                                             const std::string& tool_here) {
+    // A start folder on the network has no drive to form the tool's names with.
+    if (program.start_drive.size() != 2 || program.start_drive[1] != ':')
+        return std::nullopt;
     const std::string on_bat = program.start_drive + "\\bat\\chmod.com";
     const std::string bat_path = program.resolve(on_bat);
     if (files.plain_file(bat_path)) {

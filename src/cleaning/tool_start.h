@@ -12,7 +12,7 @@ struct Context;
 
 // Starts a tool and waits for it. Returns false, without starting it, when the command line is
 // longer than the platform accepts: a cut line could name another folder. Throws RunError when
-// the tool cannot be started.
+// the tool cannot be started, is not trusted, or is the copy this run wrote and has changed.
 bool start_tool(Context& program, const std::string& tool_path, const std::string& command_line);
 
 // Presence of plain tool files outside the folder being worked on, looked up once per line.

@@ -20,7 +20,8 @@ void Context::change_drive(char letter) {
 
 void Context::change_folder(std::string_view name) {
     const std::string target = paths.resolve(name);
-    if (!fs::drive_ready(target[0]) || !fs::is_folder(target)) {
+    const bool drive_missing = !path::is_network(target) && !fs::drive_ready(target[0]);
+    if (drive_missing || !fs::is_folder(target)) {
         throw RunError(kErrorPathNotFound, "folder not found: " + target);
     }
     paths.set_current_folder(target);

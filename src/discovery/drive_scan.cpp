@@ -10,6 +10,7 @@
 #include "rules/folder_rule.h"
 #include "discovery/hits_file.h"
 #include "discovery/search_criteria.h"
+#include "platform/drive_kinds.h"
 #include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/fs.h"
@@ -97,7 +98,8 @@ class Scanner {
     // Returns false when the user ended the scan with ESC.
     bool scan_drive(char letter) {
         show_status(letter);
-        if (!fs::drive_ready(letter)) {
+        // A network drive belongs to other people, and one whose server is gone stalls.
+        if (!scan_drive_of_kind(fs::drive_kind(letter)) || !fs::drive_ready(letter)) {
             report_invalid_handle(program_);
             return true;
         }

@@ -17,6 +17,9 @@ struct Attributes {
     bool system = false;
     bool link = false;   // symbolic link, junction or other name-surrogate reparse point
     bool mount = false;  // a folder on another volume than its parent (mount point)
+    // Any other reparse point, a cloud-file placeholder first of all: part of its data lives
+    // elsewhere, so it is neither entered nor removed.
+    bool placeholder = false;
 };
 
 // What a directory search for plain files finds: no folder, link, hidden or system entry.

@@ -14,18 +14,19 @@ bool is_separator(char c) {
     throw RunError(kErrorBadFileName, "bad file name: " + std::string(name));
 }
 
-// Applies the components of `rest` to the canonical path in `out` ("C:\" or "C:\A").
+// Applies the components of `rest` to the canonical path in `out` ("C:\" or "C:\A"), whose
+// root part ("C:\", "\\server\share\") is `root` characters long and never climbed out of.
 // Returns false for a component that no file name may carry (a colon would name a data stream
 // or a second drive on Windows, and on other systems would reach the file system unchecked).
-bool append_components(std::string& out, std::string_view rest) {
+bool append_components(std::string& out, std::string_view rest, std::size_t root) {
     bool valid = true;
     path::for_each_component(rest, [&](std::string_view part) {
         if (!valid || part == ".")
             return;
         if (part == "..") {
-            if (out.size() > 3) {
+            if (out.size() > root) {
                 const std::size_t cut = out.rfind('\\');
-                out.resize(cut == 2 ? 3 : cut);
+                out.resize(cut < root ? root : cut);
             }
             return;
         }
@@ -33,7 +34,7 @@ bool append_components(std::string& out, std::string_view rest) {
             valid = false;
             return;
         }
-        if (out.size() > 3)
+        if (out.back() != '\\')
             out.push_back('\\');
         out.append(part);
     });
@@ -42,6 +43,42 @@ bool append_components(std::string& out, std::string_view rest) {
 
 std::string root_of(char drive) {
     return std::string{drive, ':', '\\'};
+}
+
+bool starts_network_name(std::string_view name) {
+    return name.size() >= 2 && is_separator(name[0]) && is_separator(name[1]);
+}
+
+// The root "\\server\share\" of a name that starts with two separators, and the rest after
+// it; "" when the name has no server and share, or names a device ("\\?\", "\\.\").
+std::string network_root(std::string_view name, std::string_view& rest) {
+    std::string_view tail = name.substr(2);
+    std::string_view parts[2];
+    for (std::string_view& part : parts) {
+        std::size_t end = 0;
+        while (end < tail.size() && !is_separator(tail[end]))
+            ++end;
+        part = tail.substr(0, end);
+        tail.remove_prefix(end < tail.size() ? end + 1 : end);
+        if (part.empty() || part == "." || part == ".." || part == "?" ||
+            part.find(':') != std::string_view::npos) {
+            return "";
+        }
+    }
+    rest = tail;
+    return "\\\\" + std::string(parts[0]) + "\\" + std::string(parts[1]) + "\\";
+}
+
+// Length of the root part of a canonical path: 3 for "C:\", the length of "\\server\share\"
+// for a network path.
+std::size_t root_length(std::string_view canonical) {
+    if (!starts_network_name(canonical))
+        return 3;
+    const std::size_t server_end = canonical.find('\\', 2);
+    if (server_end == std::string_view::npos)
+        return canonical.size();
+    const std::size_t share_end = canonical.find('\\', server_end + 1);
+    return share_end == std::string_view::npos ? canonical.size() : share_end + 1;
 }
 
 }  // namespace
@@ -53,6 +90,8 @@ PathModel::PathModel() {
 }
 
 std::string PathModel::current_folder() const {
+    if (!network_folder_.empty())
+        return network_folder_;
     return current_folder_of(current_drive_);
 }
 
@@ -66,9 +105,13 @@ std::string PathModel::current_folder_of(char drive) const {
 std::string PathModel::resolve(std::string_view name) const {
     if (name.empty())
         bad_name(name);
-    // "\\server\share" and "\\?\..." are not drive paths.
-    if (name.size() >= 2 && is_separator(name[0]) && is_separator(name[1]))
-        bad_name(name);
+    // "\\server\share\x" names a place on the network, with no drive; "\\?\..." is no path.
+    if (starts_network_name(name)) {
+        std::string out = path::normalize_absolute(name);
+        if (out.empty())
+            bad_name(name);
+        return out;
+    }
 
     std::string out;
     std::string_view rest = name;
@@ -83,12 +126,13 @@ std::string PathModel::resolve(std::string_view name) const {
             out = folders_[*drive - 'A'];
         }
     } else if (is_separator(name[0])) {
-        out = root_of(current_drive_);
+        out = network_folder_.empty() ? root_of(current_drive_)
+                                      : network_folder_.substr(0, root_length(network_folder_));
     } else {
-        out = folders_[current_drive_ - 'A'];
+        out = network_folder_.empty() ? folders_[current_drive_ - 'A'] : network_folder_;
     }
     out.reserve(out.size() + rest.size() + 1);
-    if (!append_components(out, rest))
+    if (!append_components(out, rest, root_length(out)))
         bad_name(name);
     return out;
 }
@@ -99,12 +143,17 @@ void PathModel::set_current_drive(char drive) {
     if (!letter)
         bad_name(std::string_view(&drive, 1));
     current_drive_ = *letter;
+    network_folder_.clear();
 }
 
 void PathModel::set_current_folder(const std::string& canonical) {
     std::string folder = path::normalize_absolute(canonical);
     if (folder.empty())
         bad_name(canonical);
+    if (path::is_network(folder)) {
+        network_folder_ = std::move(folder);
+        return;
+    }
     const std::size_t index = static_cast<std::size_t>(folder[0] - 'A');
     folders_[index] = std::move(folder);
 }
@@ -126,27 +175,41 @@ std::optional<char> drive_of(std::string_view name) {
 }
 
 std::string normalize_absolute(std::string_view name) {
+    if (starts_network_name(name)) {
+        std::string_view rest;
+        std::string out = network_root(name, rest);
+        if (out.empty() || !append_components(out, rest, out.size()))
+            return "";
+        return out;
+    }
     const std::optional<char> drive = drive_of(name);
     if (!drive || name.size() < 3 || !is_separator(name[2]))
         return "";
     std::string out = root_of(*drive);
     out.reserve(name.size());
-    if (!append_components(out, name.substr(3)))
+    if (!append_components(out, name.substr(3), 3))
         return "";
     return out;
 }
 
+bool is_network(std::string_view canonical) {
+    return starts_network_name(canonical);
+}
+
 bool is_root(std::string_view canonical) {
+    if (is_network(canonical))
+        return canonical.size() == root_length(canonical);
     return canonical.size() == 3 && canonical[1] == ':' && canonical[2] == '\\';
 }
 
 std::string parent(std::string_view canonical) {
-    if (canonical.size() <= 3)
+    const std::size_t root = root_length(canonical);
+    if (canonical.size() <= root)
         return std::string(canonical);
     const std::size_t cut = canonical.rfind('\\');
     if (cut == std::string_view::npos)
         return std::string(canonical);
-    return std::string(canonical.substr(0, cut == 2 ? 3 : cut));
+    return std::string(canonical.substr(0, cut < root ? root : cut));
 }
 
 std::string join(std::string_view canonical, std::string_view name) {

@@ -6,6 +6,9 @@
 //
 // A canonical path is absolute with an upper-case drive letter: "C:\" for a root, "C:\A\B" below
 // it (no trailing separator, no "." or ".." components, single backslashes). Case is kept as given.
+// A place on the network has no drive: "\\server\share\" is its root, "\\server\share\A" below
+// it. Names from outside (start folder, environment) may be such places; everything the program
+// builds itself uses drive letters.
 
 #include <array>
 #include <optional>
@@ -18,7 +21,7 @@ class PathModel {
   public:
     PathModel();
 
-    // The current folder, as the OS reports it: "C:\" or "C:\TEMP".
+    // The current folder, as the OS reports it: "C:\" or "C:\TEMP" (or a network folder).
     std::string current_folder() const;
     std::string current_folder_of(char drive) const;
 
@@ -28,10 +31,13 @@ class PathModel {
 
     // No checks here: the caller has made sure the drive or folder exists.
     void set_current_drive(char drive);
-    void set_current_folder(const std::string& canonical);  // sets the folder of that path's drive
+    // Sets the folder of that path's drive; a network folder becomes the current place until
+    // the next drive change.
+    void set_current_folder(const std::string& canonical);
 
   private:
     char current_drive_ = 'C';
+    std::string network_folder_;           // canonical, or "" while a drive is current
     std::array<std::string, 26> folders_;  // per drive, canonical
 };
 
@@ -61,6 +67,8 @@ void for_each_component(std::string_view names, OnPart on_part) {
 }
 
 bool is_root(std::string_view canonical);
+// True for a network path ("\\server\share\..."), which has no drive letter.
+bool is_network(std::string_view canonical);
 // Parent of a canonical path; a root is its own parent.
 std::string parent(std::string_view canonical);
 // canonical + "\" + name, without doubling the separator after a root.

@@ -111,8 +111,10 @@ int run_program(const Services& services) {
         ~Unhook() { console.on_forced_end(nullptr); }
     } unhook{services.console};
     try {
+        // A start folder on the network has no drive: drive C: stays selected beneath it.
         const std::string start = path::normalize_absolute(services.start_folder);
-        program.paths.set_current_drive(start.empty() ? 'C' : start[0]);
+        const bool on_drive = !start.empty() && !path::is_network(start);
+        program.paths.set_current_drive(on_drive ? start[0] : 'C');
         if (!start.empty())
             program.paths.set_current_folder(start);
 

@@ -25,6 +25,7 @@ ln -sfn "$E2E_ROOT/k" "$drive_link"
 trap 'rm -f "$drive_link"; e2e_cleanup' EXIT
 
 win() { "$wine" "$@" 2>/dev/null | tr -d '\r'; }
+wine_path_of() { printf 'Z:%s' "${1//\//\\}"; }
 attrib_of() { win cmd /c attrib "$1" | cut -c1-12; }
 set_all() { for a in +h +s +r; do win cmd /c attrib "$a" "$1" >/dev/null; done; }
 expect_attrib() {
@@ -51,6 +52,13 @@ expect_attrib 'K:\T\Sub\Deep\x' 'AS  HR      '
 set_all 'K:\T\Two words'
 win "$tool" 'K:\T\Two' words -h -s >/dev/null
 expect_attrib 'K:\T\Two words' '            '
+
+# Started as the cleaning run starts it (the raw line, unquoted), a folder whose name holds
+# " -" and runs of blanks is still one folder.
+mkdir -p "$E2E_ROOT/k/T/Projekt - Kopie  2"
+set_all 'K:\T\Projekt - Kopie  2'
+win cmd /c "$(wine_path_of "$tool") K:\T\Projekt - Kopie  2 -h -s -r >nul" >/dev/null
+expect_attrib 'K:\T\Projekt - Kopie  2' '            '
 
 # A drive root is never worked on.
 out=$(win "$tool" 'K:\' -h -s -r)

@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "cleaning/tool_start.h"
 #include "context/context.h"
+#include "platform/error.h"
 #include "support/dos_attributes.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
@@ -120,6 +122,40 @@ TEST_F(AttributeTool, TheWrittenToolClearsAttributesForTheCleaningRun) {
     ASSERT_FALSE(h.launcher.started.empty());
     EXPECT_EQ(h.launcher.started.front().second, "C:chmod.com C:\\T -h -s -r >nul");
     EXPECT_EQ(dos_attrib(t), std::nullopt);
+}
+
+// The written copy lies in a folder others may write to: it starts only as it was written. A
+// tool that is refused (or cannot start) no longer keeps the subfolders: their attributes are
+// cleared in-process instead.
+TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersGo) {
+    auto program = writer_program();
+    write_attribute_tool(*program);
+    ASSERT_EQ(program->tool_written, 1);
+    const std::string line = "C:chmod.com C:\\WORK -h -s -r >nul";
+    h.sandbox.write_file('C', "WORK/chmod.com", "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(error_number_of([&] { start_tool(*program, "C:\\WORK\\chmod.com", line); }),
+              kErrorPermissionDenied);
+    EXPECT_TRUE(h.launcher.started.empty());
+    h.sandbox.write_file('C', "WORK/chmod.com",
+                         std::string(reinterpret_cast<const char*>(cleaning::kAttributeToolImage),
+                                     cleaning::kAttributeToolSize));
+    EXPECT_TRUE(start_tool(*program, "C:\\WORK\\chmod.com", line));
+    EXPECT_EQ(h.launcher.started.size(), 1u);
+    h.launcher.started.clear();
+
+    // C:\bat is writable by everybody: its tool is found first, and refused.
+    h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
+    h.sandbox.write_file('C', "T/A/B/junk.tmp");
+    const stdfs::path marker = h.sandbox.host('C', "ran");
+    h.sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
+    ::chmod(h.sandbox.host('C', "bat/chmod.com").c_str(), 0777);
+    h.launcher.start_for_real = true;
+    EXPECT_EQ(h.run(), 0);
+    EXPECT_FALSE(stdfs::exists(marker));
+    EXPECT_FALSE(h.sandbox.exists('C', "T/A"));
+    EXPECT_TRUE(h.sandbox.exists('C', "T"));
+    // Tried once per folder, then done in-process for the rest of that folder.
+    EXPECT_EQ(h.launcher.started.size(), 2u);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cleaning_harness.h"
-#include "discovery/path_list.h"
+#include "pathlist/path_list.h"
 
 namespace kehrwix::testing {
 namespace {

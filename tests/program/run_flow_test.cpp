@@ -99,7 +99,7 @@ TEST(RunFlow, NoUsablePlaceShowsTheMessageAndWaits) {
     EXPECT_EQ(h.clock.now_ms(), 9000);
 }
 
-// The last case empties the folder the program was started in, tool copy included.
+// The third case empties the folder the program was started in, tool copy included.
 TEST(RunFlow, EndStepReturnsToTheStartFolderOrEndsInOrderWithoutIt) {
     const struct {
         const char* start;
@@ -109,6 +109,8 @@ TEST(RunFlow, EndStepReturnsToTheStartFolderOrEndsInOrderWithoutIt) {
         {"C:\\WORK\\SUB", "WORK/SUB", "C:\\WORK\\SUB"},
         {"C:\\", "WORK", "C:\\"},
         {"C:\\T\\START", "T/START", nullptr},  // any folder, as long as the end is orderly
+        // A share has no drive to return to; the run still works on its drives and ends with 0.
+        {"\\\\server\\share\\start", "WORK", nullptr},
     };
     for (const auto& c : cases) {
         ProgramHarness h;

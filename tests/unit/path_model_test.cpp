@@ -33,11 +33,40 @@ TEST(PathModel, ResolvesNamesAgainstPerDriveFolders) {
 
 TEST(PathModel, RejectsNamesThatAreNoDrivePaths) {
     PathModel model;
-    for (const char* name : {"", "1:x", "::", ":\\TEMP", "C:\\a:b", "\\\\server\\share",
-                             "//server/share", "\\\\?\\C:\\x"}) {
+    for (const char* name : {"", "1:x", "::", ":\\TEMP", "C:\\a:b", "\\\\server", "\\\\server\\",
+                             "//./pipe/x", "\\\\?\\C:\\x", "\\\\s\\sh:x"}) {
         EXPECT_EQ(testing::error_number_of([&] { model.resolve(name); }), kErrorBadFileName)
             << name;
     }
+}
+
+// Start folders and environment values may name a share; it has no drive letter.
+TEST(PathModel, NetworkPlacesAreDrivelessAbsolutePaths) {
+    PathModel model;
+    model.set_current_folder("C:\\TEMP");
+    EXPECT_EQ(model.resolve("//Server/Share/./a//b/"), "\\\\Server\\Share\\a\\b");
+    EXPECT_EQ(model.resolve("\\\\s\\sh\\..\\.."), "\\\\s\\sh\\");
+
+    model.set_current_folder("\\\\s\\sh\\work");
+    EXPECT_EQ(model.current_folder(), "\\\\s\\sh\\work");
+    EXPECT_EQ(model.resolve("x\\..\\..\\..\\y"), "\\\\s\\sh\\y");
+    EXPECT_EQ(model.resolve("\\bat"), "\\\\s\\sh\\bat");
+    EXPECT_EQ(model.resolve("C:x"), "C:\\TEMP\\x");
+    model.set_current_drive('C');
+    EXPECT_EQ(model.current_folder(), "C:\\TEMP");
+
+    const std::string root = "\\\\s\\sh\\";
+    EXPECT_TRUE(path::is_root(root));
+    EXPECT_TRUE(path::is_network(root));
+    EXPECT_FALSE(path::is_network("C:\\x"));
+    EXPECT_FALSE(path::is_root("\\\\s\\sh\\a"));
+    EXPECT_EQ(path::parent("\\\\s\\sh\\a"), root);
+    EXPECT_EQ(path::parent(root), root);
+    EXPECT_EQ(path::leaf("\\\\s\\sh\\a\\b"), "b");
+    EXPECT_EQ(path::leaf(root), "");
+    EXPECT_EQ(path::join(root, "a"), "\\\\s\\sh\\a");
+    EXPECT_TRUE(path::is_within("\\\\S\\SH\\a", root));
+    EXPECT_FALSE(path::is_within("\\\\s\\shx\\a", "\\\\s\\sh"));
 }
 
 TEST(PathModel, ChangingFolderKeepsTheDriveAndChangingDriveKeepsFolders) {

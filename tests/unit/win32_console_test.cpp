@@ -113,12 +113,13 @@ TEST(Win32WideText, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(to_utf16("\xF4\x90\x80\x80"), u"\uFFFD");  // beyond U+10FFFF
 }
 
-TEST(Win32WideText, OnlyDrivePathsBecomeLongNamesAndLoseThePrefixOnTheWayBack) {
+TEST(Win32WideText, AbsolutePathsBecomeLongNamesAndLoseThePrefixOnTheWayBack) {
     EXPECT_EQ(long_path("C:\\TEMP\\Grüße"), u"\\\\?\\C:\\TEMP\\Grüße");
-    for (const char* bad : {"", "C:", "C:x", ":\\TEMP", "\\TEMP", "\\\\server\\share", "1:\\x"})
+    EXPECT_EQ(long_path("\\\\server\\share\\x"), u"\\\\?\\UNC\\server\\share\\x");
+    for (const char* bad : {"", "C:", "C:x", ":\\TEMP", "\\TEMP", "\\\\?\\C:\\x", "1:\\x"})
         EXPECT_TRUE(long_path(bad).empty()) << bad;
     EXPECT_EQ(from_long_path(u"\\\\?\\C:\\TEMP"), "C:\\TEMP");
-    EXPECT_EQ(from_long_path(u"\\\\?\\UNC\\server\\share"), "\\\\?\\UNC\\server\\share");
+    EXPECT_EQ(from_long_path(u"\\\\?\\UNC\\server\\share"), "\\\\server\\share");
 }
 
 }  // namespace

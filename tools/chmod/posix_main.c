@@ -8,7 +8,8 @@
  * hidden and system are the bits 0x2 and 0x4 of the "user.DOSATTRIB" extended attribute.
  *
  * PATH is "C:\X\Y" (drive letters mapped onto host folders by KEHRWIX_DRIVES, "C:=/;D:=/mnt/usb";
- * unset means C:=/) or a host path "/x/y". Each component matches exactly first, then ignoring
+ * unset means C:=/) or a host path "/x/y": everything before the trailing options, blanks
+ * included (see command_tail.h). Each component matches exactly first, then ignoring
  * case. Links are never followed, drive roots are left alone, and the exit status is always 0:
  * the caller looks only at whether the folder can be removed afterwards.
  */
@@ -25,6 +26,8 @@
 #if defined(__linux__)
 #include <sys/xattr.h>
 #endif
+
+#include "command_tail.h"
 
 #define DOS_HIDDEN 0x2ul
 #define DOS_SYSTEM 0x4ul
@@ -266,46 +269,47 @@ static void clear_folder_entries(int folder, dev_t device, const struct request*
     closedir(d);
 }
 
-int main(int argc, char** argv) {
-    struct request rq = {0, 0};
-    int understood = 1;
-    int options = 0;
+/* The command line as the caller wrote it: the launcher hands it on in KEHRWIX_COMMAND_LINE,
+ * since splitting it into arguments loses runs of blanks. Started by hand, the arguments joined
+ * by single blanks stand in for it. */
+static char* command_tail(int argc, char** argv) {
+    const char* raw = getenv("KEHRWIX_COMMAND_LINE");
+    if (raw) {
+        const size_t length = strlen(raw);
+        return strdup(raw + chmod_skip_program_name(raw, length));
+    }
     size_t total = 1;
     for (int i = 1; i < argc; i++)
         total += strlen(argv[i]) + 1;
-    char* path = calloc(total, 1);
-    if (!path)
-        return 0;
-
-    /* The caller passes the folder unquoted, so a name with blanks arrives in pieces: everything
-     * before the first option is the path. */
-    for (int i = 1; i < argc; i++) {
-        const char* a = argv[i];
-        if (strcasecmp(a, ">nul") == 0) {
-            quiet = 1;
-        } else if (a[0] == '-' && a[1] && !a[2] && strchr("hsrHSR", a[1])) {
-            const char o = (char)(a[1] | 0x20);
-            if (o == 'h')
-                rq.dos_bits |= DOS_HIDDEN;
-            if (o == 's')
-                rq.dos_bits |= DOS_SYSTEM;
-            if (o == 'r')
-                rq.writable = 1;
-            options = 1;
-        } else if (options || a[0] == '-' || strcmp(a, "/?") == 0) {
-            understood = 0;
-        } else {
-            if (*path)
-                strcat(path, " ");
-            strcat(path, a);
-        }
+    char* tail = calloc(total, 1);
+    for (int i = 1; tail && i < argc; i++) {
+        if (i > 1)
+            strcat(tail, " ");
+        strcat(tail, argv[i]);
     }
-    if (!understood || !options || !*path) {
+    return tail;
+}
+
+int main(int argc, char** argv) {
+    char* tail = command_tail(argc, argv);
+    if (!tail)
+        return 0;
+    struct chmod_request parsed;
+    const int understood = chmod_parse_tail(tail, strlen(tail), &parsed);
+    quiet = parsed.quiet;
+    if (!understood) {
         if (!quiet)
             fputs(kUsage, stdout);
-        free(path);
+        free(tail);
         return 0;
     }
+    struct request rq = {(parsed.hidden ? DOS_HIDDEN : 0) | (parsed.system ? DOS_SYSTEM : 0),
+                         parsed.readonly};
+    tail[parsed.folder_end] = '\0';
+    char* path = strdup(tail + parsed.folder_start);
+    free(tail);
+    if (!path)
+        return 0;
 
     char* target = strdup(path);
     int parent;

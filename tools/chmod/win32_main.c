@@ -2,6 +2,7 @@
  *
  *   chmod.com PATH [-h] [-s] [-r] [>nul]
  *
+ * PATH is everything before the trailing options, blanks included (see command_tail.h).
  * Clears the hidden (-h), system (-s) and read-only (-r) attributes of PATH and, when PATH is a
  * folder, of every entry directly inside it, so that the cleaning run can then remove an emptied
  * subfolder. Paths go to the system in the \\?\ form, so long paths work. A reparse point (link,
@@ -15,6 +16,9 @@
 #include <string.h>
 #include <wchar.h>
 #include <windows.h>
+
+#define CHMOD_CHAR wchar_t
+#include "command_tail.h"
 
 static const char kUsage[] =
     "usage: chmod.com PATH [-h] [-s] [-r] [>nul]\r\n"
@@ -145,43 +149,30 @@ static wchar_t* long_form(const wchar_t* name) {
     return full;
 }
 
-int wmain(int argc, wchar_t** argv) {
-    int understood = 1;
-    int options = 0;
-    size_t total = 1;
-    for (int i = 1; i < argc; i++)
-        total += wcslen(argv[i]) + 1;
-    wchar_t* name = calloc(total, sizeof(wchar_t));
+int wmain(void) {
+    /* The raw command line, not the runtime's split of it: blanks inside the folder stay as
+     * they were passed. */
+    const wchar_t* line = GetCommandLineW();
+    const size_t length = wcslen(line);
+    const size_t skip = chmod_skip_program_name(line, length);
+    struct chmod_request rq;
+    const int understood = chmod_parse_tail(line + skip, length - skip, &rq);
+    quiet = rq.quiet;
+    if (!understood) {
+        say(kUsage);
+        return 0;
+    }
+    clear_mask = (rq.hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | (rq.system ? FILE_ATTRIBUTE_SYSTEM : 0) |
+                 (rq.readonly ? FILE_ATTRIBUTE_READONLY : 0);
+    const size_t folder_length = rq.folder_end - rq.folder_start;
+    wchar_t* name = calloc(folder_length + 1, sizeof(wchar_t));
     if (!name)
         return 0;
-
-    /* The caller passes the folder unquoted, so a name with blanks arrives in pieces: everything
-     * before the first option is the path. */
-    for (int i = 1; i < argc; i++) {
-        const wchar_t* a = argv[i];
-        if (_wcsicmp(a, L">nul") == 0) {
-            quiet = 1;
-        } else if (a[0] == L'-' && a[1] && !a[2] && wcschr(L"hsrHSR", a[1])) {
-            const wchar_t o = (wchar_t)(a[1] | 0x20);
-            if (o == L'h')
-                clear_mask |= FILE_ATTRIBUTE_HIDDEN;
-            if (o == L's')
-                clear_mask |= FILE_ATTRIBUTE_SYSTEM;
-            if (o == L'r')
-                clear_mask |= FILE_ATTRIBUTE_READONLY;
-            options = 1;
-        } else if (options || a[0] == L'-' || wcscmp(a, L"/?") == 0) {
-            understood = 0;
-        } else {
-            if (*name)
-                wcscat(name, L" ");
-            wcscat(name, a);
-        }
-    }
-    if (!understood || !options || !*name) {
-        say(kUsage);
-        free(name);
-        return 0;
+    memcpy(name, line + skip + rq.folder_start, folder_length * sizeof(wchar_t));
+    /* Started by hand, a folder with blanks comes quoted; no Windows name holds a quote. */
+    if (folder_length >= 2 && name[0] == L'"' && name[folder_length - 1] == L'"') {
+        memmove(name, name + 1, (folder_length - 2) * sizeof(wchar_t));
+        name[folder_length - 2] = L'\0';
     }
 
     wchar_t* path = long_form(name);

@@ -22,14 +22,18 @@ namespace kehrwix {
 namespace {
 
 constexpr std::string_view kDriveMapVariable = "KEHRWIX_DRIVES=";
+// A Windows program reads its command line whole; splitting it here loses runs of blanks in a
+// folder name, so the tool gets the line itself as well.
+constexpr std::string_view kCommandLineVariable = "KEHRWIX_COMMAND_LINE=";
 
-std::vector<std::string> child_environment() {
+std::vector<std::string> child_environment(const std::string& command_line) {
     std::vector<std::string> entries;
     for (const std::string& entry : environment_entries()) {
-        if (entry.rfind(kDriveMapVariable, 0) != 0)
+        if (entry.rfind(kDriveMapVariable, 0) != 0 && entry.rfind(kCommandLineVariable, 0) != 0)
             entries.push_back(entry);
     }
     entries.push_back(std::string(kDriveMapVariable) + posix::drive_map_text());
+    entries.push_back(std::string(kCommandLineVariable) + command_line);
     return entries;
 }
 
@@ -80,7 +84,7 @@ class PosixLauncher : public ProcessLauncher {
         std::vector<std::string> arguments = split_command_line(command_line);
         if (arguments.empty())
             arguments.push_back(program);
-        std::vector<std::string> environment = child_environment();
+        std::vector<std::string> environment = child_environment(command_line);
         std::vector<char*> argv = pointers_to(arguments);
         std::vector<char*> envp = pointers_to(environment);
 

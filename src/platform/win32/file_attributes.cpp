@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/reparse_tags.h"
+
 namespace kehrwix::win32 {
 
 namespace {
@@ -47,7 +49,10 @@ fs::Attributes attributes_from(DWORD attributes, DWORD reparse_tag, bool targets
     a.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     a.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        a.link = IsReparseTagNameSurrogate(reparse_tag) != 0;
+        const bool surrogate =
+            reparse::handling_of(reparse_tag) == reparse::Handling::remove_as_link;
+        a.link = surrogate;
+        a.placeholder = !surrogate;
         a.mount = reparse_tag == IO_REPARSE_TAG_MOUNT_POINT && targets_volume;
     }
     return a;

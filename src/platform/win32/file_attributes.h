@@ -1,7 +1,7 @@
 #pragma once
 // Attribute bits as the rest of the program sees them. A name-surrogate reparse point
 // (symbolic link, junction) is a link that is never followed; a mount point whose target is a
-// volume is also a mount.
+// volume is also a mount. Every other reparse point (cloud placeholders) is a placeholder.
 
 #include <windows.h>
 

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/listed_folder.h"
 #include "platform/path_model.h"
+#include "platform/reparse_tags.h"
+#include "platform/win32/disposition.h"
 #include "platform/win32/file_attributes.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/listed_open.h"
 #include "platform/win32/relative_open.h"
 #include "platform/win32/wine_links.h"
 
@@ -37,46 +39,6 @@ FILE_ATTRIBUTE_TAG_INFO tag_info(HANDLE h) {
         throw_windows_error(GetLastError(), "reading attributes");
     }
     return info;
-}
-
-FileIdentity identity_of(HANDLE h) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(h, &info)) {
-        throw_windows_error(GetLastError(), "reading folder information");
-    }
-    FileIdentity id;
-    id.volume = info.dwVolumeSerialNumber;
-    id.file_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    return id;
-}
-
-win32::Handle open_folder_following_links(const std::wstring& wide_name) {
-    return win32::Handle(CreateFileW(wide_name.c_str(), kFolderAccess,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-// Interim: the folder and the folders its final name passes through, opened by name. The
-// component-by-component resolution with owner and reparse checks replaces this.
-std::optional<std::vector<FileIdentity>> ancestry_by_name(HANDLE h) {
-    std::wstring name = win32::final_path(h);
-    if (name.empty())
-        return std::nullopt;
-    std::vector<FileIdentity> chain{identity_of(h)};
-    for (;;) {
-        const std::size_t cut = name.find_last_of(L'\\');
-        if (cut == std::wstring::npos || cut + 1 >= name.size() || cut < 6)
-            break;
-        name.resize(cut);
-        std::wstring opened = name.size() == 6 ? name + L"\\" : name;  // "\\?\C:" is no folder
-        win32::Handle parent = open_folder_following_links(opened);
-        if (!parent.valid())
-            break;
-        chain.push_back(identity_of(parent.get()));
-        if (name.size() == 6)
-            break;
-    }
-    return chain;
 }
 
 }  // namespace
@@ -117,18 +79,22 @@ struct Folder::Impl {
     }
 
     // Deleting through a handle opened on the name itself removes a link as a link, and never
-    // touches a folder or file that took the name's place after a path was checked.
-    void delete_on_close(std::string_view name, ULONG options) const {
-        win32::Handle h = open_entry(win32::wide(name), DELETE | FILE_READ_ATTRIBUTES, options);
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        if (!SetFileInformationByHandle(h.get(), FileDispositionInfo, &disposition,
-                                        sizeof disposition)) {
-            throw_windows_error(GetLastError(), "deleting");
+    // touches a folder or file that took the name's place after a path was checked. A folder
+    // link or junction is opened like a file here, so it goes as a link; a real folder goes
+    // only through remove_folder, and a placeholder never.
+    void delete_by_handle(std::string_view name, bool folder) const {
+        win32::Handle h = open_entry(win32::wide(name), DELETE | FILE_READ_ATTRIBUTES,
+                                     folder ? FILE_DIRECTORY_FILE : 0);
+        const FILE_ATTRIBUTE_TAG_INFO info = tag_info(h.get());
+        if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (reparse::handling_of(info.ReparseTag) != reparse::Handling::remove_as_link)
+                throw RunError(kErrorPathFileAccess, "a placeholder; left alone");
+        } else if (!folder && (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            throw_windows_error(ERROR_ACCESS_DENIED, "a folder is no file");
         }
+        win32::mark_for_deletion(h.get());
     }
 };
-
 Folder::Folder(std::unique_ptr<Impl> impl, std::string path)
     : impl_(std::move(impl)), path_(std::move(path)) {}
 Folder::Folder(Folder&&) noexcept = default;
@@ -147,7 +113,7 @@ Folder Folder::open(const std::string& path) {
         throw_windows_error(ERROR_DIRECTORY, path + " is not a folder");
     }
     impl->volume = volume_serial(impl->handle.get());
-    impl->identity = identity_of(impl->handle.get());
+    impl->identity = win32::identity_of(impl->handle.get());
     if (win32::running_under_wine())
         impl->final_path = win32::final_path(impl->handle.get());
     return Folder(std::move(impl), path);
@@ -155,16 +121,18 @@ Folder Folder::open(const std::string& path) {
 
 ListedFolder Folder::open_listed(const std::string& path, const ListedChecks& checks) {
     ListedFolder result;
+    win32::Handle reached;
+    result.refusal = win32::resolve_listed(path, checks, reached);
+    if (result.refusal != ListedRefusal::none)
+        return result;
     try {
-        Folder opened = open(path);
-        const std::optional<std::vector<FileIdentity>> chain =
-            ancestry_by_name(opened.impl_->handle.get());
-        if (!chain)
-            return result;
-        result.refusal = judge_listed(
-            *chain, win32::narrow(win32::final_path(opened.impl_->handle.get())), checks);
-        if (result.refusal == ListedRefusal::none)
-            result.folder = std::move(opened);
+        auto impl = std::make_unique<Impl>();
+        impl->handle = std::move(reached);
+        impl->volume = volume_serial(impl->handle.get());
+        impl->identity = win32::identity_of(impl->handle.get());
+        if (win32::running_under_wine())
+            impl->final_path = win32::final_path(impl->handle.get());
+        result.folder = Folder(std::move(impl), path);
     } catch (const RunError&) {
         result.refusal = ListedRefusal::unreachable;
     }
@@ -172,11 +140,14 @@ ListedFolder Folder::open_listed(const std::string& path, const ListedChecks& ch
 }
 
 std::optional<std::vector<FileIdentity>> Folder::host_ancestry(const std::string& host_path) {
-    win32::Handle h = open_folder_following_links(win32::wide_path(host_path));
-    if (!h.valid())
-        return std::nullopt;
     try {
-        return ancestry_by_name(h.get());
+        const win32::Handle h(CreateFileW(win32::wide_path(host_path).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+        if (!h.valid())
+            return std::nullopt;
+        return win32::ancestry_of(h.get());
     } catch (const RunError&) {
         return std::nullopt;
     }
@@ -196,7 +167,7 @@ Folder Folder::open_child(std::string_view name) const {
         throw RunError(kErrorPathFileAccess, child_path + " is a link; not entered");
     }
     impl->volume = volume_serial(impl->handle.get());
-    impl->identity = identity_of(impl->handle.get());
+    impl->identity = win32::identity_of(impl->handle.get());
     if (impl->volume != impl_->volume) {
         throw RunError(kErrorPathFileAccess, child_path + " is on another volume; not entered");
     }
@@ -258,11 +229,11 @@ void Folder::clear_attributes(std::string_view name) const {
 }
 
 void Folder::delete_file(std::string_view name) const {
-    impl_->delete_on_close(name, FILE_NON_DIRECTORY_FILE);
+    impl_->delete_by_handle(name, false);
 }
 
 void Folder::remove_folder(std::string_view name) const {
-    impl_->delete_on_close(name, FILE_DIRECTORY_FILE);
+    impl_->delete_by_handle(name, true);
 }
 
 }  // namespace kehrwix::fs

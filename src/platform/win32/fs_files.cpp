@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/error.h"
+#include "platform/file_replace.h"
 #include "platform/fs.h"
 #include "platform/win32/file_attributes.h"
 #include "platform/win32/handles.h"
@@ -66,6 +67,16 @@ std::string read_file(const std::string& path) {
 }
 
 void write_file(const std::string& path, std::string_view bytes) {
+    // A hidden or system file of that name counts as missing: the system would refuse to
+    // replace it with a normal one.
+    const std::wstring name = win32::wide_path(path);
+    const DWORD present = GetFileAttributesW(name.c_str());
+    if (present != INVALID_FILE_ATTRIBUTES &&
+        clear_before_replacing((present & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               (present & FILE_ATTRIBUTE_HIDDEN) != 0,
+                               (present & FILE_ATTRIBUTE_SYSTEM) != 0)) {
+        SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
     if (const DWORD error = write_all(h.get(), bytes))
         discard_partial(h, path, error);

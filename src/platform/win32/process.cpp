@@ -8,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/tool_security.h"
 
 namespace kehrwix {
 
@@ -44,6 +45,10 @@ namespace {
 class Win32ProcessLauncher : public ProcessLauncher {
   public:
     void run_and_wait(const std::string& program, const std::string& command_line) override {
+        // The tools are looked up in folders that other users can often write to; one they
+        // could have planted or changed would run their code with our rights.
+        if (!win32::tool_may_start(program))
+            throw RunError(kErrorPermissionDenied, "untrusted program not started: " + program);
         std::wstring application = win32::wide(program);
         if (application.size() >= MAX_PATH)
             application = win32::wide_path(program);

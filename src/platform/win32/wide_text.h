@@ -57,9 +57,14 @@ inline std::string to_utf8(std::u16string_view utf16) {
 }
 
 // "C:\A\B" -> "\\?\C:\A\B": no 260-character limit, and no silent trimming of trailing blanks
-// and dots, so the name reaches the file system exactly as given. Empty when the path is not
-// an absolute drive path.
+// and dots, so the name reaches the file system exactly as given. A network path takes the
+// "\\?\UNC\" form. Empty when the path is not absolute.
 inline std::u16string long_path(std::string_view canonical) {
+    // "\\server\share\x" -> "\\?\UNC\server\share\x"
+    if (canonical.size() > 2 && canonical[0] == '\\' && canonical[1] == '\\' &&
+        canonical[2] != '?' && canonical[2] != '.') {
+        return u"\\\\?\\UNC\\" + to_utf16(canonical.substr(2));
+    }
     const bool drive_path =
         path::drive_of(canonical).has_value() && canonical.size() >= 3 && canonical[2] == '\\';
     if (!drive_path)
@@ -69,6 +74,8 @@ inline std::u16string long_path(std::string_view canonical) {
 
 // The inverse for names the system hands back: drops a "\\?\" prefix, leaves others unchanged.
 inline std::string from_long_path(std::u16string_view name) {
+    if (name.substr(0, 8) == u"\\\\?\\UNC\\")
+        return "\\\\" + to_utf8(name.substr(8));
     if (name.size() >= 6 && name.substr(0, 4) == u"\\\\?\\" && name[5] == u':') {
         name.remove_prefix(4);
     }

@@ -4,7 +4,7 @@
 # bench/ also want hyperfine and python3.
 set -euo pipefail
 
-packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps)
+packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps attr e2fsprogs)
 if [[ ${1:-} == --windows ]]; then
     packages+=(g++-mingw-w64-x86-64-posix wine64)
 fi

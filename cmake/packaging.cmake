@@ -20,6 +20,11 @@ list(JOIN KEHRWIX_VERSION_PARTS "." KEHRWIX_VERSION_QUAD_DOTS)
 # Honours SOURCE_DATE_EPOCH for reproducible packages.
 string(TIMESTAMP KEHRWIX_MAN_DATE "%Y-%m-%d" UTC)
 
+# The README's pictures are drawn through the scripted console of the test suite.
+if(KEHRWIX_TESTS AND NOT WIN32)
+    add_subdirectory(tools/screens)
+endif()
+
 if(WIN32)
     # kehrwix.exe: manifest (long paths, UTF-8, asInvoker, Windows 10/11), version and icon.
     enable_language(RC)

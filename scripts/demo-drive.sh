@@ -2,8 +2,9 @@
 # Builds a demo drive: a small Windows machine in DIR/C (drive C:) and DIR/D (drive D:), the same
 # every time, to try kehrwix on without risk.
 #
-#   scripts/demo-drive.sh create DIR   # DIR must not exist yet
-#   scripts/demo-drive.sh remove DIR   # releases the locked files and deletes DIR
+#   scripts/demo-drive.sh create DIR               # DIR must not exist yet
+#   scripts/demo-drive.sh run DIR COMMAND [ARG...]  # COMMAND on the demo drive, as kehrwix sees it
+#   scripts/demo-drive.sh remove DIR               # releases the locked files and deletes DIR
 #
 # Hidden and system follow the Wine/Samba convention (user.DOSATTRIB), read-only is the owner's
 # write bit, and a locked file is one that cannot be deleted: the immutable flag (chattr +i),
@@ -11,12 +12,13 @@
 set -euo pipefail
 
 usage() {
-    echo "usage: $0 create|remove DIR" >&2
+    echo "usage: $0 create|remove DIR, or $0 run DIR COMMAND [ARG...]" >&2
     exit 2
 }
-[[ $# -eq 2 ]] || usage
+[[ $# -ge 2 ]] || usage
 action=$1
 root=$2
+shift 2
 
 remove_drive() {
     [[ -e $root ]] || return 0
@@ -31,7 +33,15 @@ remove)
     remove_drive
     exit 0
     ;;
-create) ;;
+run)
+    (($#)) || usage
+    root=$(cd "$root" && pwd)
+    # Started from the folder the zip would be unpacked to, as a desktop shortcut would; the
+    # path list lives in the user's temp folder, as on Windows.
+    cd "$root/C/Tools/kehrwix"
+    exec env KEHRWIX_DRIVES="C:=$root/C;D:=$root/D" KEHRWIX='C:\Users\Anna\AppData\Local\Temp' "$@"
+    ;;
+create) [[ $# -eq 0 ]] || usage ;;
 *) usage ;;
 esac
 

@@ -41,8 +41,4 @@ fi
 [[ -d $demo ]] || scripts/demo-drive.sh create "$demo" >/dev/null
 
 echo "kehrwix on the demo drive build/demo (scripts/run.sh --reset makes it new); on this machine instead: scripts/run.sh --system, which empties /tmp and more (see README)."
-# Started from the folder the zip would be unpacked to, as a desktop shortcut would; the path
-# list lives in the demo user's temp folder, as on Windows.
-cd "$demo/C/Tools/kehrwix"
-exec env KEHRWIX_DRIVES="C:=$demo/C;D:=$demo/D" KEHRWIX='C:\Users\Anna\AppData\Local\Temp' \
-    "$binary" "${args[@]}"
+exec scripts/demo-drive.sh run "$demo" "$binary" "${args[@]}"

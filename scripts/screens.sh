@@ -21,5 +21,5 @@ trap 'scripts/demo-drive.sh remove "$demo"' EXIT
 rmdir "$demo"
 scripts/demo-drive.sh create "$demo" >/dev/null
 mkdir -p "$out"
-"$tool" "$demo" "$out"
+scripts/demo-drive.sh run "$demo" "$tool" "$out"
 echo "pictures written to $out"

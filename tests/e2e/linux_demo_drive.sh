@@ -12,8 +12,7 @@ trap '"$demo_drive" remove "$demo"; e2e_cleanup' EXIT
 echo keep >"$E2E_ROOT/canary"
 start() {
     tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true
-    e2e_start "$demo/C/Tools/kehrwix" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$demo/C;D:=$demo/D" \
-        KEHRWIX='C:\Users\Anna\AppData\Local\Temp' "$binary"
+    e2e_start "$demo" env TERM=xterm-256color "$demo_drive" run "$demo" "$binary"
 }
 
 start

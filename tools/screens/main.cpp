@@ -1,9 +1,12 @@
-// Renders the README's pictures from the real program: a first run and a later run on the demo
-// drive (scripts/demo-drive.sh), played through the scripted test console and a virtual clock.
+// Renders the README's pictures from the real program: a first and a later run on the demo
+// drive, played through the scripted test console and a virtual clock. Drives, environment and
+// start folder are taken as kehrwix itself takes them, so the demo drive's own launcher sets
+// them up:
 //
-//   kehrwix_screens DEMO_DIR OUT_DIR   # writes help, prompt, menu and cleaning .svg to OUT_DIR
+//   scripts/demo-drive.sh run DEMO_DIR kehrwix_screens OUT_DIR   # help, prompt, menu, cleaning
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -85,7 +88,8 @@ bool shows(const ScriptedConsole& console, const Step& step) {
 }
 
 // Runs the program once through `steps`; false when a step never came.
-bool play(const std::vector<Step>& steps, const std::string& out_dir) {
+bool play(const std::vector<Step>& steps, const std::string& start_folder,
+          const std::string& out_dir) {
     kehrwix::testing::VirtualClock clock;
     ScriptedConsole console(clock);
     std::size_t next = 0;
@@ -105,9 +109,9 @@ bool play(const std::vector<Step>& steps, const std::string& out_dir) {
     const kehrwix::Services services{console,
                                      clock,
                                      kehrwix::system_process_launcher(),
-                                     {"KEHRWIX=C:\\Users\\Anna\\AppData\\Local\\Temp"},
+                                     kehrwix::environment_entries(),
                                      {},
-                                     "C:\\Tools\\kehrwix",
+                                     start_folder,
                                      standard_output};
     kehrwix::run_program(services);
     if (next == steps.size())
@@ -120,13 +124,15 @@ bool play(const std::vector<Step>& steps, const std::string& out_dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: kehrwix_screens DEMO_DIR OUT_DIR\n";
+    if (argc != 2) {
+        std::cerr << "usage: kehrwix_screens OUT_DIR\n";
         return 2;
     }
-    const std::string demo = argv[1], out_dir = argv[2];
+    const std::string out_dir = argv[1];
     try {
-        kehrwix::fs::configure_drives("C:=" + demo + "/C;D:=" + demo + "/D");
+        if (const char* map = std::getenv("KEHRWIX_DRIVES"))
+            kehrwix::fs::configure_drives(map);
+        const std::string start_folder = kehrwix::fs::working_folder();
         const std::string escape(1, '\x1b');
         // The first run: help, the search of both drives, the menu.
         const std::vector<Step> first_run{
@@ -147,7 +153,8 @@ int main(int argc, char** argv) {
             {"C:\\Users\\Anna\\AppData\\Local\\", 2, "menu", keys("c")},
             {" fertig.", 0, "cleaning", nullptr},
         };
-        return play(first_run, out_dir) && play(later_run, out_dir) ? 0 : 1;
+        return play(first_run, start_folder, out_dir) && play(later_run, start_folder, out_dir) ? 0
+                                                                                                : 1;
     } catch (const std::exception& e) {
         std::cerr << "kehrwix_screens: " << e.what() << "\n";
         return 1;

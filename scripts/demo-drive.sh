@@ -22,6 +22,12 @@ shift 2
 
 remove_drive() {
     [[ -e $root ]] || return 0
+    # Only ever a demo drive: its start folder is made first, so even a half-made one has it.
+    if [[ ! -d $root/C/Tools/kehrwix ]]; then
+        rmdir "$root" 2>/dev/null && return 0
+        echo "$0: $root is no demo drive; left alone" >&2
+        exit 1
+    fi
     # Locked files cannot go until their flag is cleared; clearing an unset flag changes nothing.
     find "$root" -type f -exec chattr -i {} + 2>/dev/null || true
     chmod -R u+rwX "$root" 2>/dev/null || true
@@ -49,7 +55,7 @@ esac
     echo "$0: $root exists; remove it first" >&2
     exit 1
 }
-mkdir -p "$root"
+mkdir -p "$root/C/Tools/kehrwix"
 root=$(cd "$root" && pwd)
 C=$root/C
 D=$root/D
@@ -86,7 +92,7 @@ lock() { chattr +i "$@" 2>/dev/null || true; }
 dated() { touch -h -d "$1" "${@:2}"; }
 
 # ---------------------------------------------------------------- C: the system drive
-mkdir -p "$C/Tools/kehrwix" "$C/Users/Public/Documents"
+mkdir -p "$C/Users/Public/Documents"
 put "$C/Windows/System32/drivers/etc/hosts" "# Copyright (c) 1993-2009 Microsoft Corp." \
     "127.0.0.1       localhost" "::1             localhost"
 put "$C/Windows/win.ini" "; for 16-bit app support" "[fonts]" "[extensions]" "[mci extensions]"

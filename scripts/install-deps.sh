@@ -4,7 +4,10 @@
 # bench/ also want hyperfine and python3.
 set -euo pipefail
 
-packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps)
+# attr and e2fsprogs set the demo drive's hidden and locked files; dpkg-dev, file, man-db,
+# desktop-file-utils and unzip build and check the packages (scripts/package.sh).
+packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps attr e2fsprogs
+    dpkg-dev file man-db desktop-file-utils unzip)
 if [[ ${1:-} == --windows ]]; then
     packages+=(g++-mingw-w64-x86-64-posix wine64)
 fi

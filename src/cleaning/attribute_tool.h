@@ -23,7 +23,7 @@ void write_attribute_tool(Context& program);
 void remove_attribute_tool(Context& program);
 
 // True when `path` (canonical) is the copy this run wrote.
-bool is_written_attribute_tool(const Program& program, const std::string& path);
+bool is_written_attribute_tool(const Context& program, const std::string& path);
 // True when `bytes` are exactly the carried image.
 bool is_attribute_tool_image(std::string_view bytes);
 

@@ -100,6 +100,7 @@ void cleaning_run(Context& program) {
     const FolderRule rule(program.services.system_root, program.services.environment);
     fs::note_files_in_use();
     CleaningState state;
+    state.restart_files = RestartFiles::queued_now();
     ToolFiles tools;
     for (const std::string& line : lines)
         clean_line(program, state, tools, rule, line);

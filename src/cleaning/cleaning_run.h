@@ -1,8 +1,6 @@
 #pragma once
 // The cleaning run: empties every folder of the path list.
 
-#include "cleaning/restart_files.h"
-
 namespace kehrwix {
 
 struct Context;

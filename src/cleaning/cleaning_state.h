@@ -4,12 +4,16 @@
 #include <string>
 #include <unordered_set>
 
+#include "cleaning/restart_files.h"
+
 namespace kehrwix {
 
 struct CleaningState {
     std::string base_folder;  // the folder of the latest "*" line, as the line wrote it
     // Files the file step leaves in place (folder + "\" + upper-case name); no fixed capacity.
     std::unordered_set<std::string> keep_list;
+    // Files Windows replaces or deletes at the next restart; read once per run.
+    RestartFiles restart_files;
 };
 
 }  // namespace kehrwix

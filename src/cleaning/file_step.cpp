@@ -74,7 +74,7 @@ class Pass {
     // belongs to an unfinished installation.
     bool must_stay(const fs::DirEntry& entry) const {
         return entry.attributes.placeholder ||
-               program_.cleaning.restart_files.contains(target_.path, entry.name);
+               state_.restart_files.contains(target_.path, entry.name);
     }
 
     // True when the tree-deletion tool took over and the folder is a new one.

@@ -212,6 +212,15 @@ std::string parent(std::string_view canonical) {
     return std::string(canonical.substr(0, cut < root ? root : cut));
 }
 
+std::string leaf(std::string_view canonical) {
+    if (canonical.size() <= root_length(canonical))
+        return "";
+    const std::size_t cut = canonical.rfind('\\');
+    if (cut == std::string_view::npos)
+        return "";
+    return std::string(canonical.substr(cut + 1));
+}
+
 std::string join(std::string_view canonical, std::string_view name) {
     std::string out(canonical);
     if (name.empty())

@@ -69,6 +69,8 @@ void for_each_component(std::string_view names, OnPart on_part) {
 bool is_root(std::string_view canonical);
 // True for a network path ("\\server\share\..."), which has no drive letter.
 bool is_network(std::string_view canonical);
+// The last component of a canonical path; "" for a root.
+std::string leaf(std::string_view canonical);
 // Parent of a canonical path; a root is its own parent.
 std::string parent(std::string_view canonical);
 // canonical + "\" + name, without doubling the separator after a root.

@@ -14,7 +14,9 @@ for signal in TERM HUP; do
     e2e_wait_for "press any key to menue" 10
     e2e_keys x
     e2e_wait_for "(Z)eige Pfade" 10
-    pid=$(pgrep -n -f "^$binary\$" || pgrep -n -x "$(basename "$binary")")
+    # The program in this test's own pane: other runs of the same binary may be going on.
+    shell=$(tmux -L "$E2E_SOCKET" display -p -t main '#{pane_pid}')
+    pid=$(pgrep -P "$shell" -f "^$binary\$")
     [[ -n $pid ]] || e2e_fail "program not found"
     kill -s "$signal" "$pid"
     e2e_wait_exit 10 >/dev/null

@@ -130,7 +130,7 @@ TEST_F(AttributeTool, TheWrittenToolClearsAttributesForTheCleaningRun) {
 TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersGo) {
     auto program = writer_program();
     write_attribute_tool(*program);
-    ASSERT_EQ(program->tool_written, 1);
+    ASSERT_EQ(program->tool_written, ToolWritten::by_this_run);
     const std::string line = "C:chmod.com C:\\WORK -h -s -r >nul";
     h.sandbox.write_file('C', "WORK/chmod.com", "#!/bin/sh\nexit 0\n");
     EXPECT_EQ(error_number_of([&] { start_tool(*program, "C:\\WORK\\chmod.com", line); }),

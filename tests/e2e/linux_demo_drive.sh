@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The README's demo drive: a first run finds the believable temp, cache, cookie and history
+# folders on both drives and nothing else; the second run, without a key, empties them, leaves
+# documents, programs and projects alone, and keeps the locked files.
+source "$(dirname "$0")/lib.sh"
+binary=$(realpath "$1")
+demo_drive=$(realpath "$(dirname "$0")/../../scripts/demo-drive.sh")
+
+demo="$E2E_ROOT/demo"
+trap '"$demo_drive" remove "$demo"; e2e_cleanup' EXIT
+"$demo_drive" create "$demo" >/dev/null
+echo keep >"$E2E_ROOT/canary"
+start() {
+    tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true
+    e2e_start "$demo" env TERM=xterm-256color "$demo_drive" run "$demo" "$binary"
+}
+
+start
+e2e_wait_for "Temp-Dateien  Kehrwix 2.2" 10
+e2e_keys Space
+e2e_wait_for "Als nächstes werden jetzt alle Laufwerke" 10
+e2e_keys Space
+e2e_wait_for "(Z)eige Pfade" 20
+e2e_keys Escape
+[[ $(e2e_wait_exit 10) == 0 ]] || e2e_fail "first run failed"
+
+ini="$demo/C/Users/Anna/AppData/Local/Temp/KEHRWIX.INI"
+expected='*C:\Program Files\PixelWerk\Cache\
+*C:\Users\Anna\AppData\Local\Google\Chrome\User Data\Default\Cache\
+*C:\Users\Anna\AppData\Local\Microsoft\Edge\User Data\Default\Cache\
+*C:\Users\Anna\AppData\Local\Microsoft\Windows\Temporary Internet Files\
+*C:\Users\Anna\AppData\Local\Temp\
+*C:\Users\Anna\AppData\Roaming\Microsoft\Windows\Cookies\
+*C:\Users\Anna\AppData\Roaming\Microsoft\Windows\Recent\
+*C:\Users\Ben\AppData\Local\Google\Chrome\User Data\Default\Cache\
+*C:\Users\Ben\AppData\Local\Microsoft\Edge\User Data\Default\Cache\
+*C:\Users\Ben\AppData\Local\Microsoft\Windows\Temporary Internet Files\
+*C:\Users\Ben\AppData\Local\Temp\
+*C:\Users\Ben\AppData\Roaming\Microsoft\Windows\Cookies\
+*C:\Users\Ben\AppData\Roaming\Microsoft\Windows\Recent\
+*C:\Windows\Temp\
+*D:\Projekte\webshop\tmp\
+*D:\Temp\'
+[[ $(tr -d '\r' <"$ini" | LC_ALL=C sort) == "$expected" ]] ||
+    e2e_fail "hits: $(tr -d '\r' <"$ini")"
+
+start
+e2e_wait_for "kehrwix     press any key to menue" 10
+e2e_wait_for " fertig." 60
+[[ $(e2e_wait_exit 15) == 0 ]] || e2e_fail "cleaning run failed"
+
+C="$demo/C"
+leftovers=$(cd "$demo" && find C/Users/Anna/AppData/Local/Temp C/Windows/Temp D/Temp \
+    "C/Users/Ben/AppData/Local/Microsoft/Edge/User Data/Default/Cache" -mindepth 1 | LC_ALL=C sort)
+expected='C/Users/Anna/AppData/Local/Temp/KEHRWIX.INI
+C/Users/Anna/AppData/Local/Temp/d Suchpfade.tmp'
+# Locked files exist only where the file system has the immutable flag (and we are root).
+block="$C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1"
+flags=$(lsattr -d "$block" 2>/dev/null | cut -d' ' -f1)
+if [[ $flags == *i* ]]; then
+    expected+=$'\nC/Windows/Temp/MpSigStub.log'
+    [[ -f $block ]] || e2e_fail "locked file gone"
+fi
+[[ $leftovers == "$expected" ]] || e2e_fail "left in the emptied folders: $leftovers"
+for kept in "Users/Anna/Documents/Steuer/Belege 2025.txt" "Program Files/PixelWerk/PixelWerk.exe" \
+    "Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Code Cache/js/index" \
+    "Windows/System32/drivers/etc/hosts" "Users/Anna/Desktop/desktop.ini"; do
+    [[ -f "$C/$kept" ]] || e2e_fail "$kept was deleted"
+done
+[[ -f "$demo/D/Projekte/webshop/node_modules/vue/package.json" ]] || e2e_fail "node_modules touched"
+[[ $(cat "$E2E_ROOT/canary") == keep ]] || e2e_fail "canary touched"
+[[ ! -e $C/Tools/kehrwix/chmod.com ]] || e2e_fail "attribute tool left behind"
+echo "linux_demo_drive: ok"

@@ -11,19 +11,19 @@
 
 using namespace kehrwix;
 
-// A 0xFF byte stands for a pause long enough for the caller's timeout.
+// A 0xFF byte stands for a pause long enough for the caller's time-out.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     terminal::InputParser parser;
     std::vector<InputEvent> events;
     for (std::size_t i = 0; i < size; ++i) {
         if (data[i] == 0xFF) {
-            parser.timeout(events);
+            parser.time_out(events);
             FUZZ_CHECK(!parser.pending());
         } else {
             parser.feed(data[i], events);
         }
     }
-    parser.timeout(events);
+    parser.time_out(events);
     FUZZ_CHECK(!parser.pending());
     FUZZ_CHECK(events.size() <= size + 1);
     for (const InputEvent& event : events) {

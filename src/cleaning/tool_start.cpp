@@ -12,7 +12,7 @@ bool start_tool(Program& program, const std::string& tool_path, const std::strin
     ProcessLauncher& processes = program.services.processes;
     if (text::length(command_line) > processes.max_command_line())
         return false;
-    processes.run_and_wait(tool_path, command_line);
+    processes.run_and_wait(tool_path, command_line, program.services.clock);
     return true;
 }
 

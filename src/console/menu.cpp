@@ -100,7 +100,9 @@ bool run_command(Program& program, Command command) {
             open_highlighted(program);
             return true;
         case Command::clean:
-            call_routine(program, [&] { cleaning_run(program); });
+            // An error (no path list file, say) is reported where the menu is entered anew,
+            // so the user can make a fresh list.
+            cleaning_run(program);
             end_step(program);
         case Command::drive_list:
             program.listing.drive_list_mode = 1;

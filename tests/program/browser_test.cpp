@@ -136,6 +136,16 @@ TEST(Browser, VanishedStartFolderFallsBackToItsRoot) {
 }
 
 // The shown name is cut short; entering uses the whole one.
+TEST(Browser, DoubleClickOpensTheRowClickedNotTheHighlightedOne) {
+    MenuHarness h;
+    for (const char* folder : {"AAA/IN_A", "BBB/IN_B", "CCC/IN_C"})
+        h.sandbox.make_folder('C', folder);
+    h.later_run();
+    h.double_click(7, 10);
+    h.run();
+    EXPECT_EQ(h.list_name(1), "IN_C");
+}
+
 TEST(Browser, LongNamesAreEnteredByTheirFullName) {
     MenuHarness h;
     h.sandbox.make_folder('C', std::string(80, 'L') + "/INSIDE");

@@ -7,6 +7,7 @@
 
 #include "platform/folder.h"
 #include "platform/fs.h"
+#include "platform/posix/kernel_features.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
 
@@ -24,7 +25,18 @@ fs::Attributes attributes_in(const fs::Folder& folder, const std::string& name) 
     return {};
 }
 
-TEST(PosixFolder, NeverGoesThroughALinkPlantedInside) {
+// The link, device and ".." rules run both with openat2 and as on a kernel without it.
+class PosixFolder : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { posix::openat2_usable = GetParam(); }
+    void TearDown() override { posix::openat2_usable = true; }
+};
+INSTANTIATE_TEST_SUITE_P(KernelPaths, PosixFolder, ::testing::Values(true, false),
+                         [](const auto& kernel) {
+                             return kernel.param ? "openat2" : "no_openat2";
+                         });
+
+TEST_P(PosixFolder, NeverGoesThroughALinkPlantedInside) {
     testing::Sandbox sandbox;
     sandbox.write_file('C', "outside/secret", "keep");
     sandbox.write_file('C', "T/real/file");
@@ -51,7 +63,7 @@ TEST(PosixFolder, NeverGoesThroughALinkPlantedInside) {
     EXPECT_EQ(error_number_of([] { fs::Folder::open("C:\\gone"); }), 76);
 }
 
-TEST(PosixFolder, AFolderSwappedForALinkKeepsPointingAtTheOriginal) {
+TEST_P(PosixFolder, AFolderSwappedForALinkKeepsPointingAtTheOriginal) {
     testing::Sandbox sandbox;
     sandbox.write_file('C', "outside/secret", "keep");
     sandbox.write_file('C', "T/sub/secret", "junk");
@@ -65,7 +77,7 @@ TEST(PosixFolder, AFolderSwappedForALinkKeepsPointingAtTheOriginal) {
 }
 
 // The mount is made in a child with its own mount namespace, so nothing outlives the test.
-TEST(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
+TEST_P(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
     testing::Sandbox sandbox;
     sandbox.make_folder('C', "T/mnt");
     const std::string mount_point = sandbox.host('C', "T/mnt").string();

@@ -14,12 +14,14 @@
 #endif
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/folder.h"
 #include "platform/path_model.h"
 #include "platform/posix/dir_stream.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/kernel_features.h"
 
 namespace kehrwix::fs {
 namespace {
@@ -27,7 +29,9 @@ namespace {
 constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Only a plain name inside the folder: anything else could step out of it.
-std::string checked_name(std::string_view name) {
+std::string checked_name(std::string_view name, std::string_view operation) {
+    if (const int fault = injected_fault(operation))
+        posix::throw_errno(fault, name);
     if (name.empty() || name == "." || name == ".." ||
         name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {
         throw_windows_error(posix::kWinInvalidName, name);
@@ -52,12 +56,15 @@ int on_entry(int dir, const std::string& name, Op op) {
 
 int open_below(int dir, const std::string& name) {
 #ifdef SYS_openat2
-    open_how how{};
-    how.flags = kChildFlags;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-    const long fd = ::syscall(SYS_openat2, dir, name.c_str(), &how, sizeof how);
-    if (fd >= 0 || errno != ENOSYS)
-        return static_cast<int>(fd);
+    if (posix::openat2_usable) {
+        open_how how{};
+        how.flags = kChildFlags;
+        how.resolve =
+            RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+        const long fd = ::syscall(SYS_openat2, dir, name.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != ENOSYS)
+            return static_cast<int>(fd);
+    }
 #endif
     return ::openat(dir, name.c_str(), kChildFlags);
 }
@@ -86,7 +93,7 @@ Folder Folder::open(const std::string& path) {
 }
 
 Folder Folder::open_child(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "open_child");
     const std::string context = path::join(path_, wanted);
     std::string opened = wanted;
     auto impl = std::make_unique<Impl>();
@@ -114,6 +121,8 @@ Folder Folder::open_child(std::string_view name) const {
 }
 
 std::vector<DirEntry> Folder::entries() const {
+    if (const int fault = injected_fault("entries"))
+        posix::throw_errno(fault, path_);
     posix::UniqueFd listing(::fcntl(impl_->fd.get(), F_DUPFD_CLOEXEC, 0));
     if (!listing.valid())
         posix::throw_errno(errno, path_);
@@ -126,7 +135,7 @@ std::vector<DirEntry> Folder::entries() const {
 }
 
 void Folder::clear_attributes(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "clear_attributes");
     struct stat st {};
     const std::optional<std::string> on_disk = posix::find_entry(impl_->fd.get(), wanted, st);
     if (!on_disk)
@@ -135,7 +144,7 @@ void Folder::clear_attributes(std::string_view name) const {
 }
 
 void Folder::delete_file(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "delete");
     const int dir = impl_->fd.get();
     const int error = on_entry(
         dir, wanted, [dir](const std::string& n) { return ::unlinkat(dir, n.c_str(), 0); });
@@ -144,7 +153,7 @@ void Folder::delete_file(std::string_view name) const {
 }
 
 void Folder::remove_folder(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "remove_folder");
     const int dir = impl_->fd.get();
     const int error = on_entry(dir, wanted, [dir](const std::string& n) {
         return ::unlinkat(dir, n.c_str(), AT_REMOVEDIR);

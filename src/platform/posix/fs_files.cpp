@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/fs.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
@@ -54,6 +55,8 @@ int write_all(int fd, std::string_view bytes, off_t offset) {
         }
         if (n == 0)
             return ENOSPC;
+        if (const int fault = injected_fault("write"))
+            return fault;  // after the bytes landed: the file is now half written
         bytes.remove_prefix(static_cast<std::size_t>(n));
         if (offset >= 0)
             offset += n;

@@ -36,11 +36,6 @@ struct Level {
     std::optional<std::optional<ToolCall>> tool_call;
 };
 
-bool is_subfolder(const fs::Attributes& a) {
-    // Links and other volumes are never entered: their targets lie outside the listed folder.
-    return a.directory && !a.link && !a.mount;
-}
-
 class Descent {
   public:
     Descent(Program& program, ToolFiles& tools, std::size_t open_limit)
@@ -268,6 +263,10 @@ class Descent {
 };
 
 }  // namespace
+
+bool is_subfolder(const fs::Attributes& a) {
+    return a.directory && !a.link && !a.mount;
+}
 
 void empty_subtree(Program& program, ToolFiles& tools, const std::string& base,
                    const std::string& shown, std::size_t open_limit) {

@@ -5,10 +5,16 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/fs.h"
+
 namespace kehrwix {
 
 struct Program;
 class ToolFiles;
+
+// An entry the descent enters: a folder that is no link (Windows lists a junction or a folder
+// link as a folder as well) and no other volume. Their targets lie outside the listed folder.
+bool is_subfolder(const fs::Attributes& a);
 
 // Open folder handles kept at once; deeper trees close and later reopen the ones further up.
 inline constexpr std::size_t kOpenFolderLimit = 128;

@@ -1,7 +1,7 @@
 #pragma once
 // A seam for tests to make a chosen file-system call fail, as a full disk, a bad sector or a
-// busy file would. The back end asks at each entry point (and after each write, so a file can
-// fail half written); in a real run the hook is null and each ask is one pointer test.
+// busy file would. The back end asks at each entry point and before each write (a failing write
+// lands half its bytes first); in a real run the hook is null and each ask is one pointer test.
 
 #include <string_view>
 

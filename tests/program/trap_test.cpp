@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "cleaning/descent.h"
 #include "cleaning_harness.h"
 #include "support/dos_attributes.h"
 
@@ -68,8 +69,12 @@ TEST(Trap, LinksInsideTheTreeAreRemovedAsLinksAndTheirTargetsSurvive) {
 }
 
 // A link to a folder is no subfolder: it is removed as a link, and the attribute tool is not
-// started for it.
+// started for it. Windows lists a junction as a folder and a link at once.
 TEST(Trap, ALinkToAFolderIsNeverTreatedAsASubfolder) {
+    fs::Attributes junction;
+    junction.directory = junction.link = true;
+    EXPECT_FALSE(is_subfolder(junction));
+
     CleaningHarness h;
     Canaries canaries(h.sandbox);
     h.file("bat/chmod.com");

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -109,8 +110,9 @@ int run_binary(const Sandbox& sandbox, bool openat2) {
 }
 
 // Keeps refilling T/S and swapping it for a link to `target` and back.
-std::jthread swap_subfolder(const stdfs::path& t, const stdfs::path& target) {
-    return std::jthread([=](const std::stop_token& stop) {
+std::jthread swap_subfolder(const stdfs::path& t, const stdfs::path& target,
+                            std::atomic<long>& swaps) {
+    return std::jthread([=, &swaps](const std::stop_token& stop) {
         const stdfs::path s = t / "S", away = t / "S.away", link = t / "S.link";
         int round = 0;
         while (!stop.stop_requested()) {
@@ -124,6 +126,7 @@ std::jthread swap_subfolder(const stdfs::path& t, const stdfs::path& target) {
                 std::this_thread::yield();
                 std::rename(s.c_str(), link.c_str());
                 std::rename(away.c_str(), s.c_str());
+                ++swaps;
             }
         }
     });
@@ -131,8 +134,9 @@ std::jthread swap_subfolder(const stdfs::path& t, const stdfs::path& target) {
 
 // Keeps turning the name T/x into a read-only file, a FIFO and a socket, and the attribute
 // tool in C:\bat into a FIFO and back.
-std::jthread swap_file_kinds(const stdfs::path& t, const stdfs::path& tool) {
-    return std::jthread([=](const std::stop_token& stop) {
+std::jthread swap_file_kinds(const stdfs::path& t, const stdfs::path& tool,
+                             std::atomic<long>& swaps) {
+    return std::jthread([=, &swaps](const std::stop_token& stop) {
         const stdfs::path x = t / "x", fresh = t / "x.new", tool_fifo = tool.string() + ".fifo";
         const stdfs::path tool_saved = tool.string() + ".saved";
         for (int round = 0; !stop.stop_requested(); ++round) {
@@ -156,7 +160,8 @@ std::jthread swap_file_kinds(const stdfs::path& t, const stdfs::path& tool) {
                     ::close(fd);
                 }
             }
-            std::rename(fresh.c_str(), x.c_str());
+            if (std::rename(fresh.c_str(), x.c_str()) == 0)
+                ++swaps;
             ::mkfifo(tool_fifo.c_str(), 0755);
             if (std::rename(tool.c_str(), tool_saved.c_str()) == 0) {
                 std::rename(tool_fifo.c_str(), tool.c_str());
@@ -176,13 +181,17 @@ TEST_P(Race, SubfolderSwappedForALinkNeverLeadsOutside) {
     Sandbox sandbox;
     const Outside outside(sandbox);
     write_path_list(sandbox, "*C:\\T");
+    sandbox.write_file('C', "T/marker");
+    std::atomic<long> swaps = 0;
     int status = 0;
     {
-        const std::jthread racer = swap_subfolder(sandbox.host('C', "T"), outside.dir());
+        const std::jthread racer = swap_subfolder(sandbox.host('C', "T"), outside.dir(), swaps);
         status = run_binary(sandbox, GetParam());
     }
     EXPECT_EQ(status, 0);
     outside.expect_intact();
+    EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
+    EXPECT_GE(swaps, kRounds);
 }
 
 TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
@@ -193,14 +202,18 @@ TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
     sandbox.make_folder('C', "T/SUB");
     stdfs::create_directory_symlink(outside.dir(), sandbox.host('C', "T/SUB/out"));
     write_path_list(sandbox, "*C:\\T");
+    sandbox.write_file('C', "T/marker");
+    std::atomic<long> swaps = 0;
     int status = 0;
     {
         const std::jthread racer =
-            swap_file_kinds(sandbox.host('C', "T"), sandbox.host('C', "bat/chmod.com"));
+            swap_file_kinds(sandbox.host('C', "T"), sandbox.host('C', "bat/chmod.com"), swaps);
         status = run_binary(sandbox, GetParam());
     }
     EXPECT_EQ(status, 0);
     outside.expect_intact();
+    EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
+    EXPECT_GE(swaps, kRounds);
 }
 
 }  // namespace

@@ -35,8 +35,9 @@ struct Scene {
 
     Scene() {
         namespace fsys = std::filesystem;
-        for (const char* name : {"TEMP/a.tmp", "TEMP/SUB/b.tmp", "TEMP/SUB/DEEP/c.tmp",
-                                 "FILES/f1.tmp", "FILES/f2.tmp", "KEEP/canary.txt"})
+        for (const char* name :
+             {"TEMP/a.tmp", "TEMP/SUB/b.tmp", "TEMP/SUB/DEEP/c.tmp", "FILES/f1.tmp", "FILES/f2.tmp",
+              "KEEP/canary.txt", "OTHER/TEMP/o.tmp"})
             h.sandbox.write_file('C', name);
         outside = h.sandbox.root() / "outside";
         fsys::create_directories(outside);
@@ -120,7 +121,7 @@ TEST(FaultSweep, FirstRunScan) {
           });
 }
 
-// Menu: reset the path list, remember a folder, scan again, leave. Every line left in the path
+// Menu: scan again, reset the path list, remember a folder, leave. Every line left in the path
 // list is one the program meant to write.
 TEST(FaultSweep, MenuWriters) {
     std::set<std::string> meant{"*C:\\TEMP", " C:\\windows\\temp"};
@@ -129,7 +130,7 @@ TEST(FaultSweep, MenuWriters) {
         [](Scene& s) {
             s.h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\TEMP\r\n");
             int at = 0;
-            for (const char* key : {"x", "a", "m", "d", "\033"})
+            for (const char* key : {"x", "d", "a", "m", "\033"})
                 s.h.console.type(key, at += 10000);
         },
         [&](Scene& s) {

@@ -53,6 +53,7 @@ struct Scene {
 
     void expect_canaries() const {
         EXPECT_TRUE(h.sandbox.exists('C', "KEEP/canary.txt"));
+        EXPECT_TRUE(h.sandbox.exists('C', "OTHER/TEMP/o.tmp"));  // found by a scan, never listed
         EXPECT_TRUE(std::filesystem::exists(outside / "canary.txt"));
     }
 };

@@ -172,48 +172,45 @@ std::jthread swap_file_kinds(const stdfs::path& t, const stdfs::path& tool,
     });
 }
 
-class Race : public ::testing::TestWithParam<bool> {};
+// A run over a thousand "*C:\T" lines while `racer` works; nothing outside may change.
+class Race : public ::testing::TestWithParam<bool> {
+  protected:
+    using Racer = std::jthread (*)(const Sandbox&, const stdfs::path&, std::atomic<long>&);
+    void race(Racer racer) {
+        const Outside outside(sandbox);
+        write_path_list(sandbox, "*C:\\T");
+        sandbox.write_file('C', "T/marker");
+        std::atomic<long> swaps = 0;
+        int status = 0;
+        {
+            const std::jthread running = racer(sandbox, outside.dir(), swaps);
+            status = run_binary(sandbox, GetParam());
+        }
+        EXPECT_EQ(status, 0);
+        outside.expect_intact();
+        EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
+        EXPECT_GE(swaps, kRounds);
+    }
+    Sandbox sandbox;
+};
 INSTANTIATE_TEST_SUITE_P(KernelPaths, Race, ::testing::Values(true, false), [](const auto& kernel) {
     return kernel.param ? "openat2" : "no_openat2";
 });
 
 TEST_P(Race, SubfolderSwappedForALinkNeverLeadsOutside) {
-    Sandbox sandbox;
-    const Outside outside(sandbox);
-    write_path_list(sandbox, "*C:\\T");
-    sandbox.write_file('C', "T/marker");
-    std::atomic<long> swaps = 0;
-    int status = 0;
-    {
-        const std::jthread racer = swap_subfolder(sandbox.host('C', "T"), outside.dir(), swaps);
-        status = run_binary(sandbox, GetParam());
-    }
-    EXPECT_EQ(status, 0);
-    outside.expect_intact();
-    EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
-    EXPECT_GE(swaps, kRounds);
+    race([](const Sandbox& box, const stdfs::path& outside, std::atomic<long>& swaps) {
+        return swap_subfolder(box.host('C', "T"), outside, swaps);
+    });
 }
 
 TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
-    Sandbox sandbox;
-    const Outside outside(sandbox);
     sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\nexit 0\n");
     ::chmod(sandbox.host('C', "bat/chmod.com").c_str(), 0755);
-    sandbox.make_folder('C', "T/SUB");
-    stdfs::create_directory_symlink(outside.dir(), sandbox.host('C', "T/SUB/out"));
-    write_path_list(sandbox, "*C:\\T");
-    sandbox.write_file('C', "T/marker");
-    std::atomic<long> swaps = 0;
-    int status = 0;
-    {
-        const std::jthread racer =
-            swap_file_kinds(sandbox.host('C', "T"), sandbox.host('C', "bat/chmod.com"), swaps);
-        status = run_binary(sandbox, GetParam());
-    }
-    EXPECT_EQ(status, 0);
-    outside.expect_intact();
-    EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
-    EXPECT_GE(swaps, kRounds);
+    race([](const Sandbox& box, const stdfs::path& outside, std::atomic<long>& swaps) {
+        stdfs::create_directories(box.host('C', "T/SUB"));
+        stdfs::create_directory_symlink(outside, box.host('C', "T/SUB/out"));
+        return swap_file_kinds(box.host('C', "T"), box.host('C', "bat/chmod.com"), swaps);
+    });
 }
 
 }  // namespace

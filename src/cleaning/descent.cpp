@@ -41,12 +41,6 @@ struct Level {
     bool cleared_in_process = false;
 };
 
-bool is_subfolder(const fs::Attributes& a) {
-    // Links and other volumes are never entered: their targets lie outside the listed folder.
-    // A placeholder is neither entered nor removed: its contents live in the cloud.
-    return a.directory && !a.link && !a.mount && !a.placeholder;
-}
-
 class Descent {
   public:
     Descent(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
@@ -307,6 +301,11 @@ class Descent {
 };
 
 }  // namespace
+
+bool is_subfolder(const fs::Attributes& a) {
+    // A placeholder is neither entered nor removed: its contents live in the cloud.
+    return a.directory && !a.link && !a.mount && !a.placeholder;
+}
 
 void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
                    const FolderRule& rule, fs::Folder listed, const std::string& shown,

@@ -14,6 +14,10 @@ struct CleaningState;
 class ToolFiles;
 class FolderRule;
 
+// An entry the descent enters: a folder that is no link (Windows lists a junction or a folder
+// link as a folder as well) and no other volume. Their targets lie outside the listed folder.
+bool is_subfolder(const fs::Attributes& a);
+
 // Open folder handles kept at once; deeper trees close and later reopen the ones further up.
 inline constexpr std::size_t kOpenFolderLimit = 128;
 

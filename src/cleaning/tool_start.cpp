@@ -22,7 +22,7 @@ bool start_tool(Context& program, const std::string& tool_path, const std::strin
         if (!is_attribute_tool_image(held->contents()))
             throw RunError(kErrorPermissionDenied, tool_path + " has been changed; not started");
     }
-    processes.run_and_wait(tool_path, command_line);
+    processes.run_and_wait(tool_path, command_line, program.services.clock);
     return true;
 }
 

@@ -191,9 +191,10 @@ class Scanner {
         const fs::Attributes& a = entry.attributes;
         if (!a.directory || entry.name.empty() || entry.name.front() == '.' || a.link)
             return;
-        if (entry.name.find_first_of("\\\r\n\x1a") != std::string::npos) {
-            // A name no Windows path can express would lead the path somewhere else, and one
-            // that ends a line or the data would split its hit line into other paths.
+        if (entry.name.find_first_of("\\:\r\n\x1a") != std::string::npos) {
+            // A name no Windows path can express would lead the path somewhere else (or could
+            // never be cleaned), and one that ends a line or the data would split its hit line
+            // into other paths.
             report_invalid_handle(program_);
             return;
         }

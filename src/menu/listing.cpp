@@ -60,6 +60,17 @@ std::string as_listed_folder(std::string folder) {
     return folder;
 }
 
+// Only a folder that really opens for listing can be entered: a folder without read access
+// passes "is a folder" and fails only when it is opened.
+bool can_be_entered(const std::string& folder) {
+    try {
+        const fs::DirReader probe(folder, fs::DirDetail::kinds);
+        return true;
+    } catch (const RunError&) {
+        return false;
+    }
+}
+
 // Only folders are collected: files never take a slot, so a folder crowded with files still
 // lists its subfolders. An entry must be enterable to be listed, so a failed candidate takes
 // no slot either.
@@ -76,7 +87,7 @@ int collect_subfolders(MenuSession& session, const std::string& current, int slo
         if (seen.count(name) != 0)
             continue;
         // The on-disk name is tested, so the test holds on case-sensitive file systems too.
-        if (!fs::is_folder(path::join(current, entry.name)))
+        if (!can_be_entered(path::join(current, entry.name)))
             continue;
         seen.insert(name);
         listing.display[slot] = folder_text(name);

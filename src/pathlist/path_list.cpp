@@ -50,7 +50,11 @@ std::string join_lines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
         size += line.size() + 2;
     std::string out;
-    out.reserve(size);
+    out.reserve(size + kByteOrderMark.size());
+    // The reader skips one leading byte-order mark; a first line that starts with U+FEFF of
+    // its own gets one in front, so it reads back as it was written.
+    if (!lines.empty() && lines.front().starts_with(kByteOrderMark))
+        out += kByteOrderMark;
     for (const std::string& line : lines) {
         out += line;
         out += "\r\n";

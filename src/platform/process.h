@@ -2,11 +2,18 @@
 // Process environment, arguments and child processes.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kehrwix {
+
+class Clock;
+
+// How long a started tool is waited for, by the program's clock. A tool still running then is
+// left to finish on its own, and the run goes on as if it could not be started.
+inline constexpr std::int64_t kToolWaitLimitMs = 10 * 60 * 1000;
 
 // The environment entry by entry ("NAME=value"), in the platform's order; on Windows the
 // "=C:"-style per-drive entries are left out.
@@ -23,8 +30,10 @@ class ProcessLauncher {
   public:
     virtual ~ProcessLauncher() = default;
     // Starts `program` (a canonical path) with the whole command line, no shell, and waits for
-    // it to end. Exit status and output are ignored. Throws RunError when it cannot start.
-    virtual void run_and_wait(const std::string& program, const std::string& command_line) = 0;
+    // it to end, at most kToolWaitLimitMs by `clock`. Exit status and output are ignored.
+    // Throws RunError when it cannot start or is still running at the limit.
+    virtual void run_and_wait(const std::string& program, const std::string& command_line,
+                              Clock& clock) = 0;
     // The longest command line the platform accepts, in characters.
     virtual std::size_t max_command_line() const = 0;
 };

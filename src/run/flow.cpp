@@ -87,8 +87,17 @@ void end_step(Context& program) {
 }
 
 void leave_menu(Context& program, MenuOutcome outcome) {
-    if (outcome == MenuOutcome::clean)
-        clean_and_end(program);
+    // An error that keeps the cleaning run from starting (no path list file, say) is reported
+    // like any menu command's, and the menu is entered anew, so the user can make a new list.
+    while (outcome == MenuOutcome::clean) {
+        try {
+            cleaning_run(program);
+            end_step(program);
+        } catch (const RunError& error) {
+            report_error(program, error);
+            outcome = enter_menu(program);
+        }
+    }
     end_step(program);
 }
 

@@ -138,6 +138,19 @@ TEST(Browser, VanishedStartFolderFallsBackToItsRoot) {
 }
 
 // The shown name is cut short; entering uses the whole one.
+// Also when its first click went unseen (dropped with the input typed while the screen was
+// being built), so the double-click is all the menu reads.
+TEST(Browser, DoubleClickOpensTheRowClickedNotTheHighlightedOne) {
+    MenuHarness h;
+    for (const char* folder : {"AAA/IN_A", "BBB/IN_B", "CCC/IN_C"})
+        h.sandbox.make_folder('C', folder);
+    h.later_run();
+    h.console.queue(InputEvent::mouse(MouseAction::double_click, 1, 6, 9), 10000);
+    h.console.queue(InputEvent::mouse(MouseAction::release, 1, 6, 9), 10010);
+    h.run();
+    EXPECT_EQ(h.list_name(1), "IN_C");
+}
+
 TEST(Browser, LongNamesAreEnteredByTheirFullName) {
     MenuHarness h;
     h.sandbox.make_folder('C', std::string(80, 'L') + "/INSIDE");

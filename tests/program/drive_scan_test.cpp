@@ -116,6 +116,7 @@ TEST_F(DriveScan, EscKeepsHitsAndPendingFoldersForTheNextScan) {
 TEST_F(DriveScan, FoldersThatCannotBeEnteredAreSkippedAndTheDriveGoesOn) {
     folders({"A/LOCKED/TEMP", "A/OPEN/TEMP", "B/TMP"});
     stdfs::create_directory(h.sandbox.host('C', "B") / "x\\TEMP");
+    stdfs::create_directories(h.sandbox.host('C', "B") / "a:b" / "TEMP");  // never cleanable
     // Read back, its hit line would turn into the entry "*C:\B\y" and a second line.
     stdfs::create_directories(h.sandbox.host('C', "B") / "y\r*C:" / "TEMP");
     const int reported = exit_code_in_child([&] {
@@ -131,7 +132,7 @@ TEST_F(DriveScan, FoldersThatCannotBeEnteredAreSkippedAndTheDriveGoesOn) {
             return 102;
         return invalid_handles();
     });
-    EXPECT_EQ(reported, 25);  // A\LOCKED, B\x\TEMP, B\y..., then the unmapped drives
+    EXPECT_EQ(reported, 26);  // A\LOCKED, B\a:b, B\x\TEMP, B\y..., then the unmapped drives
     EXPECT_EQ(path_list(true), (Lines{"*C:\\A\\OPEN\\TEMP\\", "*C:\\B\\TMP\\"}));
 }
 

@@ -58,6 +58,17 @@ TEST_F(FileStep, UndeletableFilesAreKeptAndEveryOtherFileStillGoes) {
     EXPECT_EQ(h.row(20), " fertig.");  // the kept file left the cursor on row 17
 }
 
+// A file that would not go is kept for the whole run: a later line for the same folder does not
+// try it again, nor hand the folder to the tree-deletion tool a second time.
+TEST_F(FileStep, AKeptFileIsNotTriedAgainOnALaterLine) {
+    h.file("T/locked.tmp");
+    h.file("T/deltree.exe");
+    if (!lock("T/locked.tmp") || !lock("T/deltree.exe"))
+        GTEST_SKIP() << "chattr +i is not supported here";
+    h.clean({"*C:\\T", "*C:\\T", " C:\\T"});
+    EXPECT_EQ(h.launcher.started.size(), 1u);
+}
+
 TEST_F(FileStep, TreeDeletionToolTakesOverOnlyInASubtreeWithoutBlanksElseTheFileIsKept) {
     // T/A's tool removes the folder; T/D's leaves it behind, so it cannot be created again.
     for (const std::string folder : {"T/A", "T/B C", "T/D", "U"}) {

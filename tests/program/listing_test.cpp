@@ -7,6 +7,7 @@
 
 #include "menu/menu_session.h"
 #include "platform/text.h"
+#include "support/outcome.h"
 #include "support/routine_harness.h"
 
 namespace kehrwix::testing {
@@ -64,6 +65,23 @@ TEST_F(Listing, AFolderWithoutSubfoldersSaysSo) {
     EXPECT_EQ(slots(listing.display, 3),
               (std::vector<std::string>{kUp, "        keine weiteren verzeichnisse ", ""}));
     EXPECT_EQ(slots(listing.entry, 3), (std::vector<std::string>{"..", "..", ""}));
+}
+
+// A folder the user may not read is a folder, but it cannot be entered: it is not listed.
+TEST_F(Listing, FoldersThatCannotBeOpenedAreNotListed) {
+    folder("T/LOCKED");
+    folder("T/OPEN");
+    enter("C:\\T");
+    const int listed = exit_code_in_child([&] {
+        // Root opens everything, so the listing runs as an ordinary user.
+        if (::chmod(h.sandbox.root().c_str(), 0755) != 0 ||
+            ::chmod(h.sandbox.host('C', "T/LOCKED").c_str(), 0) != 0 || ::setgid(65534) != 0 ||
+            ::setuid(65534) != 0)
+            return 100;
+        build_listing(session);
+        return listing.display[2] == folder_text("OPEN") && listing.display[3].empty() ? 0 : 1;
+    });
+    EXPECT_EQ(listed, 0);
 }
 
 TEST_F(Listing, ThousandsOfFilesDoNotCrowdOutSubfolders) {

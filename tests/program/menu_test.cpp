@@ -35,7 +35,8 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
         {{"TEMP"}, "m", " C:\\TEMP\r\n"},
         {{"TEMP"}, "S", "*C:\\TEMP\r\n"},
         {{"TEMP"}, "m s", " C:\\TEMP\r\n"},  // the text after the flag is already there
-        {{"A"}, "m", ""},                    // 4 characters
+        {{"ONE", "TWO"}, "s vm", "*C:\\ONE\r\n C:\\TWO\r\n"},  // m after s: no subfolders
+        {{"A"}, "m", ""},                                      // 4 characters
         {{"AB"}, "m", " C:\\AB\r\n"},
         {{"Windows", "WinNT"}, "m vm", ""},
         {{"windows/temp"}, "\rvs", "*C:\\WINDOWS\\TEMP\r\n"},
@@ -105,13 +106,13 @@ TEST(Menu, LegendDoubleClicksActAsTheirCommands) {
     EXPECT_EQ(h.path_list(), std::string(kDefaultList) + "*C:\\ONE\r\n*C:\\TWO\r\n");
 }
 
-// A scan ended with ESC leaves no path list file: Z reports the error, the menu comes back, and
-// "a" makes the default list.
+// A scan ended with ESC leaves no path list file: C and Z report the error, the menu comes back,
+// and "a" makes the default list.
 TEST(Menu, ErrorsReturnToTheMenuWhereAFreshListCanBeMade) {
     MenuHarness h;
     h.later_run("*C:\\XOLD\r\n");
     h.keys_at_once("d\033");
-    h.key("zAZ");
+    h.key("czAZ");
     EXPECT_EQ(h.run(), 0);
     EXPECT_TRUE(h.console.ever_shown(">>Fehler: 53  0 <<"));
     EXPECT_TRUE(h.console.ever_shown(std::string(kListHeading) + "\n\n    C:\\windows\\temp\n"));

@@ -41,6 +41,7 @@ TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
     } cases[] = {
         {[](ScriptedConsole&) {}, true},
         {[](ScriptedConsole& c) { c.type("x", 1000); }, false},
+        {[](ScriptedConsole& c) { c.type("x", 2800); }, false},  // the fifteenth poll sees it
         {[](ScriptedConsole& c) { c.click(1, 10, 10, 400); }, false},
         {[](ScriptedConsole& c) {
              c.queue(InputEvent::mouse(MouseAction::move, 0, 5, 5), 200);

@@ -2,12 +2,13 @@
 
 namespace kehrwix::testing {
 
-void RecordingLauncher::run_and_wait(const std::string& program, const std::string& command_line) {
+void RecordingLauncher::run_and_wait(const std::string& program, const std::string& command_line,
+                                     Clock& clock) {
     started.emplace_back(program, command_line);
     if (act)
         act(program, command_line);
     if (start_for_real)
-        system_process_launcher().run_and_wait(program, command_line);
+        system_process_launcher().run_and_wait(program, command_line, clock);
 }
 
 ProgramHarness::ProgramHarness(const std::string& drives)

@@ -17,7 +17,8 @@ namespace kehrwix::testing {
 
 class RecordingLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line) override;
+    void run_and_wait(const std::string& program, const std::string& command_line,
+                      Clock& clock) override;
     std::size_t max_command_line() const override { return limit; }
 
     std::vector<std::pair<std::string, std::string>> started;         // program, command line

@@ -7,6 +7,7 @@
 
 #include "platform/folder.h"
 #include "platform/fs.h"
+#include "platform/posix/kernel_features.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
 
@@ -24,9 +25,20 @@ fs::Attributes attributes_in(const fs::Folder& folder, const std::string& name) 
     return {};
 }
 
+// The link, device and ".." rules run both with openat2 and as on a kernel without it.
+class PosixFolder : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { posix::openat2_usable = GetParam(); }
+    void TearDown() override { posix::openat2_usable = true; }
+};
+INSTANTIATE_TEST_SUITE_P(KernelPaths, PosixFolder, ::testing::Values(true, false),
+                         [](const auto& kernel) {
+                             return kernel.param ? "openat2" : "no_openat2";
+                         });
+
 // Links planted inside and swapped folders are the program tests' (link_safety_test.cpp); here
 // the names a folder handle refuses and the numbers its failures carry.
-TEST(PosixFolder, NamesNeverStepOutsideAndFailuresGiveWindowsNumbers) {
+TEST_P(PosixFolder, NamesNeverStepOutsideAndFailuresGiveWindowsNumbers) {
     testing::Sandbox sandbox;
     sandbox.write_file('C', "outside/secret", "keep");
     sandbox.write_file('C', "T/real/file");
@@ -47,7 +59,7 @@ TEST(PosixFolder, NamesNeverStepOutsideAndFailuresGiveWindowsNumbers) {
 }
 
 // The mount is made in a child with its own mount namespace, so nothing outlives the test.
-TEST(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
+TEST_P(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
     testing::Sandbox sandbox;
     sandbox.make_folder('C', "T/mnt");
     const std::string mount_point = sandbox.host('C', "T/mnt").string();

@@ -65,21 +65,6 @@ TEST(PosixFs, FilesKeepOrLoseTheirBytesAsAsked) {
     EXPECT_EQ(fs::read_file("C:\\log"), "a");
 }
 
-TEST(PosixFs, AFailedWriteLeavesNoPartialFileAndAFailedAppendNoPartialLine) {
-    testing::Sandbox sandbox;
-    sandbox.write_file('C', "log", "line");
-    const int failures = testing::exit_code_with_size_limit(8, [] {
-        const std::string big(64, 'x');
-        return (error_number_of([&] { fs::write_file("C:\\w", big); }) != 0) +
-               (error_number_of([&] { fs::overwrite_file("C:\\o", big, true); }) != 0) +
-               (error_number_of([&] { fs::append_file("C:\\log", big); }) != 0);
-    });
-    EXPECT_EQ(failures, 3);
-    EXPECT_FALSE(sandbox.exists('C', "w"));
-    EXPECT_FALSE(sandbox.exists('C', "o"));
-    EXPECT_EQ(sandbox.read_file('C', "log"), "line");  // as it was before the append
-}
-
 TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
     testing::Sandbox sandbox;
     for (const char* name : {".dot", "ro", "plain", "hidden", "system"})

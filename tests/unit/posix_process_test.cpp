@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/process.h"
@@ -54,16 +55,23 @@ TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
                        "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n",
                        true);
     ::setenv("KEHRWIX_DRIVES", "C:=/stale", 1);
-    system_process_launcher().run_and_wait("C:\\TOOL", "C:\\tool C:\\TEMP -h -s -r >nul");
+    system_process_launcher().run_and_wait("C:\\TOOL", "C:\\tool C:\\TEMP -h -s -r >nul",
+                                           system_clock());
     ::unsetenv("KEHRWIX_DRIVES");
     EXPECT_EQ(sandbox.read_file('C', "args"),
               "C:\\TEMP\n-h\n-s\n-r\n>nul\n" + posix::drive_map_text() + "\n");
 
     sandbox.write_file('C', "data.txt", "not a program");
     ProcessLauncher& launcher = system_process_launcher();
-    EXPECT_EQ(error_number_of([&] { launcher.run_and_wait("C:\\missing", "C:\\missing x"); }), 53);
-    EXPECT_EQ(error_number_of([&] { launcher.run_and_wait("C:\\data.txt", "C:\\data.txt"); }), 70);
-    EXPECT_EQ(error_number_of([&] { launcher.run_and_wait("Q:\\tool", "Q:\\tool"); }), 76);
+    EXPECT_EQ(error_number_of(
+                  [&] { launcher.run_and_wait("C:\\missing", "C:\\missing x", system_clock()); }),
+              53);
+    EXPECT_EQ(error_number_of(
+                  [&] { launcher.run_and_wait("C:\\data.txt", "C:\\data.txt", system_clock()); }),
+              70);
+    EXPECT_EQ(
+        error_number_of([&] { launcher.run_and_wait("Q:\\tool", "Q:\\tool", system_clock()); }),
+        76);
 }
 
 // A tool found in a folder others can write to must not become a way to run their code.
@@ -75,7 +83,8 @@ TEST(PosixProcess, OnlyProgramsOfOurOwnThatOthersCannotChangeAreStarted) {
     auto started = [&] {
         ::unlink(marker.c_str());
         try {
-            system_process_launcher().run_and_wait("C:\\deltree.exe", "deltree.exe  /Y C:\\T");
+            system_process_launcher().run_and_wait("C:\\deltree.exe", "deltree.exe  /Y C:\\T",
+                                                   system_clock());
         } catch (const RunError& e) {
             EXPECT_EQ(e.number(), kErrorPermissionDenied);
             return false;

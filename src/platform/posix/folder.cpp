@@ -14,6 +14,7 @@
 #endif
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/folder.h"
 #include "platform/path_model.h"
 #include "platform/posix/dir_stream.h"
@@ -22,6 +23,7 @@
 #include "platform/posix/folder_impl.h"
 #include "platform/posix/held_files.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/kernel_features.h"
 #include "platform/posix/linux_only.h"
 
 namespace kehrwix::fs {
@@ -30,7 +32,9 @@ namespace {
 constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Only a plain name inside the folder: anything else could step out of it.
-std::string checked_name(std::string_view name) {
+std::string checked_name(std::string_view name, std::string_view operation) {
+    if (const int fault = injected_fault(operation))
+        posix::throw_errno(fault, name);
     if (name.empty() || name == "." || name == ".." ||
         name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {
         throw_windows_error(posix::kWinInvalidName, name);
@@ -68,12 +72,15 @@ int unlink_unless_held(int dir, const std::string& name, int flags) {
 
 int open_below(int dir, const std::string& name) {
 #ifdef SYS_openat2
-    open_how how{};
-    how.flags = kChildFlags;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-    const long fd = ::syscall(SYS_openat2, dir, name.c_str(), &how, sizeof how);
-    if (fd >= 0 || errno != ENOSYS)
-        return static_cast<int>(fd);
+    if (posix::openat2_usable) {
+        open_how how{};
+        how.flags = kChildFlags;
+        how.resolve =
+            RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+        const long fd = ::syscall(SYS_openat2, dir, name.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != ENOSYS)
+            return static_cast<int>(fd);
+    }
 #endif
     return ::openat(dir, name.c_str(), kChildFlags);
 }
@@ -102,7 +109,7 @@ const FileIdentity& Folder::identity() const {
 }
 
 Folder Folder::open_child(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "open_child");
     const std::string context = path::join(path_, wanted);
     std::string opened = wanted;
     auto impl = std::make_unique<Impl>();
@@ -131,6 +138,8 @@ Folder Folder::open_child(std::string_view name) const {
 }
 
 std::vector<DirEntry> Folder::entries() const {
+    if (const int fault = injected_fault("entries"))
+        posix::throw_errno(fault, path_);
     posix::UniqueFd listing(::fcntl(impl_->fd.get(), F_DUPFD_CLOEXEC, 0));
     if (!listing.valid())
         posix::throw_errno(errno, path_);
@@ -143,7 +152,7 @@ std::vector<DirEntry> Folder::entries() const {
 }
 
 void Folder::clear_attributes(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "clear_attributes");
     struct stat st {};
     const std::optional<std::string> on_disk = posix::find_entry(impl_->fd.get(), wanted, st);
     if (!on_disk)
@@ -152,7 +161,7 @@ void Folder::clear_attributes(std::string_view name) const {
 }
 
 void Folder::delete_file(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "delete");
     const int dir = impl_->fd.get();
     const int error = on_entry(
         dir, wanted, [dir](const std::string& n) { return unlink_unless_held(dir, n, 0); });
@@ -161,7 +170,7 @@ void Folder::delete_file(std::string_view name) const {
 }
 
 void Folder::remove_folder(std::string_view name) const {
-    const std::string wanted = checked_name(name);
+    const std::string wanted = checked_name(name, "remove_folder");
     const int dir = impl_->fd.get();
     const int error = on_entry(dir, wanted, [dir](const std::string& n) {
         return unlink_unless_held(dir, n, AT_REMOVEDIR);

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/fs.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
@@ -45,8 +46,11 @@ posix::UniqueFd open_entry(const posix::Located& located, int flags, const std::
 // Writes everything, at `offset` when it is not negative; returns 0 or the errno.
 int write_all(int fd, std::string_view bytes, off_t offset) {
     while (!bytes.empty()) {
-        const ssize_t n = offset < 0 ? ::write(fd, bytes.data(), bytes.size())
-                                     : ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        // A fault a test injects strikes mid-write, as a full disk does: half the bytes land.
+        const int fault = injected_fault("write");
+        const std::size_t count = fault != 0 ? bytes.size() / 2 : bytes.size();
+        const ssize_t n = offset < 0 ? ::write(fd, bytes.data(), count)
+                                     : ::pwrite(fd, bytes.data(), count, offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -54,6 +58,8 @@ int write_all(int fd, std::string_view bytes, off_t offset) {
         }
         if (n == 0)
             return ENOSPC;
+        if (fault != 0)
+            return fault;
         bytes.remove_prefix(static_cast<std::size_t>(n));
         if (offset >= 0)
             offset += n;

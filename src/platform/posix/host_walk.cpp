@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/path_model.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
@@ -122,6 +123,8 @@ UniqueFd open_components(const ModelPath& path, std::size_t count) {
 }
 
 UniqueFd open_folder_for_listing(std::string_view path) {
+    if (const int fault = fs::injected_fault("list"))
+        throw_errno(fault, path);
     const ModelPath model = split_model_path(path);
     const UniqueFd folder = open_components(model, model.parts.size());
     UniqueFd readable(::openat(folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -131,6 +134,8 @@ UniqueFd open_folder_for_listing(std::string_view path) {
 }
 
 Located locate(std::string_view path) {
+    if (const int fault = fs::injected_fault("locate"))
+        throw_errno(fault, path);
     const ModelPath model = split_model_path(path);
     Located located;
     if (model.parts.empty()) {

@@ -4,17 +4,21 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
+#include "platform/posix/unique_fd.h"
 
 extern char** environ;
 
@@ -76,9 +80,41 @@ class SpawnActions {
     posix_spawn_file_actions_t actions_;
 };
 
+// A tool usually ends within milliseconds: it is first waited for directly, without a delay.
+constexpr int kDirectWaitMs = 50;
+constexpr int kPollMs = 100;
+
+void wait_directly(pid_t pid) {
+#ifdef SYS_pidfd_open
+    const posix::UniqueFd process(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    if (process.valid()) {
+        pollfd ready{process.get(), POLLIN, 0};
+        ::poll(&ready, 1, kDirectWaitMs);
+    }
+#else
+    static_cast<void>(pid);
+#endif
+}
+
+// Waits by the program's clock, so a tool that never ends cannot hold the run for ever.
+void wait_for(pid_t pid, const std::string& program, Clock& clock) {
+    wait_directly(pid);
+    const std::int64_t started = clock.now_ms();
+    for (;;) {
+        int status = 0;
+        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+        if (ended == pid || (ended < 0 && errno != EINTR))
+            return;
+        if (clock.now_ms() - started >= kToolWaitLimitMs)
+            throw RunError(kErrorPathFileAccess, "still running, no longer waited for: " + program);
+        clock.sleep_ms(kPollMs);
+    }
+}
+
 class PosixLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line) override {
+    void run_and_wait(const std::string& program, const std::string& command_line,
+                      Clock& clock) override {
         const std::string host = fs::host_path(program);
         refuse_untrusted(host, program);
         std::vector<std::string> arguments = split_command_line(command_line);
@@ -94,9 +130,7 @@ class PosixLauncher : public ProcessLauncher {
             ::posix_spawn(&pid, host.c_str(), actions.get(), nullptr, argv.data(), envp.data());
         if (error != 0)
             posix::throw_errno(error, program);
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        wait_for(pid, program, clock);
     }
 
     std::size_t max_command_line() const override { return 131072; }

@@ -6,6 +6,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/tool_security.h"
@@ -42,9 +43,14 @@ std::vector<std::string> program_arguments(int, char**) {
 
 namespace {
 
+// A tool usually ends within milliseconds: it is first waited for directly, without a delay.
+constexpr DWORD kDirectWaitMs = 50;
+constexpr int kPollMs = 100;
+
 class Win32ProcessLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line) override {
+    void run_and_wait(const std::string& program, const std::string& command_line,
+                      Clock& clock) override {
         // The tools are looked up in folders that other users can often write to; one they
         // could have planted or changed would run their code with our rights.
         if (!win32::tool_may_start(program))
@@ -67,7 +73,16 @@ class Win32ProcessLauncher : public ProcessLauncher {
         }
         const win32::Handle process(info.hProcess);
         const win32::Handle thread(info.hThread);
-        WaitForSingleObject(info.hProcess, INFINITE);
+        // Waited for by the program's clock, so a tool that never ends cannot hold the run.
+        if (WaitForSingleObject(info.hProcess, kDirectWaitMs) != WAIT_TIMEOUT)
+            return;
+        const std::int64_t started = clock.now_ms();
+        while (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+            if (clock.now_ms() - started >= kToolWaitLimitMs)
+                throw RunError(kErrorPathFileAccess,
+                               "still running, no longer waited for: " + program);
+            clock.sleep_ms(kPollMs);
+        }
     }
 
     std::size_t max_command_line() const override { return 32767; }

@@ -1,0 +1,217 @@
+// Long races against the real binary: while a cleaning run works through a thousand lines, a
+// subfolder is swapped for a link again and again, or files are swapped for FIFOs and sockets.
+// Nothing outside the listed folder may change, and the run must end on its own.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/sandbox.h"
+
+extern char** environ;
+
+namespace kehrwix::testing {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+constexpr int kRounds = 1000;
+constexpr auto kTimeLimit = std::chrono::minutes(5);
+
+// Files outside the listed folder, behind the links the racers plant.
+class Outside {
+  public:
+    explicit Outside(const Sandbox& sandbox) : dir_(sandbox.host('C', "outside")) {
+        for (const char* name : {"canary.txt", "sub/deep.txt", ".hidden"}) {
+            sandbox.write_file('C', std::string("outside/") + name, name);
+            ::chmod((dir_ / name).c_str(), 0444);
+        }
+    }
+    const stdfs::path& dir() const { return dir_; }
+    void expect_intact() const {
+        for (const char* name : {"canary.txt", "sub/deep.txt", ".hidden"}) {
+            std::ifstream in(dir_ / name);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_EQ(bytes, name);
+            EXPECT_EQ(stdfs::status(dir_ / name).permissions(), stdfs::perms(0444)) << name;
+        }
+    }
+
+  private:
+    stdfs::path dir_;
+};
+
+// The path list: the same subtree line over and over, so the racer meets every pass.
+void write_path_list(const Sandbox& sandbox, const std::string& line) {
+    std::string bytes;
+    for (int i = 0; i < kRounds; ++i)
+        bytes += line + "\r\n";
+    sandbox.write_file('C', "KEHRWIX.INI", bytes);
+}
+
+// Starts the real binary on the sandbox, without a terminal (its own session, no input), so the
+// prompt passes and the run cleans. Returns the exit status, or -1 when it had to be killed.
+int run_binary(const Sandbox& sandbox, bool openat2) {
+    const char* binary = std::getenv("KEHRWIX_BINARY");
+    if (binary == nullptr)
+        return -2;
+    std::vector<std::string> env{"KEHRWIX_DRIVES=C:=" + sandbox.drive('C').string(), "KEHRWIX=C:\\",
+                                 "TERM=dumb", "PATH=/usr/bin:/bin"};
+    if (!openat2)
+        env.emplace_back("KEHRWIX_TEST_NO_OPENAT2=1");
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(binary), nullptr};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, sandbox.drive('C').c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, binary, &actions, &attributes, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0)
+        return -3;
+
+    const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -4;
+}
+
+// Keeps refilling T/S and swapping it for a link to `target` and back.
+std::jthread swap_subfolder(const stdfs::path& t, const stdfs::path& target,
+                            std::atomic<long>& swaps) {
+    return std::jthread([=, &swaps](const std::stop_token& stop) {
+        const stdfs::path s = t / "S", away = t / "S.away", link = t / "S.link";
+        int round = 0;
+        while (!stop.stop_requested()) {
+            std::error_code ignored;
+            stdfs::create_directories(s / "deep", ignored);
+            if (stdfs::symlink_status(s).type() == stdfs::file_type::directory)
+                std::ofstream(s / "deep" / ("f" + std::to_string(round++ % 8)));
+            stdfs::create_directory_symlink(target, link, ignored);
+            if (std::rename(s.c_str(), away.c_str()) == 0) {
+                std::rename(link.c_str(), s.c_str());
+                std::this_thread::yield();
+                std::rename(s.c_str(), link.c_str());
+                std::rename(away.c_str(), s.c_str());
+                ++swaps;
+            }
+        }
+    });
+}
+
+// Keeps turning the name T/x into a read-only file, a FIFO and a socket, and the attribute
+// tool in C:\bat into a FIFO and back.
+std::jthread swap_file_kinds(const stdfs::path& t, const stdfs::path& tool,
+                             std::atomic<long>& swaps) {
+    return std::jthread([=, &swaps](const std::stop_token& stop) {
+        const stdfs::path x = t / "x", fresh = t / "x.new", tool_fifo = tool.string() + ".fifo";
+        const stdfs::path tool_saved = tool.string() + ".saved";
+        for (int round = 0; !stop.stop_requested(); ++round) {
+            std::error_code ignored;
+            stdfs::create_directories(t, ignored);
+            stdfs::remove(fresh, ignored);
+            switch (round % 3) {
+                case 0:
+                    std::ofstream(fresh) << "junk";
+                    ::chmod(fresh.c_str(), 0444);
+                    break;
+                case 1:
+                    ::mkfifo(fresh.c_str(), 0644);
+                    break;
+                default: {
+                    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                    sockaddr_un address{};
+                    address.sun_family = AF_UNIX;
+                    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", fresh.c_str());
+                    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+                    ::close(fd);
+                }
+            }
+            if (std::rename(fresh.c_str(), x.c_str()) == 0)
+                ++swaps;
+            ::mkfifo(tool_fifo.c_str(), 0755);
+            if (std::rename(tool.c_str(), tool_saved.c_str()) == 0) {
+                std::rename(tool_fifo.c_str(), tool.c_str());
+                std::this_thread::yield();
+                std::rename(tool_saved.c_str(), tool.c_str());
+            }
+        }
+    });
+}
+
+// A run over a thousand "*C:\T" lines while `racer` works; nothing outside may change.
+class Race : public ::testing::TestWithParam<bool> {
+  protected:
+    using Racer = std::jthread (*)(const Sandbox&, const stdfs::path&, std::atomic<long>&);
+    void race(Racer racer) {
+        const Outside outside(sandbox);
+        write_path_list(sandbox, "*C:\\T");
+        sandbox.write_file('C', "T/marker");
+        std::atomic<long> swaps = 0;
+        int status = 0;
+        {
+            const std::jthread running = racer(sandbox, outside.dir(), swaps);
+            status = run_binary(sandbox, GetParam());
+        }
+        EXPECT_EQ(status, 0);
+        outside.expect_intact();
+        EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
+        EXPECT_GE(swaps, kRounds);
+    }
+    Sandbox sandbox;
+};
+INSTANTIATE_TEST_SUITE_P(KernelPaths, Race, ::testing::Values(true, false), [](const auto& kernel) {
+    return kernel.param ? "openat2" : "no_openat2";
+});
+
+TEST_P(Race, SubfolderSwappedForALinkNeverLeadsOutside) {
+    race([](const Sandbox& box, const stdfs::path& outside, std::atomic<long>& swaps) {
+        return swap_subfolder(box.host('C', "T"), outside, swaps);
+    });
+}
+
+TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
+    sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\nexit 0\n");
+    ::chmod(sandbox.host('C', "bat/chmod.com").c_str(), 0755);
+    race([](const Sandbox& box, const stdfs::path& outside, std::atomic<long>& swaps) {
+        stdfs::create_directories(box.host('C', "T/SUB"));
+        stdfs::create_directory_symlink(outside, box.host('C', "T/SUB/out"));
+        return swap_file_kinds(box.host('C', "T"), box.host('C', "bat/chmod.com"), swaps);
+    });
+}
+
+}  // namespace
+}  // namespace kehrwix::testing

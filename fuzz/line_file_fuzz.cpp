@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "pathlist/path_list.h"
 #include "fuzz_check.h"
+#include "pathlist/path_list.h"
 #include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

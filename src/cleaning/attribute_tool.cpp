@@ -62,7 +62,8 @@ void write_attribute_tool(Context& program) {
 }
 
 bool is_written_attribute_tool(const Context& program, const std::string& path) {
-    return program.tool_written == ToolWritten::by_this_run && text::equal_nocase(path, tool_path_at_end(program));
+    return program.tool_written == ToolWritten::by_this_run &&
+           text::equal_nocase(path, tool_path_at_end(program));
 }
 
 bool is_attribute_tool_image(std::string_view bytes) {

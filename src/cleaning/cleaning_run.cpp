@@ -6,7 +6,6 @@
 #include "cleaning/cleaning_state.h"
 #include "cleaning/descent.h"
 #include "cleaning/file_step.h"
-#include "rules/folder_rule.h"
 #include "cleaning/progress_row.h"
 #include "cleaning/tool_start.h"
 #include "context/context.h"
@@ -15,6 +14,7 @@
 #include "platform/files_in_use.h"
 #include "platform/folder.h"
 #include "platform/text.h"
+#include "rules/folder_rule.h"
 
 namespace kehrwix {
 namespace {

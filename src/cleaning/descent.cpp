@@ -6,7 +6,6 @@
 
 #include "cleaning/attribute_fallback.h"
 #include "cleaning/file_step.h"
-#include "rules/folder_rule.h"
 #include "cleaning/progress_row.h"
 #include "cleaning/tool_start.h"
 #include "context/context.h"
@@ -14,6 +13,7 @@
 #include "platform/folder.h"
 #include "platform/path_model.h"
 #include "platform/text.h"
+#include "rules/folder_rule.h"
 
 namespace kehrwix {
 namespace {
@@ -307,9 +307,8 @@ bool is_subfolder(const fs::Attributes& a) {
     return a.directory && !a.link && !a.mount && !a.placeholder;
 }
 
-void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                   const FolderRule& rule, fs::Folder listed, const std::string& shown,
-                   std::size_t open_limit) {
+void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+                   fs::Folder listed, const std::string& shown, std::size_t open_limit) {
     Descent(program, state, tools, rule, open_limit).run(std::move(listed), shown);
 }
 

@@ -25,8 +25,8 @@ inline constexpr std::size_t kOpenFolderLimit = 128;
 // wrote it. Nothing outside it is deleted: below it every name is resolved through held folder
 // handles that follow no link and cross onto no other volume, and what the rule keeps (system
 // trees, shared temp entries) is neither entered nor deleted.
-void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                   const FolderRule& rule, fs::Folder listed, const std::string& shown,
+void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+                   fs::Folder listed, const std::string& shown,
                    std::size_t open_limit = kOpenFolderLimit);
 
 }  // namespace kehrwix

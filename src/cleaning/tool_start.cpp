@@ -1,7 +1,7 @@
 #include "cleaning/tool_start.h"
 
-#include "context/context.h"
 #include "cleaning/attribute_tool.h"
+#include "context/context.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/held_file.h"

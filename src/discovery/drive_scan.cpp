@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "context/context.h"
-#include "rules/folder_rule.h"
 #include "discovery/hits_file.h"
 #include "discovery/search_criteria.h"
 #include "platform/drive_kinds.h"
@@ -15,6 +14,7 @@
 #include "platform/folder.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "rules/folder_rule.h"
 
 namespace kehrwix {
 namespace {

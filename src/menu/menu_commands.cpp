@@ -4,13 +4,13 @@
 #include <string_view>
 
 #include "context/context.h"
-#include "rules/folder_rule.h"
 #include "discovery/drive_scan.h"
 #include "menu/browser.h"
 #include "menu/menu_session.h"
 #include "pathlist/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "rules/folder_rule.h"
 
 namespace kehrwix {
 namespace {

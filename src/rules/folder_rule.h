@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "rules/exclusion_table.h"
 #include "platform/folder.h"
+#include "rules/exclusion_table.h"
 
 namespace kehrwix {
 

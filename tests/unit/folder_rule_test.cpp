@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "rules/exclusion_table.h"
 #include "platform/listed_folder.h"
+#include "rules/exclusion_table.h"
 
 namespace kehrwix {
 namespace {

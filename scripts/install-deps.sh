@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building and testing kehrwix needs (Debian packages). Pass --windows to add the
-# MinGW-w64 cross compiler and Wine for the Windows build and its tests. The benchmarks under
-# bench/ also want hyperfine and python3.
+# MinGW-w64 cross compiler and Wine for the Windows build and its tests, --bench to add the
+# tools that bench/bench.py measures kehrwix against, and perf for profiling.
 set -euo pipefail
 
 packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps)
-if [[ ${1:-} == --windows ]]; then
-    packages+=(g++-mingw-w64-x86-64-posix wine64)
-fi
+for flag in "$@"; do
+    case $flag in
+    --windows) packages+=(g++-mingw-w64-x86-64-posix wine64) ;;
+    --bench) packages+=(python3 time hyperfine fd-find systemd util-linux findutils linux-perf) ;;
+    *) echo "usage: install-deps.sh [--windows] [--bench]" >&2 && exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

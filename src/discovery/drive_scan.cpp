@@ -1,15 +1,17 @@
 #include "discovery/drive_scan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "discovery/folder_record.h"
 #include "discovery/hits_file.h"
+#include "discovery/scan_pool.h"
 #include "discovery/search_criteria.h"
 #include "platform/error.h"
-#include "platform/folder.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "run/flow.h"
@@ -74,17 +76,19 @@ bool is_root(const std::string& folder) {
     return folder.size() == 3;  // "C:\"
 }
 
-// Pending folders end with "\"; the file system wants "C:\" for a root and "C:\A" below it.
-std::string canonical_of(const std::string& folder) {
-    if (is_root(folder))
-        return folder;
-    return folder.substr(0, folder.size() - 1);
-}
-
+// Folders are read ahead on a pool of threads where there is more than one processor, and
+// their records replayed here in the order of the single walk below, so hits, path list,
+// screen, ESC and the folders left pending are those of one thread reading them in turn.
 class Scanner {
   public:
     explicit Scanner(Program& program)
-        : program_(program), pending_(program.scan.pending), esc_(program) {}
+        : program_(program),
+          pending_(program.scan.pending),
+          esc_(program),
+          reader_(program.scan.criteria, program.scan.exclusions.get()) {
+        if (const unsigned threads = scan_threads(); threads > 1)
+            pool_.emplace(reader_, threads);
+    }
 
     // Returns false when the user ended the scan with ESC.
     bool scan_drive(char letter) {
@@ -95,14 +99,15 @@ class Scanner {
         }
         pending_.push_back(std::string(1, letter) + ":\\");
         while (!pending_.empty()) {
-            const std::string folder = std::move(pending_.back());
+            std::string folder = std::move(pending_.back());
             pending_.pop_back();
-            const Listing result = list(folder);
+            const bool root = is_root(folder);
+            const Listing result = replay(read(std::move(folder)), root);
             if (result == Listing::escaped)
                 return false;
             // Only a root that cannot be listed ends the drive; the folders still pending are
             // taken up after the next drive's root.
-            if (result == Listing::unreadable && is_root(folder))
+            if (result == Listing::unreadable && root)
                 break;
         }
         return true;
@@ -118,98 +123,104 @@ class Scanner {
         screen.flush();
     }
 
-    Listing list(const std::string& folder) {
-        Listing result = list_entries(folder);
-        if (result != Listing::escaped && esc_.pressed_after_folder(is_root(folder)))
-            result = Listing::escaped;
-        return result;
-    }
-
-    // Every subfolder is matched now and queued to be listed before the folders pending behind
-    // this one, in listing order. Only opening and reading the folder count as unreadable: a
-    // hit that cannot be recorded is the scan's error.
-    Listing list_entries(const std::string& folder) {
-        std::optional<fs::Folder> handle;
-        std::vector<fs::DirEntry> entries;
-        try {
-            handle.emplace(open(folder));
-            entries = handle->entries();
-        } catch (const RunError&) {
-            report_invalid_handle(program_);
-            return Listing::unreadable;
-        }
-        found_.clear();
-        Listing result = Listing::complete;
-        const std::string upper_folder = text::upper(folder);
-        for (const fs::DirEntry& entry : entries) {
-            examine(folder, upper_folder, entry);
-            if (esc_.pressed_after_entry()) {
-                result = Listing::escaped;
-                break;
+    FolderRecord read(std::string folder) {
+        if (pool_) {
+            // A walk ends with its subtree; the next folder popped starts another.
+            std::optional<FolderRecord> record = pool_->next();
+            if (!record) {
+                pool_->start(folder);
+                record = pool_->next();
             }
+            if (record && record->folder == folder)
+                return std::move(*record);
+            pool_.reset();  // never expected: out of step, so read on alone
         }
-        if (!found_.empty() && open_.size() < kMaxOpenFolders)
-            open_.push_back(OpenFolder{folder, std::move(*handle)});
-        for (auto it = found_.rbegin(); it != found_.rend(); ++it)
-            pending_.push_back(std::move(*it));
-        return result;
+        return read_here(std::move(folder));
     }
 
     // Folders are listed depth first, so the parent of the next one is nearly always still
     // open: opening it by name below the parent spares walking the whole path again.
-    fs::Folder open(const std::string& folder) {
+    FolderRecord read_here(std::string folder) {
         while (!open_.empty() && !folder.starts_with(open_.back().path))
             open_.pop_back();
+        const fs::ScanFolder* parent = nullptr;
         if (!open_.empty()) {
             std::string_view name(folder);
             name.remove_prefix(open_.back().path.size());
             name.remove_suffix(1);
-            if (name.find('\\') == std::string_view::npos) {
-                return open_.back().handle.open_child(name);
-            }
+            if (name.find('\\') == std::string_view::npos)
+                parent = open_.back().handle.get();
         }
-        return fs::Folder::open(canonical_of(folder));
+        FolderHandle handle;
+        FolderRecord record = reader_.read(std::move(folder), parent, &handle);
+        const bool has_children =
+            std::any_of(record.events.begin(), record.events.end(), [](const ScanEvent& e) {
+                return e.kind == ScanEvent::child || e.kind == ScanEvent::hit_and_child;
+            });
+        if (handle && has_children && open_.size() < kMaxHeldDepth)
+            open_.push_back(OpenFolder{record.folder, std::move(handle)});
+        return record;
     }
 
-    void examine(const std::string& folder, const std::string& upper_folder,
-                 const fs::DirEntry& entry) {
-        const fs::Attributes& a = entry.attributes;
-        if (!a.directory || entry.name.empty() || entry.name.front() == '.' || a.link)
-            return;
-        if (entry.name.find_first_of("\\\r\n\x1a") != std::string::npos) {
-            // A name no Windows path can express would lead the path somewhere else, and one
-            // that ends a line or the data would split its hit line into other paths.
+    // Every subfolder is matched as its entry comes up and queued to be listed before the
+    // folders pending behind this one, in listing order. Only opening and reading the folder
+    // count as unreadable: a hit that cannot be recorded is the scan's error.
+    Listing replay(FolderRecord record, bool root) {
+        if (record.state == FolderState::other_volume)
+            return Listing::complete;  // a mount point: not part of this drive
+        Listing result = Listing::complete;
+        if (record.state == FolderState::unreadable) {
             report_invalid_handle(program_);
-            return;
+            result = Listing::unreadable;
+        } else {
+            found_.clear();
+            auto event = record.events.begin();
+            for (std::uint32_t at = 0; at < record.entries; ++at) {
+                for (; event != record.events.end() && event->at == at; ++event)
+                    apply(*event);
+                if (esc_.pressed_after_entry()) {
+                    result = Listing::escaped;
+                    break;
+                }
+            }
+            for (auto it = found_.rbegin(); it != found_.rend(); ++it)
+                pending_.push_back(std::move(*it));
         }
-        std::string path;
-        path.reserve(folder.size() + entry.name.size() + 1);
-        path += folder;
-        path += entry.name;
-        path += '\\';
-        std::string upper_path = upper_folder;
-        upper_path += text::upper(entry.name);
-        upper_path += '\\';
-        if (matches_criteria(upper_path, program_.scan.criteria)) {
-            record_hit(program_.hits_path, path);
+        if (result != Listing::escaped && esc_.pressed_after_folder(root))
+            result = Listing::escaped;
+        return result;
+    }
+
+    void apply(ScanEvent& event) {
+        switch (event.kind) {
+            case ScanEvent::bad_name:
+                report_invalid_handle(program_);
+                break;
+            case ScanEvent::hit:
+                record_hit(program_.hits_path, event.path);
+                break;
+            case ScanEvent::hit_and_child:
+                record_hit(program_.hits_path, event.path);
+                found_.push_back(std::move(event.path));
+                break;
+            case ScanEvent::child:
+                found_.push_back(std::move(event.path));
+                break;
         }
-        // Another volume mounted here is not part of this drive.
-        if (!a.mount)
-            found_.push_back(std::move(path));
     }
 
     struct OpenFolder {
         std::string path;
-        fs::Folder handle;
+        FolderHandle handle;
     };
-    // Enough for any real tree; deeper folders are opened by their full path.
-    static constexpr std::size_t kMaxOpenFolders = 64;
 
     Program& program_;
     std::vector<std::string>& pending_;
     std::vector<std::string> found_;
     std::vector<OpenFolder> open_;  // the folder listed last and its ancestors, outermost first
     EscWatch esc_;
+    FolderReader reader_;
+    std::optional<ScanPool> pool_;  // declared last: its threads stop before the rest goes
 };
 
 void run_scan(Program& program) {

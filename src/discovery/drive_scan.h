@@ -2,12 +2,14 @@
 // The drive scan: searches C: to Z: for folders whose path ends with a search criterion and
 // turns the hits into a new path list file.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace kehrwix {
 
 struct Program;
+class ScanExclusions;
 
 struct ScanState {
     static constexpr int kCriteriaSlots = 50;
@@ -16,6 +18,8 @@ struct ScanState {
     // Folders still to be listed, each ending with "\"; the last one is listed next. They carry
     // over from a scan ended by ESC and are listed after the subtree of the next drive root.
     std::vector<std::string> pending;
+    // Folders never to report or enter; none when empty.
+    std::shared_ptr<const ScanExclusions> exclusions;
 };
 
 // Never returns on a run-time error: its own handler ends the program.

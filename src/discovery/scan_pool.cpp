@@ -38,28 +38,37 @@ void ScanPool::start(std::string folder) {
 }
 
 std::optional<FolderRecord> ScanPool::next() {
+    if (taken_.empty() && !take_ready())
+        return std::nullopt;
+    FolderRecord record = std::move(taken_.front());
+    taken_.pop_front();
+    return record;
+}
+
+// Takes all records the front segment has ready at once, so that the threads reading ahead
+// seldom meet this one at the lock. False once the walk has ended.
+bool ScanPool::take_ready() {
     std::unique_lock lock(mutex_);
     for (;;) {
         if (segments_.empty())
-            return std::nullopt;
+            return false;
         Segment& front = segments_.front();
         if (!front.ready.empty()) {
-            FolderRecord record = std::move(front.ready.front());
-            front.ready.pop_front();
-            const bool room_made = front.ready.size() + 1 == kReadAhead;
-            lock.unlock();
-            if (room_made)
-                wake_idle();
-            return record;
+            const bool was_full = front.ready.size() >= kReadAhead;
+            taken_.swap(front.ready);
+            if (was_full && idle_ > 0)
+                work_ready_.notify_one();
+            return true;
         }
         if (front.stack.empty() && !front.running) {
             segments_.pop_front();
-            lock.unlock();
-            wake_idle();
-            lock.lock();
+            if (idle_ > 0)
+                work_ready_.notify_one();
             continue;
         }
+        waiting_ = true;
         record_ready_.wait(lock);
+        waiting_ = false;
     }
 }
 
@@ -156,14 +165,15 @@ void ScanPool::run(std::unique_lock<std::mutex>& lock, Segments::iterator segmen
         s.ready.push_back(std::move(record));
         for (Task& child : children)
             s.stack.push_back(std::move(child));
-        if (&s == &segments_.front())
+        if (waiting_ && &s == &segments_.front())
             record_ready_.notify_one();
         if (idle_ > 0 && s.stack.size() >= 2 && segments_.size() + 2 <= kMaxSegments)
             work_ready_.notify_one();
     }
     s.running = false;
     // The reader may be waiting for this segment to end.
-    record_ready_.notify_one();
+    if (waiting_)
+        record_ready_.notify_one();
 }
 
 }  // namespace kehrwix

@@ -47,6 +47,7 @@ class ScanPool {
     };
     using Segments = std::list<Segment>;
 
+    bool take_ready();
     void work();
     bool take_work(std::unique_lock<std::mutex>& lock, Segments::iterator& taken);
     void run(std::unique_lock<std::mutex>& lock, Segments::iterator segment);
@@ -60,8 +61,10 @@ class ScanPool {
     std::mutex mutex_;
     std::condition_variable work_ready_;
     std::condition_variable record_ready_;
-    Segments segments_;  // in walk order; the front one is being handed out
+    Segments segments_;              // in walk order; the front one is being handed out
+    std::list<FolderRecord> taken_;  // handed out next, without the lock
     unsigned idle_ = 0;
+    bool waiting_ = false;  // next() waits for the front segment
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

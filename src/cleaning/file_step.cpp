@@ -67,12 +67,11 @@ class Pass {
   private:
     // True when the tree-deletion tool took over and the folder is a new one.
     bool delete_or_keep(const fs::DirEntry& entry) {
-        const std::string upper = text::upper(entry.name);
         auto& keep_list = program_.cleaning.keep_list;
-        if (!keep_list.empty() && keep_list.count(kept_name(upper)) != 0)
+        if (!keep_list.empty() && keep_list.count(kept_name(entry.name)) != 0)
             return false;
-        if (is_protected_file_name(upper)) {
-            keep_list.insert(kept_name(upper));
+        if (is_protected_file(entry.name)) {
+            keep_list.insert(kept_name(entry.name));
             return false;
         }
         try {
@@ -80,7 +79,7 @@ class Pass {
         } catch (const RunError&) {
             if (hand_over_to_tree_tool())
                 return true;
-            keep_list.insert(kept_name(upper));
+            keep_list.insert(kept_name(entry.name));
             program_.screen.locate(17, 1);
         }
         return false;
@@ -88,7 +87,8 @@ class Pass {
 
     // The keep list's entry for a file: built only when the list is asked or grows, since
     // nearly every file is simply deleted.
-    std::string kept_name(const std::string& upper) const {
+    std::string kept_name(const std::string& name) const {
+        const std::string upper = text::upper(name);
         std::string kept;
         kept.reserve(target_.path.size() + 1 + upper.size());
         kept += target_.path;

@@ -29,8 +29,9 @@ constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Only a plain name inside the folder: anything else could step out of it.
 std::string checked_name(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." ||
-        name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {
+    // Two plain searches: find_first_of would search the set once per character.
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos) {
         throw_windows_error(posix::kWinInvalidName, name);
     }
     return std::string(name);

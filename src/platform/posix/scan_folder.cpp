@@ -66,7 +66,7 @@ int open_below(int dir, const char* name) {
 
 bool plain_name(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
 }  // namespace

@@ -181,6 +181,9 @@ def check_generator(work):
             make_tree(shape, dest, 0.05, gen)
             counts.append(tree_counts(dest))
             shutil.rmtree(dest)
+            for side_file in [dest + ".hits.txt", dest + ".manifest.json"]:
+                if os.path.exists(side_file):
+                    os.remove(side_file)
         own, shared = counts
         exact = {k: v for k, v in own.items() if k != "max depth"}
         same = exact == {k: v for k, v in shared.items() if k != "max depth"}

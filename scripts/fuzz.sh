@@ -9,7 +9,7 @@ seconds=${1:-30}
 
 cmake --preset fuzz >/dev/null
 targets=$(sed -n 's/^set(KEHRWIX_FUZZ_TARGETS \(.*\))$/\1/p' fuzz/CMakeLists.txt)
-[[ -f src/platform/posix/terminal_input.h ]] && targets+=" terminal_input"
+[[ -n $targets ]] || { echo "no fuzz targets found in fuzz/CMakeLists.txt" >&2; exit 2; }
 build_targets=()
 for t in $targets; do build_targets+=("fuzz_$t"); done
 cmake --build --preset fuzz -j"$(nproc)" --target "${build_targets[@]}"

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Installs what building and testing kehrwix needs (Debian packages). Pass --windows to add the
-# MinGW-w64 cross compiler and Wine for the Windows build and its tests. The benchmarks under
-# bench/ also want hyperfine and python3. clang-14 builds the fuzz targets (scripts/fuzz.sh).
+# MinGW-w64 cross compiler and Wine for the Windows build and its tests, --bench to add the
+# tools that bench/bench.py measures kehrwix against, and perf for profiling. clang-14 builds the
+# fuzz targets (scripts/fuzz.sh).
 set -euo pipefail
 
 # attr and e2fsprogs set the demo drive's hidden and locked files; dpkg-dev, file, man-db,
 # desktop-file-utils and unzip build and check the packages (scripts/package.sh).
 packages=(cmake g++ make libncurses-dev libgtest-dev tmux clang-format procps attr e2fsprogs
     dpkg-dev file man-db desktop-file-utils unzip clang-14 libclang-rt-14-dev)
-if [[ ${1:-} == --windows ]]; then
-    packages+=(g++-mingw-w64-x86-64-posix wine64)
-fi
+for flag in "$@"; do
+    case $flag in
+    --windows) packages+=(g++-mingw-w64-x86-64-posix wine64) ;;
+    --bench) packages+=(python3 time hyperfine fd-find systemd util-linux findutils linux-perf) ;;
+    *) echo "usage: install-deps.sh [--windows] [--bench]" >&2 && exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -79,13 +79,11 @@ class Pass {
 
     // True when the tree-deletion tool took over and the folder is a new one.
     bool delete_or_keep(const fs::DirEntry& entry) {
-        const std::string upper = text::upper(entry.name);
-        std::string kept = target_.path + "\\" + upper;
         auto& keep_list = state_.keep_list;
-        if (keep_list.count(kept) != 0)
+        if (!keep_list.empty() && keep_list.count(kept_name(entry.name)) != 0)
             return false;
-        if (is_protected_file_name(upper) || must_stay(entry)) {
-            keep_list.insert(std::move(kept));
+        if (is_protected_file(entry.name) || must_stay(entry)) {
+            keep_list.insert(kept_name(entry.name));
             return false;
         }
         try {
@@ -93,10 +91,22 @@ class Pass {
         } catch (const RunError&) {
             if (hand_over_to_tree_tool())
                 return true;
-            keep_list.insert(std::move(kept));
+            keep_list.insert(kept_name(entry.name));
             program_.screen.locate(17, 1);
         }
         return false;
+    }
+
+    // The keep list's entry for a file: built only when the list is asked or grows, since
+    // nearly every file is simply deleted.
+    std::string kept_name(const std::string& name) const {
+        const std::string upper = text::upper(name);
+        std::string kept;
+        kept.reserve(target_.path.size() + 1 + upper.size());
+        kept += target_.path;
+        kept += '\\';
+        kept += upper;
+        return kept;
     }
 
     // The tree-deletion tool gets one chance per pass; a tool that cannot be started or leaves

@@ -8,5 +8,7 @@ namespace kehrwix {
 
 // The path list file and the search-criteria file survive in every folder.
 bool is_protected_file_name(std::string_view upper_name);
+// The same for a name as stored, in any case; most names are rejected by their length alone.
+bool is_protected_file(std::string_view name);
 
 }  // namespace kehrwix

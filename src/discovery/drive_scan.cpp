@@ -1,5 +1,6 @@
 #include "discovery/drive_scan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -7,11 +8,12 @@
 #include <vector>
 
 #include "context/context.h"
+#include "discovery/folder_record.h"
 #include "discovery/hits_file.h"
+#include "discovery/scan_pool.h"
 #include "discovery/search_criteria.h"
 #include "platform/drive_kinds.h"
 #include "platform/error.h"
-#include "platform/folder.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "rules/folder_rule.h"
@@ -83,17 +85,37 @@ bool is_root(const std::string& folder) {
     return folder.size() == 3;  // "C:\"
 }
 
-// Pending folders end with "\"; the file system wants "C:\" for a root and "C:\A" below it.
-std::string canonical_of(const std::string& folder) {
-    if (is_root(folder))
-        return folder;
-    return folder.substr(0, folder.size() - 1);
-}
+// The folder rule as the scan asks it: program code, system state and package trees are neither
+// reported nor entered. Asked from the reading threads; the rule only reads its own tables.
+class RuleExclusions : public ScanExclusions {
+  public:
+    explicit RuleExclusions(const FolderRule& rule) : rule_(rule) {}
+    bool may_report(std::string_view folder) const override { return !refused(folder); }
+    bool may_enter(std::string_view folder) const override { return !refused(folder); }
 
+  private:
+    bool refused(std::string_view folder) const {
+        const std::string upper = text::upper(folder.substr(0, folder.size() - 1));
+        const std::size_t cut = upper.rfind('\\');
+        return rule_.scan_refuses(upper, std::string_view(upper).substr(cut + 1));
+    }
+    const FolderRule& rule_;
+};
+
+// Folders are read ahead on a pool of threads where there is more than one processor, and
+// their records replayed here in the order of the single walk below, so hits, path list,
+// screen, ESC and the folders left pending are those of one thread reading them in turn.
 class Scanner {
   public:
-    Scanner(Context& program, const FolderRule& rule)
-        : program_(program), rule_(rule), pending_(program.scan.pending), esc_(program) {}
+    Scanner(Context& program, const FolderRule& rule, const ScanExclusions& exclusions)
+        : program_(program),
+          rule_(rule),
+          pending_(program.scan.pending),
+          esc_(program),
+          reader_(program.scan.criteria, &exclusions) {
+        if (const unsigned threads = scan_threads(); threads > 1)
+            pool_.emplace(reader_, threads);
+    }
 
     // Returns false when the user ended the scan with ESC.
     bool scan_drive(char letter) {
@@ -107,14 +129,15 @@ class Scanner {
             return true;  // the whole drive is program code or system state
         pending_.push_back(std::string(1, letter) + ":\\");
         while (!pending_.empty()) {
-            const std::string folder = std::move(pending_.back());
+            std::string folder = std::move(pending_.back());
             pending_.pop_back();
-            const Listing result = list(folder);
+            const bool root = is_root(folder);
+            const Listing result = replay(read(std::move(folder)), root);
             if (result == Listing::escaped)
                 return false;
             // Only a root that cannot be listed ends the drive; the folders still pending are
             // taken up after the next drive's root.
-            if (result == Listing::unreadable && is_root(folder))
+            if (result == Listing::unreadable && root)
                 break;
         }
         return true;
@@ -130,100 +153,96 @@ class Scanner {
         screen.flush();
     }
 
-    Listing list(const std::string& folder) {
-        Listing result = list_entries(folder);
-        if (result != Listing::escaped && esc_.pressed_after_folder(is_root(folder)))
-            result = Listing::escaped;
-        return result;
-    }
-
-    // Every subfolder is matched now and queued to be listed before the folders pending behind
-    // this one, in listing order. Only opening and reading the folder count as unreadable: a
-    // hit that cannot be recorded is the scan's error.
-    Listing list_entries(const std::string& folder) {
-        std::optional<fs::Folder> handle;
-        std::vector<fs::DirEntry> entries;
-        try {
-            handle.emplace(open(folder));
-            // A system tree reached by another name (a bind mount, say) is not entered.
-            if (rule_.refuses_entered(handle->identity()))
-                return Listing::complete;
-            entries = handle->entries();
-        } catch (const RunError&) {
-            report_invalid_handle(program_);
-            return Listing::unreadable;
-        }
-        found_.clear();
-        Listing result = Listing::complete;
-        const std::string upper_folder = text::upper(folder);
-        for (const fs::DirEntry& entry : entries) {
-            examine(folder, upper_folder, entry);
-            if (esc_.pressed_after_entry()) {
-                result = Listing::escaped;
-                break;
+    FolderRecord read(std::string folder) {
+        if (pool_) {
+            // A walk ends with its subtree; the next folder popped starts another.
+            std::optional<FolderRecord> record = pool_->next();
+            if (!record) {
+                pool_->start(folder);
+                record = pool_->next();
             }
+            if (record && record->folder == folder)
+                return std::move(*record);
+            pool_.reset();  // never expected: out of step, so read on alone
         }
-        if (!found_.empty() && open_.size() < kMaxOpenFolders)
-            open_.push_back(OpenFolder{folder, std::move(*handle)});
-        for (auto it = found_.rbegin(); it != found_.rend(); ++it)
-            pending_.push_back(std::move(*it));
-        return result;
+        return read_here(std::move(folder));
     }
 
     // Folders are listed depth first, so the parent of the next one is nearly always still
     // open: opening it by name below the parent spares walking the whole path again.
-    fs::Folder open(const std::string& folder) {
+    FolderRecord read_here(std::string folder) {
         while (!open_.empty() && !folder.starts_with(open_.back().path))
             open_.pop_back();
+        const fs::ScanFolder* parent = nullptr;
         if (!open_.empty()) {
             std::string_view name(folder);
             name.remove_prefix(open_.back().path.size());
             name.remove_suffix(1);
-            if (name.find('\\') == std::string_view::npos) {
-                return open_.back().handle.open_child(name);
-            }
+            if (name.find('\\') == std::string_view::npos)
+                parent = open_.back().handle.get();
         }
-        return fs::Folder::open(canonical_of(folder));
+        FolderHandle handle;
+        FolderRecord record = reader_.read(std::move(folder), parent, &handle);
+        const bool has_children =
+            std::any_of(record.events.begin(), record.events.end(), [](const ScanEvent& e) {
+                return e.kind == ScanEvent::child || e.kind == ScanEvent::hit_and_child;
+            });
+        if (handle && has_children && open_.size() < kMaxHeldDepth)
+            open_.push_back(OpenFolder{record.folder, std::move(handle)});
+        return record;
     }
 
-    void examine(const std::string& folder, const std::string& upper_folder,
-                 const fs::DirEntry& entry) {
-        const fs::Attributes& a = entry.attributes;
-        if (!a.directory || entry.name.empty() || entry.name.front() == '.' || a.link)
-            return;
-        if (entry.name.find_first_of("\\:\r\n\x1a") != std::string::npos) {
-            // A name no Windows path can express would lead the path somewhere else (or could
-            // never be cleaned), and one that ends a line or the data would split its hit line
-            // into other paths.
+    // Every subfolder is matched as its entry comes up and queued to be listed before the
+    // folders pending behind this one, in listing order. Only opening and reading the folder
+    // count as unreadable: a hit that cannot be recorded is the scan's error.
+    Listing replay(FolderRecord record, bool root) {
+        if (record.state == FolderState::other_volume)
+            return Listing::complete;  // a mount point: not part of this drive
+        Listing result = Listing::complete;
+        if (record.state == FolderState::unreadable) {
             report_invalid_handle(program_);
-            return;
+            result = Listing::unreadable;
+        } else {
+            found_.clear();
+            auto event = record.events.begin();
+            for (std::uint32_t at = 0; at < record.entries; ++at) {
+                for (; event != record.events.end() && event->at == at; ++event)
+                    apply(*event);
+                if (esc_.pressed_after_entry()) {
+                    result = Listing::escaped;
+                    break;
+                }
+            }
+            for (auto it = found_.rbegin(); it != found_.rend(); ++it)
+                pending_.push_back(std::move(*it));
         }
-        std::string path;
-        path.reserve(folder.size() + entry.name.size() + 1);
-        path += folder;
-        path += entry.name;
-        path += '\\';
-        const std::string upper_name = text::upper(entry.name);
-        std::string upper_path = upper_folder;
-        upper_path += upper_name;
-        // Program code, system state and package trees are neither reported nor entered.
-        if (rule_.scan_refuses(upper_path, upper_name))
-            return;
-        upper_path += '\\';
-        if (matches_criteria(upper_path, program_.scan.criteria)) {
-            record_hit(program_.hits_path, path);
+        if (result != Listing::escaped && esc_.pressed_after_folder(root))
+            result = Listing::escaped;
+        return result;
+    }
+
+    void apply(ScanEvent& event) {
+        switch (event.kind) {
+            case ScanEvent::bad_name:
+                report_invalid_handle(program_);
+                break;
+            case ScanEvent::hit:
+                record_hit(program_.hits_path, event.path);
+                break;
+            case ScanEvent::hit_and_child:
+                record_hit(program_.hits_path, event.path);
+                found_.push_back(std::move(event.path));
+                break;
+            case ScanEvent::child:
+                found_.push_back(std::move(event.path));
+                break;
         }
-        // Another volume mounted here is not part of this drive.
-        if (!a.mount)
-            found_.push_back(std::move(path));
     }
 
     struct OpenFolder {
         std::string path;
-        fs::Folder handle;
+        FolderHandle handle;
     };
-    // Enough for any real tree; deeper folders are opened by their full path.
-    static constexpr std::size_t kMaxOpenFolders = 64;
 
     Context& program_;
     const FolderRule& rule_;
@@ -231,6 +250,8 @@ class Scanner {
     std::vector<std::string> found_;
     std::vector<OpenFolder> open_;  // the folder listed last and its ancestors, outermost first
     EscWatch esc_;
+    FolderReader reader_;
+    std::optional<ScanPool> pool_;  // declared last: its threads stop before the rest goes
 };
 
 void run_scan(Context& program) {
@@ -239,7 +260,8 @@ void run_scan(Context& program) {
     load_criteria(program.criteria_path, program.scan.criteria);
 
     const FolderRule rule(program.services.system_root, program.services.environment);
-    Scanner scanner(program, rule);
+    const RuleExclusions exclusions(rule);
+    Scanner scanner(program, rule, exclusions);
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         if (!scanner.scan_drive(letter))
             return;

@@ -1,6 +1,7 @@
 // The cleaning run's view of a folder: everything below the opened folder goes through its
 // descriptor, so no name is ever resolved through a link or onto another file system.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -17,7 +18,7 @@
 #include "platform/fault_injection.h"
 #include "platform/folder.h"
 #include "platform/path_model.h"
-#include "platform/posix/dir_stream.h"
+#include "platform/posix/dirent_blocks.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/folder_impl.h"
@@ -35,8 +36,9 @@ constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 std::string checked_name(std::string_view name, std::string_view operation) {
     if (const int fault = injected_fault(operation))
         posix::throw_errno(fault, name);
-    if (name.empty() || name == "." || name == ".." ||
-        name.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos) {
+    // Two plain searches: find_first_of would search the set once per character.
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos) {
         throw_windows_error(posix::kWinInvalidName, name);
     }
     return std::string(name);
@@ -140,14 +142,31 @@ Folder Folder::open_child(std::string_view name) const {
 std::vector<DirEntry> Folder::entries() const {
     if (const int fault = injected_fault("entries"))
         posix::throw_errno(fault, path_);
-    posix::UniqueFd listing(::fcntl(impl_->fd.get(), F_DUPFD_CLOEXEC, 0));
-    if (!listing.valid())
+    const int fd = impl_->fd.get();
+    // Read straight from the held descriptor; only a second listing has to rewind it.
+    if (impl_->listed && ::lseek(fd, 0, SEEK_SET) != 0)
         posix::throw_errno(errno, path_);
-    posix::DirStream stream(std::move(listing), DirDetail::kinds, impl_->device);
+    impl_->listed = true;
     std::vector<DirEntry> entries;
-    DirEntry entry;
-    while (stream.next(entry))
-        entries.push_back(entry);
+    const int error = posix::for_each_dirent(fd, [&](const char* name, unsigned char type) {
+        struct stat st {};
+        if (type == DT_UNKNOWN || type == DT_DIR) {
+            // A folder's device tells a mount point; files need no system call at all. Gone
+            // since it was listed: as if the listing had come a moment later.
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                return;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+        }
+        DirEntry& entry = entries.emplace_back();
+        entry.name.assign(name);
+        Attributes& a = entry.attributes;
+        a.directory = type == DT_DIR;
+        a.link = type == DT_LNK;
+        a.mount = a.directory && st.st_dev != impl_->device;
+        a.hidden = name[0] == '.';
+    });
+    if (error != 0)
+        posix::throw_errno(error, path_);
     return entries;
 }
 

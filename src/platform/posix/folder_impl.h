@@ -12,6 +12,7 @@ struct Folder::Impl {
     posix::UniqueFd fd;
     dev_t device = 0;
     FileIdentity identity;
+    bool listed = false;  // the descriptor's position is past the start
 };
 
 inline FileIdentity identity_of(const struct stat& st) {

@@ -1,0 +1,92 @@
+#include "discovery/folder_record.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "discovery/search_criteria.h"
+#include "platform/error.h"
+#include "platform/text.h"
+
+namespace kehrwix {
+namespace {
+
+// Pending folders end with "\"; the file system wants "C:\" for a root and "C:\A" below it.
+std::string canonical_of(const std::string& folder) {
+    if (folder.size() == 3)
+        return folder;
+    return folder.substr(0, folder.size() - 1);
+}
+
+std::optional<fs::ScanFolder> open(const std::string& folder, const fs::ScanFolder* parent) {
+    if (parent == nullptr)
+        return fs::ScanFolder::open(canonical_of(folder));
+    std::string_view name(folder);
+    name.remove_suffix(1);
+    name.remove_prefix(name.rfind('\\') + 1);
+    return parent->open_child(name);
+}
+
+}  // namespace
+
+std::size_t folder_depth(std::string_view folder) {
+    return static_cast<std::size_t>(std::count(folder.begin(), folder.end(), '\\'));
+}
+
+FolderRecord FolderReader::read(std::string folder, const fs::ScanFolder* parent,
+                                FolderHandle* opened) const {
+    FolderRecord record;
+    record.folder = std::move(folder);
+    fs::ScanListing listing;
+    std::optional<fs::ScanFolder> handle;
+    try {
+        handle = open(record.folder, parent);
+        if (!handle) {
+            record.state = FolderState::other_volume;
+            return record;
+        }
+        handle->list(listing);
+    } catch (const RunError&) {
+        record.state = FolderState::unreadable;
+        return record;
+    }
+    record.entries = listing.entries;
+    const std::string upper_folder = text::upper(record.folder);
+    for (const fs::ScanEntry& entry : listing.subfolders)
+        judge(record, upper_folder, entry);
+    if (opened != nullptr)
+        *opened = std::make_shared<const fs::ScanFolder>(std::move(*handle));
+    return record;
+}
+
+void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
+                         const fs::ScanEntry& entry) const {
+    const std::string& name = entry.name;
+    if (name.empty() || name.front() == '.')
+        return;
+    if (name.find_first_of("\\:\r\n\x1a") != std::string::npos) {
+        // A name no Windows path can express would lead the path somewhere else, and one
+        // that ends a line or the data would split its hit line into other paths.
+        record.events.push_back(ScanEvent{ScanEvent::bad_name, entry.index, {}});
+        return;
+    }
+    std::string path;
+    path.reserve(record.folder.size() + name.size() + 1);
+    path += record.folder;
+    path += name;
+    path += '\\';
+    std::string upper_path = upper_folder;
+    upper_path += text::upper(name);
+    upper_path += '\\';
+    const bool hit = matches_criteria(upper_path, criteria_) &&
+                     (exclusions_ == nullptr || exclusions_->may_report(path));
+    // Another volume mounted here is not part of this drive.
+    const bool enter = !entry.mount && (exclusions_ == nullptr || exclusions_->may_enter(path));
+    if (!hit && !enter)
+        return;
+    const ScanEvent::Kind kind = !hit    ? ScanEvent::child
+                                 : enter ? ScanEvent::hit_and_child
+                                         : ScanEvent::hit;
+    record.events.push_back(ScanEvent{kind, entry.index, std::move(path)});
+}
+
+}  // namespace kehrwix

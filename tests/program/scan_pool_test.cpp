@@ -1,0 +1,151 @@
+// Reading a drive ahead on several threads must hand out exactly the records of one thread's
+// depth-first walk; the scan's folder handle lists subfolders only and never follows a link.
+
+#include "discovery/scan_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "discovery/folder_record.h"
+#include "platform/error.h"
+#include "platform/scan_folder.h"
+#include "support/sandbox.h"
+
+namespace kehrwix::testing {
+namespace {
+
+std::string describe(const FolderRecord& r) {
+    std::string text = r.folder + " state=" + std::to_string(static_cast<int>(r.state)) +
+                       " entries=" + std::to_string(r.entries);
+    for (const ScanEvent& e : r.events) {
+        text += " [" + std::to_string(e.kind) + "@" + std::to_string(e.at) + " " + e.path + "]";
+    }
+    return text;
+}
+
+// The order a single thread produces: each folder's record, then its subtree, children in
+// listing order.
+std::vector<std::string> single_walk(const FolderReader& reader, const std::string& root) {
+    std::vector<std::string> out;
+    std::vector<std::string> pending{root};
+    while (!pending.empty()) {
+        const FolderRecord r = reader.read(pending.back(), nullptr, nullptr);
+        pending.pop_back();
+        out.push_back(describe(r));
+        for (auto it = r.events.rbegin(); it != r.events.rend(); ++it) {
+            if (it->kind == ScanEvent::child || it->kind == ScanEvent::hit_and_child)
+                pending.push_back(it->path);
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> pooled_walk(ScanPool& pool, const std::string& root, bool slow_start) {
+    std::vector<std::string> out;
+    pool.start(root);
+    while (std::optional<FolderRecord> r = pool.next()) {
+        out.push_back(describe(*r));
+        // A reader that lags lets the read-ahead fill up, so segments park and split.
+        if (slow_start && out.size() == 1)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return out;
+}
+
+class ScanPoolTest : public ::testing::Test {
+  protected:
+    // A few thousand folders of uneven fan-out and depth, with hits, files and links.
+    void grow_tree() {
+        std::mt19937 rng(12345);
+        std::vector<std::string> folders{""};
+        const char* names[] = {"Temp", "cache", "x", "Daten", "TMP", "sub", "Recent", "a b"};
+        for (int i = 1; i < 2000; ++i) {
+            const std::string& parent =
+                folders[rng() % 3 == 0 ? folders.size() - 1 : rng() % folders.size()];
+            if (std::count(parent.begin(), parent.end(), '/') > 14)
+                continue;
+            std::string path = names[rng() % 8] + std::to_string(rng() % 4 ? i : 0);
+            if (!parent.empty())
+                path = parent + "/" + path;
+            if (!std::filesystem::exists(sandbox.host('C', path)))
+                folders.push_back(path);
+            sandbox.make_folder('C', path);
+            if (rng() % 5 == 0)
+                sandbox.write_file('C', path + "/f.txt");
+        }
+        sandbox.make_folder('C', "R/.hidden/TEMP");
+        std::filesystem::create_directory_symlink("..", sandbox.host('C', "R/loop"));
+        std::filesystem::create_directory_symlink("../R", sandbox.host('C', "R/TEMP"));
+    }
+
+    Sandbox sandbox{"C"};
+    std::vector<std::string> criteria{"", "\\TEMP\\", "\\CACHE\\", "\\TMP0\\"};
+};
+
+TEST_F(ScanPoolTest, EveryThreadCountHandsOutTheSingleWalkOrder) {
+    grow_tree();
+    const FolderReader reader(criteria, nullptr);
+    const std::vector<std::string> expected = single_walk(reader, "C:\\");
+    ASSERT_GT(expected.size(), 1200u);
+    for (unsigned threads : {2u, 5u}) {
+        ScanPool pool(reader, threads);
+        EXPECT_EQ(pooled_walk(pool, "C:\\", threads == 5), expected) << threads << " threads";
+        // A second walk on the same pool, as the next drive's root would start it.
+        EXPECT_EQ(pooled_walk(pool, "C:\\R\\", false), single_walk(reader, "C:\\R\\"));
+    }
+    {
+        // Dropped mid-walk, as ESC does: the threads stop without the rest being taken.
+        ScanPool pool(reader, 3);
+        pool.start("C:\\");
+        ASSERT_TRUE(pool.next().has_value());
+    }
+}
+
+class SkipFolders : public ScanExclusions {
+  public:
+    bool may_report(std::string_view folder) const override { return folder != "C:\\A\\TEMP\\"; }
+    bool may_enter(std::string_view folder) const override { return folder != "C:\\A\\TMP0\\"; }
+};
+
+TEST_F(ScanPoolTest, ReaderJudgesSubfoldersAndAsksTheExclusions) {
+    sandbox.make_folder('C', "A/TEMP/inner");
+    sandbox.make_folder('C', "A/TMP0/inner");
+    sandbox.make_folder('C', "A/Cache");
+    sandbox.make_folder('C', "A/.Temp");
+    sandbox.write_file('C', "A/file");
+    std::filesystem::create_directory_symlink("TEMP", sandbox.host('C', "A/link"));
+    const SkipFolders skip;
+    const FolderReader reader(criteria, &skip);
+
+    FolderHandle handle;
+    const FolderRecord r = reader.read("C:\\A\\", nullptr, &handle);
+    ASSERT_TRUE(handle);
+    EXPECT_EQ(r.state, FolderState::listed);
+    EXPECT_EQ(r.entries, 6u);  // files, links and dot-folders count as entries
+    std::vector<std::pair<int, std::string>> events;
+    for (const ScanEvent& e : r.events)
+        events.emplace_back(e.kind, e.path);
+    std::sort(events.begin(), events.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
+    const std::vector<std::pair<int, std::string>> expected{
+        {ScanEvent::hit_and_child, "C:\\A\\Cache\\"},
+        {ScanEvent::child, "C:\\A\\TEMP\\"},  // not reported
+        {ScanEvent::hit, "C:\\A\\TMP0\\"},    // reported, not entered
+    };
+    EXPECT_EQ(events, expected);
+
+    // Below the handle: a folder opens, a link does not, and a gone one counts as unreadable.
+    EXPECT_EQ(reader.read("C:\\A\\Cache\\", handle.get(), nullptr).state, FolderState::listed);
+    EXPECT_EQ(reader.read("C:\\A\\link\\", handle.get(), nullptr).state, FolderState::unreadable);
+    EXPECT_EQ(reader.read("C:\\A\\gone\\", handle.get(), nullptr).state, FolderState::unreadable);
+    EXPECT_THROW(handle->open_child(".."), RunError);
+}
+
+}  // namespace
+}  // namespace kehrwix::testing

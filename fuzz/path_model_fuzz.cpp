@@ -1,5 +1,5 @@
 // The path model: whatever name comes from a file or the user, the result is a canonical path
-// on a drive, never above its root, and resolving it again changes nothing.
+// on a drive or a network share, never above its root, and resolving it again changes nothing.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,12 +14,26 @@ namespace {
 
 using namespace kehrwix;
 
+// The length of the root: "C:\" or "\\server\share\"; 0 when there is none.
+std::size_t root_size(const std::string& p) {
+    if (p.size() >= 3 && p[0] >= 'A' && p[0] <= 'Z' && p[1] == ':' && p[2] == '\\')
+        return 3;
+    if (p.size() < 2 || p[0] != '\\' || p[1] != '\\')
+        return 0;
+    const std::size_t server_end = p.find('\\', 2);
+    if (server_end == std::string::npos || server_end == 2)
+        return 0;
+    const std::size_t share_end = p.find('\\', server_end + 1);
+    if (share_end == std::string::npos || share_end == server_end + 1)
+        return 0;
+    return share_end + 1;
+}
+
 bool canonical(const std::string& p) {
-    if (p.size() < 3 || p[0] < 'A' || p[0] > 'Z' || p[1] != ':' || p[2] != '\\')
+    const std::size_t root = root_size(p);
+    if (root == 0 || (p.size() > root && p.back() == '\\'))
         return false;
-    if (p.size() > 3 && p.back() == '\\')
-        return false;
-    std::size_t start = 3;
+    std::size_t start = root;
     while (start < p.size()) {
         std::size_t end = p.find('\\', start);
         if (end == std::string::npos)
@@ -42,7 +56,7 @@ void check(const PathModel& model, std::string_view name) {
     FUZZ_CHECK(canonical(resolved));
     FUZZ_CHECK(model.resolve(resolved) == resolved);
     FUZZ_CHECK(path::normalize_absolute(resolved) == resolved);
-    const std::string root = resolved.substr(0, 3);
+    const std::string root = resolved.substr(0, root_size(resolved));
     FUZZ_CHECK(path::is_within(resolved, root));
     if (path::is_root(resolved)) {
         FUZZ_CHECK(path::parent(resolved) == resolved);
@@ -66,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string current = path::normalize_absolute(bytes.substr(0, split));
         if (!current.empty()) {
             FUZZ_CHECK(canonical(current));
-            model.set_current_drive(current[0]);
+            if (!path::is_network(current))
+                model.set_current_drive(current[0]);
             model.set_current_folder(current);
         }
     }

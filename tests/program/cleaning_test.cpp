@@ -99,19 +99,7 @@ TEST_F(CleaningRun, MissingDriveAndLinesWithoutBackslashGoOnWithTheNextLine) {
     EXPECT_EQ(h.row(3), "  cleaning  C:\\U  ohne Sub-dir.");
 }
 
-TEST_F(CleaningRun, OneLockedSubfolderLeavesTheRestOfTheTreeEmptied) {
-    for (const char* name :
-         {"T/A/locked.tmp", "T/A/other.tmp", "T/A/deeper/x", "T/B/y", "T/C/D/z", "T/own.tmp"})
-        h.file(name);
-    Undeletable lock(h.host("T/A/locked.tmp"));
-    if (!lock.active())
-        GTEST_SKIP() << "chattr +i is not supported here";
-    h.clean({"*C:\\T"});
-    EXPECT_TRUE(h.exists("T/A/locked.tmp"));
-    for (const char* gone : {"T/A/other.tmp", "T/A/deeper", "T/B", "T/C", "T/own.tmp"})
-        EXPECT_FALSE(h.exists(gone)) << gone;
-}
-
+// A locked file deep in a subtree leaving the rest emptied is file_step_test's.
 TEST_F(CleaningRun, DeepTreesAndLongPathsAreEmptiedCompletely) {
     // Deeper than the run keeps folders open at once, and far past 255 characters.
     std::string deep = "T";

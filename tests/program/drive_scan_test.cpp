@@ -15,7 +15,7 @@
 #include "pathlist/path_list.h"
 #include "support/dos_attributes.h"
 #include "support/outcome.h"
-#include "support/routine_harness.h"
+#include "support/program_harness.h"
 
 namespace kehrwix::testing {
 namespace {

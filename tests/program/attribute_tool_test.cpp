@@ -12,10 +12,9 @@
 #include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "platform/error.h"
-#include "support/dos_attributes.h"
+#include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
-#include "support/undeletable.h"
 
 namespace kehrwix::testing {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "menu/menu_screen.h"
 #include "menu/menu_session.h"
-#include "menu_harness.h"
 #include "platform/text.h"
+#include "run_harnesses.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
 
@@ -112,7 +112,8 @@ TEST(Browser, UpEntryLeadsToTheParentAndStopsAtTheRoot) {
     EXPECT_EQ(root.list_text(1), blanks(6) + "keine weiteren verzeichnisse");
 }
 
-TEST(Browser, DriveThatIsNotReadyBringsTheDriveListBack) {
+// A drive that is not ready brings the drive list back; a start folder that vanished, its root.
+TEST(Browser, WhatCannotBeEnteredGivesTheMessageAndAPlaceThatCan) {
     MenuHarness h("CD");
     h.later_run();
     h.key("L" + std::string(16, 'v') + "\r");  // Q:
@@ -122,32 +123,29 @@ TEST(Browser, DriveThatIsNotReadyBringsTheDriveListBack) {
     EXPECT_EQ(h.list_text(0), "    A:");
     EXPECT_EQ(h.highlighted_row(), 0);
     EXPECT_NE(h.row(2).find("C:\\ "), std::string::npos);
-}
 
-TEST(Browser, VanishedStartFolderFallsBackToItsRoot) {
-    MenuHarness h;
-    h.sandbox.make_folder('C', "WORK/SUB");
-    h.sandbox.make_folder('C', "OTHER");
-    h.start_folder = "C:\\WORK";
-    h.later_run();
-    bool removed = false;
-    h.console.on_idle = [&](ScriptedConsole& console) {
-        if (removed || console.row_trimmed(20).find("(Z)eige") == std::string::npos)
+    MenuHarness vanished;
+    vanished.sandbox.make_folder('C', "WORK/SUB");
+    vanished.sandbox.make_folder('C', "OTHER");
+    vanished.start_folder = "C:\\WORK";
+    vanished.later_run();
+    vanished.console.on_idle = [&](ScriptedConsole& console) {
+        if (!vanished.sandbox.exists('C', "WORK") ||
+            console.row_trimmed(20).find("(Z)eige") == std::string::npos)
             return;
-        removed = true;
-        std::filesystem::remove_all(h.sandbox.host('C', "WORK"));
-        console.press_extended(pc_keys::kDown, h.clock.now_ms() + 1);  // onto SUB
-        console.type("\r", h.clock.now_ms() + 2);
+        std::filesystem::remove_all(vanished.sandbox.host('C', "WORK"));
+        console.press_extended(pc_keys::kDown, vanished.clock.now_ms() + 1);  // onto SUB
+        console.type("\r", vanished.clock.now_ms() + 2);
     };
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.console.ever_shown("Laufwerk oder Verzeichnisswechsel nicht möglich"));
-    EXPECT_EQ(h.list_name(0), "OTHER");
+    EXPECT_EQ(vanished.run(), 0);
+    EXPECT_TRUE(vanished.console.ever_shown("Laufwerk oder Verzeichnisswechsel nicht möglich"));
+    EXPECT_EQ(vanished.list_name(0), "OTHER");
 }
 
-// The shown name is cut short; entering uses the whole one.
-// Also when its first click went unseen (dropped with the input typed while the screen was
-// being built), so the double-click is all the menu reads.
-TEST(Browser, DoubleClickOpensTheRowClickedNotTheHighlightedOne) {
+// The row clicked, not the highlighted one, also when its first click went unseen (dropped with
+// the input typed while the screen was being built), so the double-click is all the menu reads.
+// A long name is shown cut short; entering uses the whole one.
+TEST(Browser, DoubleClickOpensTheRowClickedByItsFullName) {
     MenuHarness h;
     for (const char* folder : {"AAA/IN_A", "BBB/IN_B", "CCC/IN_C"})
         h.sandbox.make_folder('C', folder);
@@ -156,16 +154,15 @@ TEST(Browser, DoubleClickOpensTheRowClickedNotTheHighlightedOne) {
     h.console.queue(InputEvent::mouse(MouseAction::release, 1, 6, 9), 10010);
     h.run();
     EXPECT_EQ(h.list_name(1), "IN_C");
-}
 
-TEST(Browser, LongNamesAreEnteredByTheirFullName) {
-    MenuHarness h;
-    h.sandbox.make_folder('C', std::string(80, 'L') + "/INSIDE");
-    h.later_run();
-    h.double_click(5, 40);
-    h.run();
-    EXPECT_EQ(h.row(2), "   ║C:\\LLLLLLL..." + std::string(44, 'L') + "\\" + blanks(10) + "║");
-    EXPECT_EQ(h.list_name(1), "INSIDE");
+    MenuHarness long_name;
+    long_name.sandbox.make_folder('C', std::string(80, 'L') + "/INSIDE");
+    long_name.later_run();
+    long_name.double_click(5, 40);
+    long_name.run();
+    EXPECT_EQ(long_name.row(2),
+              "   ║C:\\LLLLLLL..." + std::string(44, 'L') + "\\" + blanks(10) + "║");
+    EXPECT_EQ(long_name.list_name(1), "INSIDE");
 }
 
 // The folder listing as the menu screen builds it.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaning_harness.h"
+#include "run_harnesses.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -65,13 +65,19 @@ TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNot
     EXPECT_FALSE(h.exists("LONGER/FOLDER/B"));
 }
 
-TEST_F(CleaningRun, FilesOnlyLinesKeepSubfoldersAndIgnoreAnEarlierBase) {
-    for (const char* name : {"TEMP/a.tmp", "TEMP/Sub/keep.tmp", "LONG/BASE/FOLDER/x"})
+TEST_F(CleaningRun, FilesOnlyLinesKeepSubfoldersAndOddLinesGoOnWithTheNextLine) {
+    for (const char* name :
+         {"TEMP/a.tmp", "TEMP/Sub/keep.tmp", "LONG/BASE/FOLDER/x", "TX/a", "TX/S/b", "V/a"})
         h.file(name);
-    h.clean({"*C:\\LONG\\BASE\\FOLDER", " C:\\TEMP\\"});
+    // A missing drive is passed over; "C:TX" is relative to C:'s folder, still the root; a line
+    // without flag character loses its first character and finds nothing; a files-only line
+    // ignores the longer base before it.
+    h.clean({"*Q:\\TEMP", "*C:TX", "C:\\V", "*C:\\LONG\\BASE\\FOLDER", " C:\\TEMP\\"});
     EXPECT_FALSE(h.exists("TEMP/a.tmp"));
     EXPECT_TRUE(h.exists("TEMP/Sub/keep.tmp"));
     EXPECT_TRUE(h.empty_folder("LONG/BASE/FOLDER"));
+    EXPECT_TRUE(h.empty_folder("TX"));
+    EXPECT_TRUE(h.exists("V/a"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\TEMP  ohne Sub-dir.");
 }
 
@@ -86,17 +92,6 @@ TEST_F(CleaningRun, ProtectedFoldersInAnySpellingAreSkippedWithoutOutput) {
         EXPECT_TRUE(h.exists(kept)) << kept;
     EXPECT_FALSE(h.exists("WINDOWS/TEMP/x"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\WINDOWS\\TEMP  ohne Sub-dir.");
-}
-
-TEST_F(CleaningRun, MissingDriveAndLinesWithoutBackslashGoOnWithTheNextLine) {
-    for (const char* name : {"TX/a", "TX/S/b", "V/a", "U/c"})
-        h.file(name);
-    // A line without flag character loses its first character and finds nothing.
-    h.clean({"*Q:\\TEMP", "*C:TX", "C:\\V", " C:\\U"});
-    EXPECT_TRUE(h.empty_folder("TX"));
-    EXPECT_TRUE(h.exists("V/a"));
-    EXPECT_FALSE(h.exists("U/c"));
-    EXPECT_EQ(h.row(3), "  cleaning  C:\\U  ohne Sub-dir.");
 }
 
 // A locked file deep in a subtree leaving the rest emptied is file_step_test's.

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "pathlist/path_list.h"
-#include "support/dos_attributes.h"
+#include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "cleaning_harness.h"
 #include "platform/fs.h"
-#include "support/dos_attributes.h"
+#include "run_harnesses.h"
+#include "support/file_marks.h"
 
 extern char** environ;
 

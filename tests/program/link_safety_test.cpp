@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "cleaning_harness.h"
 #include "pathlist/path_list.h"
-#include "support/dos_attributes.h"
+#include "run_harnesses.h"
+#include "support/file_marks.h"
 
 namespace kehrwix::testing {
 namespace {

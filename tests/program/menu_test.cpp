@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "menu/help.h"
-#include "menu_harness.h"
+#include "run_harnesses.h"
 #include "support/program_harness.h"
 
 namespace kehrwix::testing {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "command_tail.h"
-#include "support/dos_attributes.h"
+#include "support/file_marks.h"
 #include "support/sandbox.h"
 
 namespace kehrwix::testing {

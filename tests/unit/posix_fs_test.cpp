@@ -18,7 +18,7 @@
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/kernel_features.h"
-#include "support/dos_attributes.h"
+#include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
 

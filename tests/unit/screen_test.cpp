@@ -149,22 +149,17 @@ TEST(CellGrid, ClipsAndHandsOutOneRunPerChangedStretch) {
     EXPECT_EQ(runs, "0,1:D1 1,3:q0 ");
 }
 
-class KeyReaderTest : public ::testing::Test {
-  protected:
-    // The key and the mouse variables as one line: key, click kind, button, column, row.
-    static std::string seen(const KeyInput& in) {
-        std::string key;
-        for (char c : in.key)
-            key += c == 0 ? std::string("\\0") : std::string(1, c);
-        return key + "|" + std::to_string(static_cast<int>(in.click)) + " " +
-               std::to_string(in.mouse_button) + " " + std::to_string(in.mouse_column) + " " +
-               std::to_string(in.mouse_row);
-    }
+// The key and the mouse variables as one line: key, click kind, button, column, row.
+std::string seen(const KeyInput& in) {
+    std::string key;
+    for (char c : in.key)
+        key += c == 0 ? std::string("\\0") : std::string(1, c);
+    return key + "|" + std::to_string(static_cast<int>(in.click)) + " " +
+           std::to_string(in.mouse_button) + " " + std::to_string(in.mouse_column) + " " +
+           std::to_string(in.mouse_row);
+}
 
-    VirtualClock clock;
-    ScriptedConsole console{clock};
-    Screen screen{console, clock};
-};
+class KeyReaderTest : public ScreenTest {};
 
 TEST_F(KeyReaderTest, PollReturnsAtOnceKeysGiveCharacterOrScanCodeAndDrainStopsAtTheMouse) {
     EXPECT_EQ(seen(screen.poll_key()), "|0 0 0 0");

@@ -8,7 +8,7 @@ E2E_SOCKET="kehrwix-e2e-$$"
 E2E_EXIT_FILE="$E2E_ROOT/exit-status"
 
 e2e_cleanup() {
-    tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true
+    e2e_stop
     chmod -R u+rwx "$E2E_ROOT" 2>/dev/null || true
     rm -rf "$E2E_ROOT"
 }
@@ -32,6 +32,14 @@ e2e_start() {
     tmux -L "$E2E_SOCKET" set-option -g status off >/dev/null
 }
 
+# e2e_kehrwix DIR COMMAND...: as e2e_start, with drive C: mapped onto DIR and the path list there.
+e2e_kehrwix() {
+    local dir=$1
+    shift
+    e2e_start "$dir" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$dir" KEHRWIX='C:\' "$@"
+}
+e2e_stop() { tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true; }
+
 e2e_capture() { tmux -L "$E2E_SOCKET" capture-pane -p -t main; }
 e2e_capture_colours() { tmux -L "$E2E_SOCKET" capture-pane -p -e -t main; }
 e2e_keys() { tmux -L "$E2E_SOCKET" send-keys -t main "$@"; }
@@ -53,4 +61,11 @@ e2e_wait_exit() {
     local limit=${1:-20}
     e2e_until "$limit" test -s "$E2E_EXIT_FILE" || e2e_fail "program did not end within $limit s"
     cat "$E2E_EXIT_FILE"
+}
+
+# e2e_ended [SECONDS]: waits for the program to end with status 0.
+e2e_ended() {
+    local status
+    status=$(e2e_wait_exit "${1:-20}")
+    [[ $status == 0 ]] || e2e_fail "exit status $status"
 }

@@ -11,7 +11,7 @@ trap '"$demo_drive" remove "$demo"; e2e_cleanup' EXIT
 "$demo_drive" create "$demo" >/dev/null
 echo keep >"$E2E_ROOT/canary"
 start() {
-    tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true
+    e2e_stop
     e2e_start "$demo" env TERM=xterm-256color "$demo_drive" run "$demo" "$binary"
 }
 
@@ -22,7 +22,7 @@ e2e_wait_for "Als nächstes werden jetzt alle Laufwerke" 10
 e2e_keys Space
 e2e_wait_for "(Z)eige Pfade" 20
 e2e_keys Escape
-[[ $(e2e_wait_exit 10) == 0 ]] || e2e_fail "first run failed"
+e2e_ended 10
 
 ini="$demo/C/Users/Anna/AppData/Local/Temp/KEHRWIX.INI"
 expected='*C:\Program Files\PixelWerk\Cache\
@@ -47,7 +47,7 @@ expected='*C:\Program Files\PixelWerk\Cache\
 start
 e2e_wait_for "kehrwix     press any key to menue" 10
 e2e_wait_for " fertig." 60
-[[ $(e2e_wait_exit 15) == 0 ]] || e2e_fail "cleaning run failed"
+e2e_ended 15
 
 C="$demo/C"
 leftovers=$(cd "$demo" && find C/Users/Anna/AppData/Local/Temp C/Windows/Temp D/Temp \

@@ -27,8 +27,7 @@ grep -qF "Invalid Handle" <<<"$menu" && e2e_fail "scan output left on the menu"
 sgr=$(e2e_capture_colours | sed -n 1,3p | grep -oE $'\e\\[[0-9;]*m' | tr -d $'\e[m' || true)
 grep -qxE '(|.*;)(0|40|49)(;.*|)|' <<<"$sgr" && e2e_fail "the path frame rows lost their blue background"
 e2e_keys Escape
-status=$(e2e_wait_exit 10)
-[[ $status == 0 ]] || e2e_fail "exit status $status"
+e2e_ended 10
 
 hits=$(tr -d '\r' <"$ini")
 grep -qxF '*C:\tmp\' <<<"$hits" || e2e_fail "/tmp is not a hit: $hits"

@@ -10,22 +10,21 @@ printf '*C:\\T\r\n' >"$drive/KEHRWIX.INI"
 echo junk >"$drive/T/a.tmp"
 
 for signal in TERM HUP; do
-    e2e_start "$drive" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary"
+    e2e_kehrwix "$drive" "$binary"
     e2e_wait_for "press any key to menue" 10
     e2e_keys x
     e2e_wait_for "(Z)eige Pfade" 10
     # The program in this test's own pane: other runs of the same binary may be going on.
     shell=$(tmux -L "$E2E_SOCKET" display -p -t main '#{pane_pid}')
-    pid=$(pgrep -P "$shell" -f "^$binary\$")
-    [[ -n $pid ]] || e2e_fail "program not found"
+    pid=$(pgrep -P "$shell" -f "^$binary\$") || e2e_fail "program not found"
     kill -s "$signal" "$pid"
     e2e_wait_exit 10 >/dev/null
     sleep 0.3
-    e2e_capture | grep -qF "(Z)eige Pfade" && e2e_fail "SIGHUP/SIGTERM left the menu on screen ($signal)"
+    e2e_capture | grep -qF "(Z)eige Pfade" && e2e_fail "SIG$signal left the menu on screen"
     # Mouse tracking must be off again: the pane reports no mouse mode.
     mode=$(tmux -L "$E2E_SOCKET" display -p -t main '#{mouse_any_flag}#{mouse_sgr_flag}')
     [[ $mode == 00 ]] || e2e_fail "mouse reporting still on after SIG$signal ($mode)"
     [[ -e $drive/T/a.tmp ]] || e2e_fail "a killed run cleaned anyway"
-    tmux -L "$E2E_SOCKET" kill-server
+    e2e_stop
 done
 echo "linux_signals: ok"

@@ -12,10 +12,9 @@
 #include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "platform/error.h"
-#include "support/dos_attributes.h"
+#include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
-#include "support/undeletable.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -47,20 +46,6 @@ class AttributeTool : public ::testing::Test {
                       h.arguments, "C:\\WORK", h.standard_output};
 };
 
-TEST_F(AttributeTool, IsInTheStartFolderWhileTheProgramRunsAndGoneAfterwards) {
-    bool looked = false;
-    h.at_end = [&](const Context&) {  // just before the end step removes it
-        looked = true;
-        EXPECT_EQ(h.sandbox.read_file('C', "WORK/chmod.com"),
-                  std::string(reinterpret_cast<const char*>(cleaning::kAttributeToolImage),
-                              cleaning::kAttributeToolSize));
-        EXPECT_EQ(mode_of(tool()) & 0111, 0111u);
-    };
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(looked);
-    EXPECT_FALSE(stdfs::exists(tool()));
-}
-
 TEST(AttributeToolKept, AChmodComThatWasThereBeforeIsNeverDestroyed) {
     // A plain one is used as it is; a hidden one and a link are the user's too.
     for (const std::string kind : {"plain", "hidden", "link"}) {
@@ -81,7 +66,15 @@ TEST(AttributeToolKept, AChmodComThatWasThereBeforeIsNeverDestroyed) {
     }
 }
 
-TEST_F(AttributeTool, AStartFolderWithoutRoomGivesTheMessageAndANormalRun) {
+TEST_F(AttributeTool, AWriteThatFailsLeavesNothingBehindAndTheRunGoesOn) {
+    const int written = exit_code_with_size_limit(100, [&] {
+        auto program = writer_program();
+        write_attribute_tool(*program);
+        return program->tool_written == ToolWritten::failed ? 0 : 1;
+    });
+    EXPECT_EQ(written, 0);
+    EXPECT_FALSE(stdfs::exists(tool()));
+
     Undeletable locked_folder(h.sandbox.host('C', "WORK"));
     if (!locked_folder.active())
         GTEST_SKIP() << "chattr +i is not supported here";
@@ -97,17 +90,7 @@ TEST_F(AttributeTool, AStartFolderWithoutRoomGivesTheMessageAndANormalRun) {
     EXPECT_NE(h.console.screen_text().find(" fertig."), std::string::npos);
 }
 
-TEST_F(AttributeTool, AWriteThatFailsPartWayLeavesNothingBehind) {
-    const int written = exit_code_with_size_limit(100, [&] {
-        auto program = writer_program();
-        write_attribute_tool(*program);
-        return program->tool_written == ToolWritten::failed ? 0 : 1;
-    });
-    EXPECT_EQ(written, 0);
-    EXPECT_FALSE(stdfs::exists(tool()));
-}
-
-TEST_F(AttributeTool, TheWrittenToolClearsAttributesForTheCleaningRun) {
+TEST_F(AttributeTool, TheToolIsWrittenToTheStartFolderClearsAttributesAndGoesAtTheEnd) {
     // The climb looks the tool up drive-relative, so started in C:\T it finds the written copy.
     h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
     h.sandbox.write_file('C', "T/A/junk.tmp");
@@ -116,8 +99,18 @@ TEST_F(AttributeTool, TheWrittenToolClearsAttributesForTheCleaningRun) {
         GTEST_SKIP() << "no user xattrs here";
     h.start_folder = "C:\\T";
     h.launcher.start_for_real = true;
+    bool looked = false;
+    h.launcher.act = [&](const std::string&, const std::string&) {
+        looked = true;
+        EXPECT_EQ(h.sandbox.read_file('C', "T/chmod.com"),
+                  std::string(reinterpret_cast<const char*>(cleaning::kAttributeToolImage),
+                              cleaning::kAttributeToolSize));
+        EXPECT_EQ(mode_of(h.sandbox.host('C', "T/chmod.com")) & 0111, 0111u);
+    };
 
     EXPECT_EQ(h.run(), 0);
+    EXPECT_TRUE(looked);
+    EXPECT_FALSE(h.sandbox.exists('C', "T/chmod.com"));  // emptied with C:\T, or by the end step
     EXPECT_FALSE(h.sandbox.exists('C', "T/A"));
     ASSERT_FALSE(h.launcher.started.empty());
     EXPECT_EQ(h.launcher.started.front().second, "C:chmod.com C:\\T -h -s -r >nul");

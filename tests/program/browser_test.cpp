@@ -1,12 +1,19 @@
-// The directory browser: screen layout, highlight movement, mouse, and opening entries.
+// The directory browser: screen layout, highlight movement, mouse, opening entries, and the folder
+// listing behind it.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "menu/menu_screen.h"
-#include "menu_harness.h"
+#include "menu/menu_session.h"
+#include "platform/text.h"
+#include "run_harnesses.h"
+#include "support/outcome.h"
+#include "support/program_harness.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -105,7 +112,8 @@ TEST(Browser, UpEntryLeadsToTheParentAndStopsAtTheRoot) {
     EXPECT_EQ(root.list_text(1), blanks(6) + "keine weiteren verzeichnisse");
 }
 
-TEST(Browser, DriveThatIsNotReadyBringsTheDriveListBack) {
+// A drive that is not ready brings the drive list back; a start folder that vanished, its root.
+TEST(Browser, WhatCannotBeEnteredGivesTheMessageAndAPlaceThatCan) {
     MenuHarness h("CD");
     h.later_run();
     h.key("L" + std::string(16, 'v') + "\r");  // Q:
@@ -115,32 +123,29 @@ TEST(Browser, DriveThatIsNotReadyBringsTheDriveListBack) {
     EXPECT_EQ(h.list_text(0), "    A:");
     EXPECT_EQ(h.highlighted_row(), 0);
     EXPECT_NE(h.row(2).find("C:\\ "), std::string::npos);
-}
 
-TEST(Browser, VanishedStartFolderFallsBackToItsRoot) {
-    MenuHarness h;
-    h.sandbox.make_folder('C', "WORK/SUB");
-    h.sandbox.make_folder('C', "OTHER");
-    h.start_folder = "C:\\WORK";
-    h.later_run();
-    bool removed = false;
-    h.console.on_idle = [&](ScriptedConsole& console) {
-        if (removed || console.row_trimmed(20).find("(Z)eige") == std::string::npos)
+    MenuHarness vanished;
+    vanished.sandbox.make_folder('C', "WORK/SUB");
+    vanished.sandbox.make_folder('C', "OTHER");
+    vanished.start_folder = "C:\\WORK";
+    vanished.later_run();
+    vanished.console.on_idle = [&](ScriptedConsole& console) {
+        if (!vanished.sandbox.exists('C', "WORK") ||
+            console.row_trimmed(20).find("(Z)eige") == std::string::npos)
             return;
-        removed = true;
-        std::filesystem::remove_all(h.sandbox.host('C', "WORK"));
-        console.press_extended(pc_keys::kDown, h.clock.now_ms() + 1);  // onto SUB
-        console.type("\r", h.clock.now_ms() + 2);
+        std::filesystem::remove_all(vanished.sandbox.host('C', "WORK"));
+        console.press_extended(pc_keys::kDown, vanished.clock.now_ms() + 1);  // onto SUB
+        console.type("\r", vanished.clock.now_ms() + 2);
     };
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.console.ever_shown("Laufwerk oder Verzeichnisswechsel nicht möglich"));
-    EXPECT_EQ(h.list_name(0), "OTHER");
+    EXPECT_EQ(vanished.run(), 0);
+    EXPECT_TRUE(vanished.console.ever_shown("Laufwerk oder Verzeichnisswechsel nicht möglich"));
+    EXPECT_EQ(vanished.list_name(0), "OTHER");
 }
 
-// The shown name is cut short; entering uses the whole one.
-// Also when its first click went unseen (dropped with the input typed while the screen was
-// being built), so the double-click is all the menu reads.
-TEST(Browser, DoubleClickOpensTheRowClickedNotTheHighlightedOne) {
+// The row clicked, not the highlighted one, also when its first click went unseen (dropped with
+// the input typed while the screen was being built), so the double-click is all the menu reads.
+// A long name is shown cut short; entering uses the whole one.
+TEST(Browser, DoubleClickOpensTheRowClickedByItsFullName) {
     MenuHarness h;
     for (const char* folder : {"AAA/IN_A", "BBB/IN_B", "CCC/IN_C"})
         h.sandbox.make_folder('C', folder);
@@ -149,16 +154,87 @@ TEST(Browser, DoubleClickOpensTheRowClickedNotTheHighlightedOne) {
     h.console.queue(InputEvent::mouse(MouseAction::release, 1, 6, 9), 10010);
     h.run();
     EXPECT_EQ(h.list_name(1), "IN_C");
+
+    MenuHarness long_name;
+    long_name.sandbox.make_folder('C', std::string(80, 'L') + "/INSIDE");
+    long_name.later_run();
+    long_name.double_click(5, 40);
+    long_name.run();
+    EXPECT_EQ(long_name.row(2),
+              "   ║C:\\LLLLLLL..." + std::string(44, 'L') + "\\" + blanks(10) + "║");
+    EXPECT_EQ(long_name.list_name(1), "INSIDE");
 }
 
-TEST(Browser, LongNamesAreEnteredByTheirFullName) {
-    MenuHarness h;
-    h.sandbox.make_folder('C', std::string(80, 'L') + "/INSIDE");
-    h.later_run();
-    h.double_click(5, 40);
-    h.run();
-    EXPECT_EQ(h.row(2), "   ║C:\\LLLLLLL..." + std::string(44, 'L') + "\\" + blanks(10) + "║");
-    EXPECT_EQ(h.list_name(1), "INSIDE");
+// The folder listing as the menu screen builds it.
+const std::string kUp = std::string(28, ' ') + ".." + std::string(49, ' ');
+
+// Slots 1 to n of a listing table.
+std::vector<std::string> slots(const std::vector<std::string>& table, int n) {
+    return {table.begin() + 1, table.begin() + 1 + n};
+}
+
+std::string folder_text(const std::string& name) {
+    return text::left(std::string(10, ' ') + name + std::string(69, ' '), 79);
+}
+
+class Listing : public ::testing::Test {
+  protected:
+    RoutineHarness h;
+    Context& program = h.program;
+    MenuSession session{program, {}, {}};
+    ListingState& listing = session.listing;
+
+    void folder(const std::string& relative) const { h.sandbox.make_folder('C', relative); }
+    void enter(const std::string& name) {
+        program.paths.set_current_drive('C');
+        program.change_folder(name);
+    }
+};
+
+TEST_F(Listing, UpEntryLeadsAndSubfoldersFollowInByteOrderOfTheirCapitals) {
+    for (const char* name : {"T/beta", "T/Alpha", "T/.hid", "T/gamma b", "T/gamma"})
+        folder(name);
+    h.sandbox.write_file('C', "T/afile");
+    enter("C:\\T");
+    h.console.type("abc");
+    build_listing(session);
+    EXPECT_EQ(slots(listing.display, 7),
+              (std::vector<std::string>{kUp, folder_text(".HID"), folder_text("ALPHA"),
+                                        folder_text("BETA"), folder_text("GAMMA"),
+                                        folder_text("GAMMA B"), ""}));
+    EXPECT_EQ(listing.entry[1], "C:\\T\\..");
+    EXPECT_EQ(listing.entry[3], "C:\\T\\ALPHA");
+    EXPECT_EQ(listing.listed_folder, "C:\\T\\");
+    EXPECT_EQ(program.current_folder(), "C:\\T");
+    // Keys typed during a slow listing must not act on the new screen.
+    EXPECT_EQ(h.console.pending_events(), 0);
+}
+
+// A folder the user may not read is a folder, but it cannot be entered: it is not listed.
+TEST_F(Listing, FoldersThatCannotBeOpenedAreNotListed) {
+    folder("T/LOCKED");
+    folder("T/OPEN");
+    enter("C:\\T");
+    const int listed = exit_code_in_child([&] {
+        // Root opens everything, so the listing runs as an ordinary user.
+        if (::chmod(h.sandbox.root().c_str(), 0755) != 0 ||
+            ::chmod(h.sandbox.host('C', "T/LOCKED").c_str(), 0) != 0 || ::setgid(65534) != 0 ||
+            ::setuid(65534) != 0)
+            return 100;
+        build_listing(session);
+        return listing.display[2] == folder_text("OPEN") && listing.display[3].empty() ? 0 : 1;
+    });
+    EXPECT_EQ(listed, 0);
+}
+
+// The no-more-folders line is checked on the menu screen (browser and menu tests).
+TEST_F(Listing, ThousandsOfFilesDoNotCrowdOutSubfolders) {
+    for (int i = 0; i < 2000; ++i)
+        h.sandbox.write_file('C', "T/f" + std::to_string(i));
+    folder("T/zz");
+    enter("C:\\T");
+    build_listing(session);
+    EXPECT_EQ(slots(listing.display, 3), (std::vector<std::string>{kUp, folder_text("ZZ"), ""}));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaning_harness.h"
+#include "run_harnesses.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -65,13 +65,19 @@ TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNot
     EXPECT_FALSE(h.exists("LONGER/FOLDER/B"));
 }
 
-TEST_F(CleaningRun, FilesOnlyLinesKeepSubfoldersAndIgnoreAnEarlierBase) {
-    for (const char* name : {"TEMP/a.tmp", "TEMP/Sub/keep.tmp", "LONG/BASE/FOLDER/x"})
+TEST_F(CleaningRun, FilesOnlyLinesKeepSubfoldersAndOddLinesGoOnWithTheNextLine) {
+    for (const char* name :
+         {"TEMP/a.tmp", "TEMP/Sub/keep.tmp", "LONG/BASE/FOLDER/x", "TX/a", "TX/S/b", "V/a"})
         h.file(name);
-    h.clean({"*C:\\LONG\\BASE\\FOLDER", " C:\\TEMP\\"});
+    // A missing drive is passed over; "C:TX" is relative to C:'s folder, still the root; a line
+    // without flag character loses its first character and finds nothing; a files-only line
+    // ignores the longer base before it.
+    h.clean({"*Q:\\TEMP", "*C:TX", "C:\\V", "*C:\\LONG\\BASE\\FOLDER", " C:\\TEMP\\"});
     EXPECT_FALSE(h.exists("TEMP/a.tmp"));
     EXPECT_TRUE(h.exists("TEMP/Sub/keep.tmp"));
     EXPECT_TRUE(h.empty_folder("LONG/BASE/FOLDER"));
+    EXPECT_TRUE(h.empty_folder("TX"));
+    EXPECT_TRUE(h.exists("V/a"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\TEMP  ohne Sub-dir.");
 }
 
@@ -88,30 +94,7 @@ TEST_F(CleaningRun, ProtectedFoldersInAnySpellingAreSkippedWithoutOutput) {
     EXPECT_EQ(h.row(3), "  cleaning  C:\\WINDOWS\\TEMP  ohne Sub-dir.");
 }
 
-TEST_F(CleaningRun, MissingDriveAndLinesWithoutBackslashGoOnWithTheNextLine) {
-    for (const char* name : {"TX/a", "TX/S/b", "V/a", "U/c"})
-        h.file(name);
-    // A line without flag character loses its first character and finds nothing.
-    h.clean({"*Q:\\TEMP", "*C:TX", "C:\\V", " C:\\U"});
-    EXPECT_TRUE(h.empty_folder("TX"));
-    EXPECT_TRUE(h.exists("V/a"));
-    EXPECT_FALSE(h.exists("U/c"));
-    EXPECT_EQ(h.row(3), "  cleaning  C:\\U  ohne Sub-dir.");
-}
-
-TEST_F(CleaningRun, OneLockedSubfolderLeavesTheRestOfTheTreeEmptied) {
-    for (const char* name :
-         {"T/A/locked.tmp", "T/A/other.tmp", "T/A/deeper/x", "T/B/y", "T/C/D/z", "T/own.tmp"})
-        h.file(name);
-    Undeletable lock(h.host("T/A/locked.tmp"));
-    if (!lock.active())
-        GTEST_SKIP() << "chattr +i is not supported here";
-    h.clean({"*C:\\T"});
-    EXPECT_TRUE(h.exists("T/A/locked.tmp"));
-    for (const char* gone : {"T/A/other.tmp", "T/A/deeper", "T/B", "T/C", "T/own.tmp"})
-        EXPECT_FALSE(h.exists(gone)) << gone;
-}
-
+// A locked file deep in a subtree leaving the rest emptied is file_step_test's.
 TEST_F(CleaningRun, DeepTreesAndLongPathsAreEmptiedCompletely) {
     // Deeper than the run keeps folders open at once, and far past 255 characters.
     std::string deep = "T";

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "pathlist/path_list.h"
-#include "support/dos_attributes.h"
+#include "support/file_marks.h"
 #include "support/outcome.h"
-#include "support/routine_harness.h"
+#include "support/program_harness.h"
 
 namespace kehrwix::testing {
 namespace {

@@ -1,14 +1,27 @@
-// Deleting the files of one folder: attributes, the program's own files, files that will not go,
-// and the tree-deletion tool as a fall-back.
+// Deleting the files of one folder: attributes, the program's own files, files that will not go
+// or that another program holds, and the started tools as a fall-back, even one that never ends.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cleaning_harness.h"
-#include "support/dos_attributes.h"
+#include "platform/fs.h"
+#include "run_harnesses.h"
+#include "support/file_marks.h"
+
+extern char** environ;
 
 namespace kehrwix::testing {
 namespace {
@@ -93,6 +106,81 @@ TEST_F(FileStep, TreeDeletionToolTakesOverOnlyInASubtreeWithoutBlanksElseTheFile
         EXPECT_TRUE(h.exists(folder + "/locked.tmp")) << folder;
         EXPECT_FALSE(h.exists(folder + "/other.tmp")) << folder;
     }
+}
+
+// A started tool that never ends must not hold the cleaning run: after ten minutes by the
+// program's clock the run goes on as if the tool could not be started, and the tool is left.
+TEST_F(FileStep, AToolThatNeverEndsIsLeftAfterTenMinutes) {
+    const std::string pid_file = h.host("tool.pid").string();
+    h.sandbox.write_file('C', "bat/chmod.com",
+                         "#!/bin/sh\necho $$ > '" + pid_file + "'\nexec sleep 3600\n");
+    std::filesystem::permissions(h.host("bat/chmod.com"), std::filesystem::perms(0755));
+    h.file("TEMP/SUB/a.tmp");
+    h.file("TEMP/b.tmp");
+    h.launcher.start_for_real = true;
+
+    EXPECT_EQ(h.clean({"*C:\\TEMP"}), 0);
+    pid_t tool = 0;
+    std::ifstream(pid_file) >> tool;
+    ASSERT_GT(tool, 0);
+    EXPECT_EQ(::kill(tool, 0), 0) << "the tool is left running";
+    ::kill(tool, SIGKILL);
+
+    ASSERT_EQ(h.launcher.started.size(), 1u);
+    EXPECT_GE(h.clock.now_ms(), kToolWaitLimitMs);
+    EXPECT_LT(h.clock.now_ms(), kToolWaitLimitMs + 60 * 1000);
+    // As when the tool cannot be started: the attributes are cleared in-process, the subfolder
+    // goes, and the run goes on to the end.
+    EXPECT_FALSE(h.exists("TEMP/SUB"));
+    EXPECT_FALSE(h.exists("TEMP/b.tmp"));
+    EXPECT_TRUE(h.console.ever_shown(" fertig."));
+}
+
+// A child process that holds `file` open (inherited) and has `folder` as its current folder;
+// posix_spawn returns once it runs.
+pid_t hold(const std::filesystem::path& file, const std::filesystem::path& folder) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    char sleep[] = "sleep", seconds[] = "120";
+    char* argv[] = {sleep, seconds, nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "sleep", &actions, nullptr, argv, environ) != 0)
+        pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fd);
+    return pid;
+}
+
+// Files another program holds stay, as they would on Windows; sockets and FIFOs are never
+// deleted.
+TEST_F(FileStep, HeldFilesTheirFoldersSocketsAndFifosSurviveTheRestGoes) {
+    for (const char* name : {"T/A/held.log", "T/A/other.tmp", "T/B/x", "T/junk.tmp"})
+        h.file(name);
+    h.sandbox.make_folder('C', "T/cwd");
+    ASSERT_EQ(::mkfifo(h.host("T/fifo").c_str(), 0600), 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socket_path = h.host("T/S/session.sock").string();
+    h.sandbox.make_folder('C', "T/S");
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socket_path.c_str());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 1), 0);
+    const pid_t holder = hold(h.host("T/A/held.log"), h.host("T/cwd"));
+    ASSERT_GT(holder, 0);
+
+    h.clean({"*C:\\T"});
+    ::close(listening);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+
+    for (const char* kept : {"T/A/held.log", "T/cwd", "T/fifo", "T/S/session.sock"})
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(h.host(kept)))) << kept;
+    for (const char* gone : {"T/A/other.tmp", "T/B", "T/junk.tmp"})
+        EXPECT_FALSE(h.exists(gone)) << gone;
 }
 
 }  // namespace

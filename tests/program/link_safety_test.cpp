@@ -1,16 +1,22 @@
-// Links on the way to a listed folder, links planted inside it, and folders swapped for links
-// while runs start: nothing outside the listed folder is ever touched.
+// Nothing outside a listed folder is ever touched: links on the way to it, links planted inside
+// it, folders swapped for links while runs start, and a drive laid out like a real machine.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
-#include "cleaning_harness.h"
-#include "support/dos_attributes.h"
+#include "pathlist/path_list.h"
+#include "run_harnesses.h"
+#include "support/file_marks.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -20,42 +26,30 @@ namespace stdfs = std::filesystem;
 constexpr uid_t kMallory = 65534;
 constexpr uid_t kAlice = 65533;
 
-// Files below `base`, checked byte for byte with their modes.
+// Files below `base`, each holding its own name, checked byte for byte with their modes.
 class Canaries {
   public:
     explicit Canaries(stdfs::path base) : base_(std::move(base)) {
-        for (const auto& [relative, bytes, mode] : kFiles) {
+        for (const auto& [relative, mode] : kFiles) {
             stdfs::create_directories((base_ / relative).parent_path());
-            std::FILE* f = std::fopen((base_ / relative).c_str(), "wb");
-            std::fputs(bytes, f);
-            std::fclose(f);
+            std::ofstream(base_ / relative) << relative;
             ::chmod((base_ / relative).c_str(), mode);
         }
     }
     void expect_intact() const {
-        for (const auto& [relative, bytes, mode] : kFiles) {
+        for (const auto& [relative, mode] : kFiles) {
             const stdfs::path path = base_ / relative;
             ASSERT_TRUE(stdfs::is_regular_file(stdfs::symlink_status(path))) << path;
             EXPECT_EQ(mode_of(path), mode) << path;
-            std::FILE* f = std::fopen(path.c_str(), "rb");
-            char buffer[64] = {};
-            const std::size_t read = std::fread(buffer, 1, sizeof buffer, f);
-            std::fclose(f);
-            EXPECT_EQ(std::string(buffer, read), bytes) << path;
+            std::ifstream in(path);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), relative) << path;
         }
     }
     const stdfs::path& base() const { return base_; }
 
   private:
-    struct Canary {
-        const char* relative;
-        const char* bytes;
-        mode_t mode;
-    };
-    static constexpr Canary kFiles[] = {{"canary.txt", "do not touch", 0444},
-                                        {"dir/inner.txt", "inner", 0600},
-                                        {"dir/.hidden", "hidden", 0400},
-                                        {"dir/sub/deep.txt", "deep", 0644}};
+    static constexpr std::pair<const char*, mode_t> kFiles[] = {
+        {"canary.txt", 0444}, {"dir/inner.txt", 0600}, {"dir/.hidden", 0400}, {"dir/sub/x", 0644}};
     stdfs::path base_;
 };
 
@@ -191,6 +185,69 @@ TEST(LinksSwapped, ListedFolderAndSubfolderSwappedWhileRunsStartNeverLeadOutside
         ++rounds;
     }
     RecordProperty("rounds", rounds);
+}
+
+// A drive laid out like a real machine (C: is the host's "/"): installed software, system state
+// and package trees with cache and temp folders inside, real temp folders beside them. Only the
+// real ones are found and emptied.
+using Lines = std::vector<std::string>;
+
+// Files that must survive every run, and the disposable ones beside them.
+constexpr const char* kSystemFiles[] = {
+    "usr/lib/postgresql/15/lib/bitcode/postgres/utils/cache/a.bc",
+    "var/lib/ucf/cache/:etc:default:grub",
+    "opt/sdk/lib/python/cache/c.py",
+    "lib64/cache/ld.so.cache",
+    "var/cache/debconf/config.dat",
+    "home/u/proj/node_modules/undici/lib/web/cache/index.js",
+    "home/u/proj/vendor/lib/tmp/keep.php",
+    "tmp/systemd-private-1f-chrony.service-x/tmp/state",
+    "tmp/.X11-unix/X0",
+    "tmp/.X0-lock",
+};
+constexpr const char* kJunk[] = {"var/cache/apt/archives/old.deb", "tmp/junk.tmp",
+                                 "tmp/installer/node_modules/pkg/index.js", "var/tmp/junk",
+                                 "home/u/Temp/x.tmp"};
+
+class RealMachine : public ::testing::Test {
+  protected:
+    RealMachine() {
+        h.system_root = h.sandbox.drive('C').string();
+        for (const char* name : kSystemFiles)
+            h.file(name);
+        for (const char* name : kJunk)
+            h.file(name);
+    }
+    void expect_system_intact() const {
+        for (const char* name : kSystemFiles)
+            EXPECT_TRUE(h.exists(name)) << name;
+    }
+    CleaningHarness h;
+};
+
+TEST_F(RealMachine, TheFirstRunFindsOnlyTheRealTempFolders) {
+    h.sandbox.write_file('C', "KEHRWIX.INI", "");
+    h.run();
+    Lines lines = split_lines(h.sandbox.read_file('C', "KEHRWIX.INI"));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (Lines{"*C:\\home\\u\\Temp\\", "*C:\\tmp\\", "*C:\\var\\cache\\",
+                            "*C:\\var\\tmp\\"}));
+    expect_system_intact();
+}
+
+TEST_F(RealMachine, StoredLinesInsideTheTreesAreSkippedAndTreesBelowListedFoldersStayWhole) {
+    // Lines an earlier version stored, in any spelling, beside the real ones.
+    h.clean({"*C:\\usr\\lib\\postgresql\\15\\lib\\bitcode\\postgres\\utils\\cache",
+             "*C:\\VAR\\LIB\\ucf\\cache\\", "*C:\\opt\\sdk\\lib\\python\\cache",
+             "*C:\\lib64\\cache", "*C:\\home\\u\\proj\\node_modules\\undici\\lib\\web\\cache",
+             " C:\\home\\u\\proj\\vendor\\lib\\tmp", "*C:\\var\\cache\\debconf", "*C:\\var\\cache",
+             "*C:\\tmp", " C:\\var\\tmp", "*C:\\home\\u\\Temp"});
+    expect_system_intact();
+    for (const char* gone : {"var/cache/apt", "tmp/junk.tmp", "tmp/installer", "var/tmp/junk"})
+        EXPECT_FALSE(h.exists(gone)) << gone;
+    EXPECT_TRUE(h.empty_folder("home/u/Temp"));
+    // The skipped lines were never shown; the last one was.
+    EXPECT_EQ(h.row(3), "  cleaning  C:\\home\\u\\Temp  mit Sub-dir.");
 }
 
 }  // namespace

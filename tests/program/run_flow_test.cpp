@@ -1,12 +1,12 @@
-// The program's course from start to end: first run or later run, the timed prompt, help only,
-// finding the path list file, and the orderly end.
+// The program's course from start to end: first run or later run, the timed prompt, finding the
+// path list file, and the orderly end. Help only ("kehrwix ?") is the screen end-to-end test's.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "support/file_marks.h"
 #include "support/program_harness.h"
-#include "support/undeletable.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -59,15 +59,6 @@ TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
         EXPECT_TRUE(h.sandbox.exists('C', "T"));
         EXPECT_EQ(h.clock.now_ms() >= 3000, c.cleaned);
     }
-}
-
-TEST(RunFlow, QuestionMarkAnywhereShowsHelpOnly) {
-    ProgramHarness h;
-    h.arguments = {"-x", "/?"};
-    EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.console.ever_shown(kHelpTitle));
-    EXPECT_FALSE(h.console.ever_shown("Als nächstes"));
-    EXPECT_FALSE(h.sandbox.exists('C', "KEHRWIX.INI"));
 }
 
 TEST(RunFlow, PathListLocationFallsBackInOrder) {

@@ -11,29 +11,18 @@ namespace kehrwix::testing {
 class InjectedFault {
   public:
     InjectedFault(int nth, int error) {
-        state() = {nth, error, 0};
-        fs::fault_hook = &hook;
+        nth_ = nth;
+        error_ = error;
+        calls_ = 0;
+        fs::fault_hook = [](std::string_view) { return ++calls_ == nth_ ? error_ : 0; };
     }
     ~InjectedFault() { fs::fault_hook = nullptr; }
     InjectedFault(const InjectedFault&) = delete;
     InjectedFault& operator=(const InjectedFault&) = delete;
-
-    int calls() const { return state().calls; }
+    int calls() const { return calls_; }
 
   private:
-    struct State {
-        int nth;
-        int error;
-        int calls;
-    };
-    static State& state() {
-        static State s{};
-        return s;
-    }
-    static int hook(std::string_view) {
-        State& s = state();
-        return ++s.calls == s.nth ? s.error : 0;
-    }
+    static inline int nth_ = 0, error_ = 0, calls_ = 0;
 };
 
 }  // namespace kehrwix::testing

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "context/context.h"
 #include "platform/process.h"
 #include "run/flow.h"
 #include "support/sandbox.h"
@@ -18,7 +19,13 @@ namespace kehrwix::testing {
 class RecordingLauncher : public ProcessLauncher {
   public:
     void run_and_wait(const std::string& program, const std::string& command_line,
-                      Clock& clock) override;
+                      Clock& clock) override {
+        started.emplace_back(program, command_line);
+        if (act)
+            act(program, command_line);
+        if (start_for_real)
+            system_process_launcher().run_and_wait(program, command_line, clock);
+    }
     std::size_t max_command_line() const override { return limit; }
 
     std::vector<std::pair<std::string, std::string>> started;         // program, command line
@@ -30,7 +37,8 @@ class RecordingLauncher : public ProcessLauncher {
 class ProgramHarness {
   public:
     // `drives` as for Sandbox. The environment starts as "KEHRWIX=C:\" unless replaced.
-    explicit ProgramHarness(const std::string& drives = "C");
+    explicit ProgramHarness(const std::string& drives = "C")
+        : sandbox(drives), system_root((sandbox.root() / "no-system").string()) {}
 
     Sandbox sandbox;
     VirtualClock clock;
@@ -47,9 +55,21 @@ class ProgramHarness {
     std::function<void(const Context&)> at_end;
 
     // Runs the program to its end; returns its exit status.
-    int run();
+    int run() {
+        return run_program({console, clock, launcher, environment, arguments, start_folder,
+                            standard_output, at_end, system_root});
+    }
 
     std::string row(int r) const { return console.row_trimmed(r); }
+};
+
+// The program state on a sandbox, for calling one routine directly as the flow would.
+class RoutineHarness : public ProgramHarness {
+  public:
+    using ProgramHarness::ProgramHarness;
+    Services services{console,      clock,           launcher, environment, arguments,
+                      start_folder, standard_output, nullptr,  system_root};
+    Context program{services};
 };
 
 }  // namespace kehrwix::testing

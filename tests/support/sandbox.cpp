@@ -46,36 +46,15 @@ Sandbox::~Sandbox() {
     std::filesystem::remove_all(root_, ignored);
 }
 
-std::filesystem::path Sandbox::drive(char letter) const {
-    return root_ / std::string(1, static_cast<char>(letter | 0x20));
-}
-
-std::filesystem::path Sandbox::host(char letter, const std::string& relative) const {
-    return drive(letter) / relative;
-}
-
-void Sandbox::make_folder(char letter, const std::string& relative) const {
-    std::filesystem::create_directories(host(letter, relative));
-}
-
 void Sandbox::write_file(char letter, const std::string& relative, const std::string& bytes) const {
-    const std::filesystem::path p = host(letter, relative);
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::filesystem::create_directories(host(letter, relative).parent_path());
+    std::ofstream(host(letter, relative), std::ios::binary) << bytes;
 }
 
 std::string Sandbox::read_file(char letter, const std::string& relative) const {
-    std::ifstream in(host(letter, relative), std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(host(letter, relative), std::ios::binary).rdbuf();
     return s.str();
-}
-
-bool Sandbox::exists(char letter, const std::string& relative) const {
-    std::error_code ignored;
-    return std::filesystem::exists(
-        std::filesystem::symlink_status(host(letter, relative), ignored));
 }
 
 }  // namespace kehrwix::testing

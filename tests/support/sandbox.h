@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace kehrwix::testing {
 
@@ -17,14 +18,24 @@ class Sandbox {
 
     const std::filesystem::path& root() const { return root_; }
     // Host directory of a drive, and host path of a name on it ("TEMP/a.txt", '/' separated).
-    std::filesystem::path drive(char letter) const;
-    std::filesystem::path host(char letter, const std::string& relative) const;
+    std::filesystem::path drive(char letter) const {
+        return root_ / std::string(1, static_cast<char>(letter | 0x20));
+    }
+    std::filesystem::path host(char letter, const std::string& relative) const {
+        return drive(letter) / relative;
+    }
 
-    // Small helpers for building trees.
-    void make_folder(char letter, const std::string& relative) const;
+    // Small helpers for building trees; `exists` does not follow a link.
+    void make_folder(char letter, const std::string& relative) const {
+        std::filesystem::create_directories(host(letter, relative));
+    }
     void write_file(char letter, const std::string& relative, const std::string& bytes = "x") const;
     std::string read_file(char letter, const std::string& relative) const;
-    bool exists(char letter, const std::string& relative) const;
+    bool exists(char letter, const std::string& relative) const {
+        std::error_code ignored;
+        return std::filesystem::exists(
+            std::filesystem::symlink_status(host(letter, relative), ignored));
+    }
 
   private:
     std::filesystem::path root_;

@@ -6,43 +6,21 @@
 
 namespace kehrwix::testing {
 
-void VirtualClock::sleep_ms(int milliseconds) {
-    if (on_sleep)
-        on_sleep(milliseconds);
-    if (milliseconds > 0) {
-        now_ += milliseconds;
-        slept_ += milliseconds;
-    }
-}
-
-ScriptedConsole::ScriptedConsole(VirtualClock& clock) : clock_(clock) {}
-
-void ScriptedConsole::queue(const InputEvent& event, std::int64_t at_ms) {
-    queue_.push_back({at_ms, event});
-}
-
 void ScriptedConsole::type(const std::string& utf8_keys, std::int64_t at_ms) {
     for (char32_t c : text::to_u32(utf8_keys))
         queue(InputEvent::key(c), at_ms);
 }
 
-void ScriptedConsole::press_extended(int scan_code, std::int64_t at_ms) {
-    queue(InputEvent::extended(static_cast<std::uint8_t>(scan_code)), at_ms);
-}
-
 void ScriptedConsole::click(int button, int screen_row, int screen_column, std::int64_t at_ms) {
-    queue(InputEvent::mouse(MouseAction::press, button, screen_row - 1, screen_column - 1), at_ms);
-    queue(InputEvent::mouse(MouseAction::release, button, screen_row - 1, screen_column - 1),
-          at_ms);
+    for (MouseAction action : {MouseAction::press, MouseAction::release})
+        queue(InputEvent::mouse(action, button, screen_row - 1, screen_column - 1), at_ms);
 }
 
 void ScriptedConsole::double_click(int button, int screen_row, int screen_column,
                                    std::int64_t at_ms) {
     click(button, screen_row, screen_column, at_ms);
-    queue(InputEvent::mouse(MouseAction::double_click, button, screen_row - 1, screen_column - 1),
-          at_ms);
-    queue(InputEvent::mouse(MouseAction::release, button, screen_row - 1, screen_column - 1),
-          at_ms);
+    for (MouseAction action : {MouseAction::double_click, MouseAction::release})
+        queue(InputEvent::mouse(action, button, screen_row - 1, screen_column - 1), at_ms);
 }
 
 std::string ScriptedConsole::row_text(int row) const {
@@ -54,22 +32,13 @@ std::string ScriptedConsole::row_text(int row) const {
 
 std::string ScriptedConsole::row_trimmed(int row) const {
     std::string line = row_text(row);
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
-std::uint8_t ScriptedConsole::attribute_at(int row, int column) const {
-    return grid_.at(row - 1, column - 1).attribute;
+    return line.erase(line.find_last_not_of(' ') + 1);
 }
 
 std::string ScriptedConsole::screen_text() const {
-    std::string all;
-    for (int r = 1; r <= rows(); ++r) {
-        if (r > 1)
-            all += "\n";
-        all += row_trimmed(r);
-    }
+    std::string all = row_trimmed(1);
+    for (int r = 2; r <= rows(); ++r)
+        all += "\n" + row_trimmed(r);
     return all;
 }
 
@@ -79,25 +48,25 @@ bool ScriptedConsole::ever_shown(const std::string& text) const {
     });
 }
 
-std::optional<InputEvent> ScriptedConsole::poll() {
+// Polling sees only what is due by now; waiting moves the clock on to the next event. With no
+// more input the console is closed.
+std::optional<InputEvent> ScriptedConsole::next(bool waiting) {
     if (queue_.empty() && on_idle)
         on_idle(*this);
-    if (queue_.empty() || queue_.front().at > clock_.now_ms())
+    if (queue_.empty() || (!waiting && queue_.front().at > clock_.now_ms()))
         return std::nullopt;
-    InputEvent e = queue_.front().event;
+    clock_.advance_to(queue_.front().at);
+    const InputEvent e = queue_.front().event;
     queue_.pop_front();
     return e;
 }
 
+std::optional<InputEvent> ScriptedConsole::poll() {
+    return next(false);
+}
+
 std::optional<InputEvent> ScriptedConsole::wait() {
-    if (queue_.empty() && on_idle)
-        on_idle(*this);
-    if (queue_.empty())
-        return std::nullopt;  // no more input: the console is closed
-    clock_.advance_to(queue_.front().at);
-    InputEvent e = queue_.front().event;
-    queue_.pop_front();
-    return e;
+    return next(true);
 }
 
 void ScriptedConsole::flush() {

@@ -2,6 +2,7 @@
 // An in-memory console for tests: an 80x25 grid of cells, input events queued at virtual times,
 // and a clock whose sleeps only move virtual time forward.
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -16,15 +17,16 @@ namespace kehrwix::testing {
 
 class VirtualClock : public Clock {
   public:
-    void sleep_ms(int milliseconds) override;
-    std::int64_t now_ms() override { return now_; }
-    void advance_to(std::int64_t t) {
-        if (t > now_)
-            now_ = t;
+    void sleep_ms(int milliseconds) override {
+        if (on_sleep)
+            on_sleep(milliseconds);
+        now_ += std::max(milliseconds, 0);
+        slept_ += std::max(milliseconds, 0);
     }
+    std::int64_t now_ms() override { return now_; }
+    void advance_to(std::int64_t t) { now_ = std::max(now_, t); }
     std::int64_t slept_ms() const { return slept_; }
-    // Called at the start of every sleep, with its length.
-    std::function<void(int)> on_sleep;
+    std::function<void(int)> on_sleep;  // called at the start of every sleep, with its length
 
   private:
     std::int64_t now_ = 0;
@@ -33,13 +35,17 @@ class VirtualClock : public Clock {
 
 class ScriptedConsole : public ConsoleDevice {
   public:
-    explicit ScriptedConsole(VirtualClock& clock);
+    explicit ScriptedConsole(VirtualClock& clock) : clock_(clock) {}
 
-    // Input, visible to the program once the virtual clock reaches `at_ms`.
-    void queue(const InputEvent& event, std::int64_t at_ms = 0);
+    // Input, visible to the program once the virtual clock reaches `at_ms`; screen positions are
+    // 1-based.
+    void queue(const InputEvent& event, std::int64_t at_ms = 0) {
+        queue_.push_back({at_ms, event});
+    }
     void type(const std::string& utf8_keys, std::int64_t at_ms = 0);  // one event per character
-    void press_extended(int scan_code, std::int64_t at_ms = 0);
-    // A full click (press and release) at a 1-based screen position.
+    void press_extended(int scan_code, std::int64_t at_ms = 0) {
+        queue(InputEvent::extended(static_cast<std::uint8_t>(scan_code)), at_ms);
+    }
     void click(int button, int screen_row, int screen_column, std::int64_t at_ms = 0);
     // Windows-style double-click: press, release, double-click event, release.
     void double_click(int button, int screen_row, int screen_column, std::int64_t at_ms = 0);
@@ -49,7 +55,9 @@ class ScriptedConsole : public ConsoleDevice {
     // Screen inspection; rows and columns are 1-based.
     std::string row_text(int row) const;     // full width, UTF-8
     std::string row_trimmed(int row) const;  // without trailing blanks
-    std::uint8_t attribute_at(int row, int column) const;
+    std::uint8_t attribute_at(int row, int column) const {
+        return grid_.at(row - 1, column - 1).attribute;
+    }
     std::string screen_text() const;  // all rows, trimmed, joined with "\n"
     int pending_events() const { return static_cast<int>(queue_.size()); }
     // Every screen shown at a flush, for tests that look at intermediate pages.
@@ -72,6 +80,7 @@ class ScriptedConsole : public ConsoleDevice {
         std::int64_t at;
         InputEvent event;
     };
+    std::optional<InputEvent> next(bool waiting);
 
     VirtualClock& clock_;
     std::deque<Timed> queue_;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/dos_attributes.h"
+#include "command_tail.h"
+#include "support/file_marks.h"
 #include "support/sandbox.h"
 
 namespace kehrwix::testing {
@@ -54,7 +55,7 @@ class ChmodTool : public ::testing::Test {
     Sandbox box{"C"};
 };
 
-TEST_F(ChmodTool, ClearsTheFolderAndItsDirectEntriesOnly) {
+TEST_F(ChmodTool, ClearsTheFolderAndItsDirectEntriesOnlyAsAskedOrPrintsUsage) {
     const auto t = make("T/", "0x6", 0555);
     const auto readonly = make("T/readonly", nullptr, 0444);
     const auto hidden = make("T/hidden", "0x2", 0644);
@@ -77,6 +78,16 @@ TEST_F(ChmodTool, ClearsTheFolderAndItsDirectEntriesOnly) {
     EXPECT_EQ(mode_of(a), 0444);
     run({"C:\\T\\a", "-r", ">nul"});
     EXPECT_EQ(mode_of(a), 0644);
+
+    // What the tool does not understand gets the usage (how the line is read is
+    // chmod_command_line_test's), and changes nothing; ">NUL" silences even that.
+    for (std::vector<std::string> garbage :
+         std::vector<std::vector<std::string>>{{}, {"C:\\T\\a"}, {"C:\\T\\a", "-x"}, {"--help"}}) {
+        EXPECT_NE(run(garbage).find("usage: chmod.com"), std::string::npos);
+        garbage.push_back(">NUL");
+        EXPECT_EQ(run(garbage), "");
+    }
+    EXPECT_EQ(dos_attrib(a), "0x4");
 }
 
 TEST_F(ChmodTool, NeverTouchesWhatALinkPointsAtNorADriveRootNorAnythingOffTheDrive) {
@@ -115,15 +126,49 @@ TEST_F(ChmodTool, FindsNamesAsTheProgramWritesThem) {
     }
 }
 
-TEST_F(ChmodTool, PrintsUsageForArgumentsItDoesNotUnderstand) {
-    const auto a = make("T/a", "0x2", 0644);
-    for (std::vector<std::string> garbage : std::vector<std::vector<std::string>>{
-             {}, {"C:\\T"}, {"C:\\T", "-x"}, {"/?"}, {"C:\\T", "-h", "extra"}, {"--help"}}) {
-        EXPECT_NE(run(garbage).find("usage: chmod.com"), std::string::npos);
-        garbage.push_back(">NUL");
-        EXPECT_EQ(run(garbage), "");
+// How the attribute tool reads its command line (shared by its POSIX and Windows builds).
+struct Parsed {
+    bool understood;
+    std::string folder;
+    std::string flags;  // "hsr" order, then "q" for ">nul"
+};
+
+Parsed parse(const std::string& line) {
+    const std::size_t skip = chmod_skip_program_name(line.data(), line.size());
+    chmod_request rq{};
+    const std::string tail = line.substr(skip);
+    const bool understood = chmod_parse_tail(tail.data(), tail.size(), &rq) != 0;
+    std::string flags = std::string(rq.hidden ? "h" : "") + (rq.system ? "s" : "") +
+                        (rq.readonly ? "r" : "") + (rq.quiet ? "q" : "");
+    return {understood, tail.substr(rq.folder_start, rq.folder_end - rq.folder_start), flags};
+}
+
+TEST(ChmodCommandLine, EverythingBeforeTheTrailingOptionsIsTheFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\bat\\chmod.com C:\\TEMP -h -s -r >nul", "C:\\TEMP"},
+        {"C:chmod.com C:\\Projekt - Kopie -h -s -r >nul", "C:\\Projekt - Kopie"},
+        {"C:chmod.com C:\\a  b   c -h -s -r >nul", "C:\\a  b   c"},
+        {"C:chmod.com C:\\x -r -h -s -r >nul", "C:\\x -r"},  // each option counts once
+        {"C:chmod.com C:\\ends in blank  -h -s -r >nul", "C:\\ends in blank "},
+        {"C:chmod.com C:\\-h -h -s -r", "C:\\-h"},
+        {"\"C:\\my tools\\chmod.com\" C:\\T >nul -h -s -r", "C:\\T >nul"},
+        {"chmod.com   C:\\T\t-H  -S", "C:\\T"},
+    };
+    for (const auto& [line, folder] : cases) {
+        const Parsed p = parse(line);
+        EXPECT_TRUE(p.understood) << line;
+        EXPECT_EQ(p.folder, folder) << line;
     }
-    EXPECT_EQ(dos_attrib(a), "0x2");
+    EXPECT_EQ(parse("C:chmod.com C:\\T -h -s -r >NUL").flags, "hsrq");
+    EXPECT_EQ(parse("chmod.com C:\\T -s").flags, "s");
+}
+
+TEST(ChmodCommandLine, NoOptionOrNoFolderMeansUsage) {
+    for (const char* line : {"chmod.com", "chmod.com C:\\T", "chmod.com /?", "chmod.com -h",
+                             "chmod.com C:\\T >nul", "chmod.com  -h"}) {
+        EXPECT_FALSE(parse(line).understood) << line;
+    }
+    EXPECT_EQ(parse("chmod.com C:\\T >nul").flags, "q");  // quiet even then
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "platform/reparse_tags.h"
@@ -15,35 +14,26 @@ namespace {
 
 using Kind = LinkTarget::Kind;
 
-void put(std::string& data, std::size_t offset, const void* value, std::size_t size) {
-    if (data.size() < offset + size)
-        data.resize(offset + size);
-    std::memcpy(data.data() + offset, value, size);
-}
-
-// A REPARSE_DATA_BUFFER as FSCTL_GET_REPARSE_POINT fills it.
+// A REPARSE_DATA_BUFFER as FSCTL_GET_REPARSE_POINT fills it: tag, data length, reserved, then
+// substitute name offset and length, print name offset and length (symbolic links add their
+// flags), then the names.
 std::string reparse_buffer(std::uint32_t tag, const std::u16string& substitute,
                            std::uint32_t flags = 0) {
+    const std::u16string names = substitute + u"shown";
+    const auto length = static_cast<std::uint16_t>(substitute.size() * 2);
     const bool symlink = tag == kTagSymlink;
-    const std::size_t names = symlink ? 20 : 16;
-    const std::u16string print = u"shown";
-    std::string data;
-    put(data, 0, &tag, 4);
-    const std::uint16_t length = static_cast<std::uint16_t>(substitute.size() * 2);
-    const std::uint16_t print_offset = length;
-    const std::uint16_t print_length = static_cast<std::uint16_t>(print.size() * 2);
-    const std::uint16_t zero = 0;
-    put(data, 8, &zero, 2);
-    put(data, 10, &length, 2);
-    put(data, 12, &print_offset, 2);
-    put(data, 14, &print_length, 2);
+    const std::uint16_t header[] = {
+        static_cast<std::uint16_t>((symlink ? 12 : 8) + names.size() * 2),
+        0,
+        0,
+        length,
+        length,
+        10};
+    std::string data(reinterpret_cast<const char*>(&tag), 4);
+    data.append(reinterpret_cast<const char*>(header), sizeof header);
     if (symlink)
-        put(data, 16, &flags, 4);
-    put(data, names, substitute.data(), length);
-    put(data, names + length, print.data(), print_length);
-    const std::uint16_t data_length = static_cast<std::uint16_t>(data.size() - 8);
-    put(data, 4, &data_length, 2);
-    return data;
+        data.append(reinterpret_cast<const char*>(&flags), 4);
+    return data.append(reinterpret_cast<const char*>(names.data()), names.size() * 2);
 }
 
 TEST(LinkTarget, JunctionsSymlinksAndVolumeMountPoints) {

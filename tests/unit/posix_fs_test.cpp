@@ -1,12 +1,24 @@
-#include <gtest/gtest.h>
+// The POSIX back end: names, files and attributes, folder handles (with and without openat2),
+// the drive map, and the numbers its failures show.
 
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
+#include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/fs.h"
-#include "support/dos_attributes.h"
+#include "platform/posix/drive_map.h"
+#include "platform/posix/errno_map.h"
+#include "platform/posix/kernel_features.h"
+#include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
 
@@ -24,7 +36,7 @@ std::map<std::string, fs::Attributes> listing(const std::string& folder,
     return entries;
 }
 
-TEST(PosixFs, NamesMatchWithoutCaseButExactNamesWin) {
+TEST(PosixFs, NamesMatchWithoutCaseExactNamesWinAndFailuresGiveWindowsNumbers) {
     testing::Sandbox sandbox;
     sandbox.write_file('C', "Temp/Sub/File.TXT", "sub");
     sandbox.write_file('C', "abc", "lower");
@@ -37,11 +49,7 @@ TEST(PosixFs, NamesMatchWithoutCaseButExactNamesWin) {
     EXPECT_EQ(sandbox.read_file('C', "Temp/Sub/File.TXT"), "new");
     EXPECT_EQ(error_number_of([] { fs::create_folder("C:\\TEMP"); }), 75);
     EXPECT_FALSE(sandbox.exists('C', "TEMP"));
-}
-
-TEST(PosixFs, FailuresGiveWindowsNumbers) {
-    testing::Sandbox sandbox;
-    sandbox.write_file('C', "file", "x");
+    // A missing folder on the way is "path not found", as on Windows.
     EXPECT_EQ(error_number_of([] { fs::read_file("C:\\nothing"); }), 53);
     EXPECT_EQ(error_number_of([] { fs::write_file("C:\\no\\file", "x"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::DirReader reader("C:\\no"); }), 76);
@@ -65,7 +73,7 @@ TEST(PosixFs, FilesKeepOrLoseTheirBytesAsAsked) {
     EXPECT_EQ(fs::read_file("C:\\log"), "a");
 }
 
-TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
+TEST(PosixFs, AttributesComeFromModeDotNamesLinksAndStoredDosAttributes) {
     testing::Sandbox sandbox;
     for (const char* name : {".dot", "ro", "plain", "hidden", "system"})
         sandbox.write_file('C', name);
@@ -80,6 +88,14 @@ TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
     const fs::Folder root = fs::Folder::open("C:\\");
     root.clear_attributes("ro");
     EXPECT_FALSE(fs::attributes("C:\\ro")->readonly);
+    // Links are reported and removed as links; what they point at stays.
+    std::filesystem::create_directory_symlink(sandbox.host('C', "dir"), sandbox.host('C', "link"));
+    sandbox.write_file('C', "dir/inside", "keep");
+    EXPECT_TRUE(fs::attributes("C:\\LINK")->link && !fs::attributes("C:\\LINK")->directory);
+    EXPECT_TRUE(listing("C:\\", fs::DirDetail::kinds).at("link").link);
+    fs::delete_file("C:\\link");
+    EXPECT_FALSE(sandbox.exists('C', "link"));
+    EXPECT_EQ(sandbox.read_file('C', "dir/inside"), "keep");
 
     if (!testing::set_dos_attrib(sandbox.host('C', "hidden"), "0x22"))
         GTEST_SKIP() << "no user extended attributes here";
@@ -93,19 +109,6 @@ TEST(PosixFs, AttributesComeFromModeDotNamesAndStoredDosAttributes) {
     root.clear_attributes("system");
     EXPECT_TRUE(fs::plain_file_exists("C:\\hidden"));
     EXPECT_TRUE(fs::plain_file_exists("C:\\system"));
-}
-
-TEST(PosixFs, LinksAreReportedAndRemovedAsLinks) {
-    testing::Sandbox sandbox;
-    sandbox.write_file('C', "target/inside", "keep");
-    std::filesystem::create_directory_symlink(sandbox.host('C', "target"),
-                                              sandbox.host('C', "link"));
-    EXPECT_TRUE(fs::attributes("C:\\LINK")->link);
-    EXPECT_FALSE(fs::attributes("C:\\LINK")->directory);
-    EXPECT_TRUE(listing("C:\\", fs::DirDetail::kinds).at("link").link);
-    fs::delete_file("C:\\link");
-    EXPECT_FALSE(sandbox.exists('C', "link"));
-    EXPECT_EQ(sandbox.read_file('C', "target/inside"), "keep");
 }
 
 TEST(PosixFs, PathsLongerThanTheHostLimitWork) {
@@ -125,6 +128,135 @@ TEST(PosixFs, PathsLongerThanTheHostLimitWork) {
         fs::Folder::open(path.size() == 2 ? path + "\\" : path).remove_folder(component);
     }
     EXPECT_EQ(listing("C:\\").size(), 0u);
+}
+
+TEST(PosixDriveMap, ParsesGoodMapsAndRejectsBadOnesInOneLineKeepingTheOldMap) {
+    testing::Sandbox sandbox("CD");
+    const std::string before = posix::drive_map_text();
+    for (const auto& [map, problem] :
+         {std::pair{"C=/", "X:=/directory"}, std::pair{"C:=relative/dir", "not absolute"},
+          std::pair{"C:=/a;c:=/b", "mapped twice"}, std::pair{";", "no drive"}}) {
+        try {
+            fs::configure_drives(map);
+            ADD_FAILURE() << map << " accepted";
+        } catch (const std::invalid_argument& e) {
+            const std::string what = e.what();  // one line, naming the problem
+            EXPECT_TRUE(what.find(problem) != what.npos && what.find('\n') == what.npos) << what;
+        }
+    }
+    EXPECT_EQ(posix::drive_map_text(), before);
+
+    fs::configure_drives("d:=/media//usb/;C:=/;");
+    EXPECT_EQ(posix::drive_map_text(), "C:=/;D:=/media/usb");
+    EXPECT_EQ(posix::drive_directory('e'), nullptr);
+}
+
+TEST(PosixDriveMap, HostDirectoriesLandOnTheLongestContainingDrive) {
+    testing::Sandbox sandbox("CDE");
+    const std::string c = sandbox.drive('C').string();
+    sandbox.make_folder('C', "Inner/Deep");
+    sandbox.make_folder('C', "Innerly");
+    fs::configure_drives("C:=" + c + ";D:=" + c + "/Inner;E:=" + c + "/missing");
+    EXPECT_EQ(posix::model_path_of_host(c), "C:\\");
+    EXPECT_EQ(posix::model_path_of_host(c + "/Inner/Deep"), "D:\\Deep");
+    EXPECT_EQ(posix::model_path_of_host(c + "/Inner"), "D:\\");
+    EXPECT_EQ(posix::model_path_of_host(c + "/Innerly"), "C:\\Innerly");
+    EXPECT_EQ(posix::model_path_of_host(sandbox.root().string()), std::nullopt);
+    // Names that a drive path cannot hold would land the start somewhere else.
+    EXPECT_EQ(posix::model_path_of_host(c + "/Inner\\Deep"), std::nullopt);
+    EXPECT_EQ(posix::model_path_of_host(c + "/a:b"), std::nullopt);
+    // Only mapped, existing directories are ready.
+    EXPECT_TRUE(fs::drive_ready('D'));
+    EXPECT_FALSE(fs::drive_ready('E'));
+    EXPECT_FALSE(fs::drive_ready('F'));
+    fs::configure_drives("Z:=/");
+    EXPECT_EQ(posix::model_path_of_host("/usr/Lib"), "Z:\\usr\\Lib");
+}
+
+fs::Attributes attributes_in(const fs::Folder& folder, const std::string& name) {
+    for (const fs::DirEntry& e : folder.entries()) {
+        if (e.name == name)
+            return e.attributes;
+    }
+    ADD_FAILURE() << name << " not listed";
+    return {};
+}
+
+// The link, device and ".." rules run both with openat2 and as on a kernel without it.
+class PosixFolder : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { posix::openat2_usable = GetParam(); }
+    void TearDown() override { posix::openat2_usable = true; }
+};
+INSTANTIATE_TEST_SUITE_P(KernelPaths, PosixFolder, ::testing::Values(true, false),
+                         [](const auto& kernel) {
+                             return kernel.param ? "openat2" : "no_openat2";
+                         });
+
+// Links planted inside and swapped folders are the program tests' (link_safety_test.cpp); here
+// the names a folder handle refuses and the numbers its failures carry.
+TEST_P(PosixFolder, NamesNeverStepOutsideAndFailuresGiveWindowsNumbers) {
+    testing::Sandbox sandbox;
+    sandbox.write_file('C', "outside/secret", "keep");
+    sandbox.write_file('C', "T/real/file");
+    std::filesystem::create_directory_symlink(sandbox.host('C', "outside"),
+                                              sandbox.host('C', "T/link"));
+    const fs::Folder folder = fs::Folder::open("C:\\T");
+    EXPECT_TRUE(attributes_in(folder, "link").link);
+    for (const char* child : {"link", "..", "real/../../outside"})
+        EXPECT_NE(error_number_of([&] { folder.open_child(child); }), 0) << child;
+    EXPECT_NE(error_number_of([&] { folder.delete_file("../outside/secret"); }), 0);
+    EXPECT_NE(error_number_of([&] { folder.remove_folder("link"); }), 0);
+    EXPECT_EQ(sandbox.read_file('C', "outside/secret"), "keep");
+    EXPECT_EQ(folder.open_child("REAL").path(), "C:\\T\\real");
+    EXPECT_EQ(error_number_of([&] { folder.remove_folder("REAL"); }), 75);  // not empty
+    EXPECT_EQ(error_number_of([&] { folder.delete_file("real"); }), 70);
+    EXPECT_EQ(error_number_of([&] { folder.delete_file("gone"); }), 53);
+    EXPECT_EQ(error_number_of([] { fs::Folder::open("C:\\gone"); }), 76);
+}
+
+// The mount is made in a child with its own mount namespace, so nothing outlives the test.
+TEST_P(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
+    testing::Sandbox sandbox;
+    sandbox.make_folder('C', "T/mnt");
+    const std::string mount_point = sandbox.host('C', "T/mnt").string();
+    const int code = testing::exit_code_in_child([&] {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("none", mount_point.c_str(), "tmpfs", 0, nullptr) != 0) {
+            return 77;
+        }
+        const fs::Folder folder = fs::Folder::open("C:\\T");
+        if (error_number_of([&] { folder.open_child("mnt"); }) == 0)
+            return 1;
+        return attributes_in(folder, "mnt").mount && fs::attributes("C:\\T\\MNT")->mount ? 0 : 2;
+    });
+    if (code == 77)
+        GTEST_SKIP() << "cannot mount here";
+    EXPECT_EQ(code, 0);
+}
+
+// The error numbers the user sees: from Windows codes, and from host failures via the Windows code
+// Windows would give in the same situation.
+TEST(ErrorNumbers, WindowsCodesAndHostFailuresShowTheNumbersWindowsWouldShow) {
+    // {Windows code, number shown}; codes without a number of their own show 75.
+    const std::pair<unsigned long, int> codes[] = {
+        {2, 53},  {3, 76},  {4, 67},  {5, 70}, {6, 51},   {8, 7},  {15, 68},  {17, 74},
+        {19, 70}, {21, 71}, {32, 70}, {87, 5}, {112, 61}, {0, 75}, {206, 75}, {0xFFFFFFFFul, 75}};
+    for (const auto& [code, shown] : codes)
+        EXPECT_EQ(error_number_for_windows_code(code), shown) << "code " << code;
+    // {errno, Windows code}: the number shown then follows from the code.
+    const std::pair<int, unsigned long> errors[] = {
+        {ENOENT, 2},   {ENOTDIR, 3},    {EACCES, 5},      {EPERM, 5},    {EISDIR, 5},
+        {EROFS, 19},   {EBUSY, 32},     {ENOSPC, 112},    {EDQUOT, 112}, {EMFILE, 4},
+        {ENOMEM, 8},   {EXDEV, 17},     {ENOTEMPTY, 145}, {EEXIST, 183}, {ENAMETOOLONG, 206},
+        {ELOOP, 1921}, {ENOMEDIUM, 21}, {EIO, 1117},      {EPIPE, 1}};
+    for (const auto& [error, code] : errors) {
+        EXPECT_EQ(posix::windows_code_for_errno(error), code) << "errno " << error;
+        EXPECT_EQ(testing::error_number_of([&] { posix::throw_errno(error, "x"); }),
+                  error_number_for_windows_code(code))
+            << "errno " << error;
+    }
 }
 
 }  // namespace

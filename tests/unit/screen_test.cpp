@@ -32,17 +32,13 @@ class ScreenTest : public ::testing::Test {
     Screen screen{console, clock};
 };
 
-TEST_F(ScreenTest, LocateKeepsRowOrColumnThatIsOutOfRange) {
+TEST_F(ScreenTest, LocateAndColoursKeepOutOfRangePartsAndRecolourOverRowEnds) {
     screen.locate(5, 10);
     screen.locate(0, 20);
-    expect_cursor(5, 20);
     screen.locate(26, 81);
     expect_cursor(5, 20);
     screen.locate(25, -3);
     expect_cursor(25, 20);
-}
-
-TEST_F(ScreenTest, ColoursKeepOutOfRangePartsAndRecolourOverRowEnds) {
     screen.write("junk");
     screen.set_colours(7, 1, 0);
     screen.clear();  // blanks in the current colours and homes the cursor
@@ -63,9 +59,8 @@ TEST_F(ScreenTest, ColoursKeepOutOfRangePartsAndRecolourOverRowEnds) {
               "4E 4E 4E 17 17 02 02 02 02 17 ");
     screen.set_colours(3, 3, 80 * 25);
     EXPECT_EQ(attributes(1, 1, 1) + attributes(25, 80, 80), "33 33 ");
-}
 
-TEST_F(ScreenTest, NormalColoursRecolourTheCellUnderTheCursorHighlightDoesNot) {
+    // Normal colours recolour the cell under the cursor; the highlight does not.
     screen.set_colours(0, 0, 0);
     screen.clear();
     screen.locate(3, 3);
@@ -85,21 +80,15 @@ TEST_F(ScreenTest, WriteWrapsAtTheRightEdgeButTheBottomRightCellDoesNotScroll) {
     screen.write_number(-53);
     EXPECT_EQ(console.row_trimmed(2), std::string(75, ' ') + "Grüße");
     EXPECT_EQ(console.row_trimmed(3), ", ok-53");
-    // Filling the last column moves the cursor on at once, so an end of line leaves a row.
-    screen.locate(5, 71);
-    screen.write("0123456789");
-    expect_cursor(6, 1);
-    screen.end_line();
-    screen.write("x");
-    EXPECT_EQ(console.row_trimmed(6) + "|" + console.row_trimmed(7), "|x");
+    // A full last column before an end of line is the program tests' (cleaning and menu).
     screen.locate(25, 80);
     screen.write("╝");  // bottom right corner: must not scroll
     expect_cursor(25, 80);
-    EXPECT_EQ(console.row_trimmed(7), "x");
+    EXPECT_EQ(console.row_trimmed(3), ", ok-53");
 
     screen.locate(25, 79);
     screen.write("abc");
-    EXPECT_EQ(console.row_trimmed(6), "x");
+    EXPECT_EQ(console.row_trimmed(2), ", ok-53");  // scrolled up by one
     EXPECT_EQ(console.row_text(24).substr(78), "ab");
     EXPECT_EQ(console.row_trimmed(25), "c");
     screen.end_line();
@@ -160,18 +149,79 @@ TEST(CellGrid, ClipsAndHandsOutOneRunPerChangedStretch) {
     EXPECT_EQ(runs, "0,1:D1 1,3:q0 ");
 }
 
-// Exact frame columns are checked on the menu screen; here what is inside stays, and a frame on
-// the bottom row does not scroll.
-TEST_F(ScreenTest, FrameDrawerKeepsTheInsideAndNeverScrolls) {
-    screen.clear();
-    screen.locate(2, 10);
-    screen.write("inside");
-    screen.draw_frame({1, 3, 4, 73});
-    EXPECT_EQ(console.row_trimmed(2), "   ║     inside" + std::string(57, ' ') + "║");
-    EXPECT_EQ(std::pair(screen.frame.left, screen.frame.right), std::pair(4, 73));
-    screen.draw_frame({19, 25, 2, 80});
-    EXPECT_TRUE(console.row_text(19).starts_with(" ╔") && console.row_text(25).ends_with("╝"));
-    EXPECT_EQ(console.row_trimmed(1).substr(0, 6), "   ╔");
+// The key and the mouse variables as one line: key, click kind, button, column, row.
+std::string seen(const KeyInput& in) {
+    std::string key;
+    for (char c : in.key)
+        key += c == 0 ? std::string("\\0") : std::string(1, c);
+    return key + "|" + std::to_string(static_cast<int>(in.click)) + " " +
+           std::to_string(in.mouse_button) + " " + std::to_string(in.mouse_column) + " " +
+           std::to_string(in.mouse_row);
+}
+
+class KeyReaderTest : public ScreenTest {};
+
+TEST_F(KeyReaderTest, PollReturnsAtOnceKeysGiveCharacterOrScanCodeAndDrainStopsAtTheMouse) {
+    EXPECT_EQ(seen(screen.poll_key()), "|0 0 0 0");
+    EXPECT_TRUE(console.raw_input);
+    EXPECT_FALSE(console.cursor_visible);
+    console.type("aÄ\r", 500);  // not there yet
+    console.press_extended(pc_keys::kF10, 500);
+    EXPECT_EQ(screen.poll_key().key, "");
+    clock.advance_to(500);
+    EXPECT_EQ(screen.poll_key().key, "a");
+    EXPECT_EQ(screen.wait_key().key, "Ä");
+    EXPECT_EQ(screen.wait_key().key, keys::kEnter);
+    EXPECT_EQ(screen.wait_key().key, std::string("\0\x44", 2));  // F10
+
+    // Draining discards keys up to and including the first mouse event.
+    console.type("ab");
+    console.queue(InputEvent::mouse(MouseAction::release, 1, 0, 0));
+    console.type("c");
+    screen.drain_input();
+    EXPECT_EQ(screen.input().click, Click::none);
+    EXPECT_EQ(screen.poll_key().key, "c");
+    screen.drain_input();  // empty queue
+    EXPECT_EQ(screen.input().key, "");
+    EXPECT_EQ(screen.wait_key().key, keys::kEsc);  // closed input ends every wait
+}
+
+TEST_F(KeyReaderTest, WaitingEndsOnReleaseNotOnMovementOrPressButPollingReportsThePress) {
+    console.queue(InputEvent::mouse(MouseAction::move, 0, 3, 3));
+    console.queue(InputEvent::mouse(MouseAction::press, 2, 7, 20));
+    console.queue(InputEvent::mouse(MouseAction::move, 0, 8, 21));
+    console.queue(InputEvent::mouse(MouseAction::release, 2, 9, 22));
+    EXPECT_EQ(seen(screen.wait_key()), "|1 2 23 9");  // column 1-based, row 0-based
+    EXPECT_EQ(console.pending_events(), 0);
+
+    console.click(4, 1, 1);  // the top-left cell
+    EXPECT_EQ(seen(screen.poll_key()), "|0 4 1 0");
+    EXPECT_EQ(seen(screen.poll_key()), "|1 4 1 0");
+    console.type("q");
+    EXPECT_EQ(seen(screen.poll_key()), "q|0 0 0 0");  // a key resets the mouse variables
+}
+
+TEST_F(KeyReaderTest, DoubleClicksOfEachButton) {
+    for (const auto& [button, key] : {std::pair{1, "\r"}, std::pair{2, "\x1B"}, std::pair{4, ""}}) {
+        console.double_click(button, 6, 12);
+        EXPECT_EQ(screen.wait_key().click, Click::released);  // the first click's release
+        EXPECT_EQ(seen(screen.wait_key()), key + ("|2 " + std::to_string(button) + " 12 5"));
+        EXPECT_EQ(screen.wait_key().click, Click::released);  // the release after it
+    }
+}
+
+TEST_F(KeyReaderTest, F1WithHelpDeliversWhatTheHelpsLastReadLeft) {
+    screen.help_hook = [&] {
+        screen.wait_key();  // page 1
+        screen.wait_key();  // page 2
+        return true;
+    };
+    console.press_extended(pc_keys::kF1);
+    console.type("a");
+    console.double_click(1, 2, 3);
+    // Polling at the prompt: F1 shows the help, whose second read ends on the first release.
+    EXPECT_EQ(seen(screen.poll_key()), "|1 1 3 1");
+    EXPECT_EQ(console.pending_events(), 2);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/restart_files.h"
 #include "platform/drive_kinds.h"
 #include "platform/file_replace.h"
 #include "platform/pending_renames.h"
@@ -24,11 +25,10 @@ constexpr std::uint32_t kReadExecute = 0x001200A9;
 constexpr std::uint32_t kModify = 0x001301BF;
 
 TEST(ToolTrust, TrusteesAndWriteRights) {
-    EXPECT_EQ(tool_trust::classify("S-1-5-18", kUser), Trustee::privileged);
-    EXPECT_EQ(tool_trust::classify("S-1-5-32-544", kUser), Trustee::privileged);
-    EXPECT_EQ(tool_trust::classify("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
-                                   kUser),
-              Trustee::privileged);
+    for (const char* privileged :
+         {"S-1-5-18", "S-1-5-32-544",
+          "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"})
+        EXPECT_EQ(tool_trust::classify(privileged, kUser), Trustee::privileged) << privileged;
     EXPECT_EQ(tool_trust::classify(kUser, kUser), Trustee::user);
     EXPECT_EQ(tool_trust::classify("S-1-3-4", kUser), Trustee::user);  // the owner's own rights
     for (const char* other : {"S-1-1-0", "S-1-5-11", "S-1-5-32-545", "S-1-5-21-1-2-3-1002"})
@@ -124,6 +124,14 @@ TEST(WindowsRules, PendingRenamesNameBothSidesOfEveryPair) {
     EXPECT_EQ(parse_pending_renames(value), expected);
     EXPECT_TRUE(parse_pending_renames(u"").empty());
     EXPECT_TRUE(files_pending_restart().empty());  // POSIX has none
+
+    // The named files are found in any spelling, and only in their own folder.
+    const RestartFiles files(expected);
+    EXPECT_TRUE(files.contains("C:\\USERS\\ME\\APPDATA\\LOCAL\\TEMP\\SETUP", "NEW.DLL"));
+    EXPECT_TRUE(files.contains("c:\\windows\\temp", "Old.Tmp"));
+    EXPECT_FALSE(files.contains("C:\\Windows\\Temp\\sub", "old.tmp"));
+    EXPECT_FALSE(files.contains("C:\\Windows\\Temp", "old.tmp2"));
+    EXPECT_TRUE(RestartFiles().empty());
 }
 
 }  // namespace

@@ -1,15 +1,43 @@
 #pragma once
-// A whole program run that reaches the menu screen, with input spaced far enough apart that
-// the menu's own pauses and input drains never swallow the next step.
+// Whole program runs as the program tests drive them.
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
+#include "support/file_marks.h"
 #include "support/program_harness.h"
 
 namespace kehrwix::testing {
 
+// A later run that cleans at once (no input at the prompt); the launcher's `act` can play the
+// part of a started tool.
+class CleaningHarness : public ProgramHarness {
+  public:
+    // Runs a later run with these path list lines.
+    int clean(const std::vector<std::string>& lines) {
+        std::string bytes;
+        for (const std::string& line : lines)
+            bytes += line + "\r\n";
+        sandbox.write_file('C', "KEHRWIX.INI", bytes);
+        return run();
+    }
+
+    // Names on drive C:, '/' separated.
+    bool exists(const std::string& relative) const { return sandbox.exists('C', relative); }
+    void file(const std::string& relative) const { sandbox.write_file('C', relative, "junk"); }
+    std::filesystem::path host(const std::string& relative) const {
+        return sandbox.host('C', relative);
+    }
+    bool empty_folder(const std::string& relative) const {
+        return exists(relative) && std::filesystem::is_empty(host(relative));
+    }
+};
+
+// A whole program run that reaches the menu screen, with input spaced far enough apart that
+// the menu's own pauses and input drains never swallow the next step.
 class MenuHarness : public ProgramHarness {
   public:
     using ProgramHarness::ProgramHarness;

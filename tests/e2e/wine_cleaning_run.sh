@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# A later run of the Windows build shows its prompt on a blue background and, with no key, empties
+# the listed folders and ends by itself with status 0: a "*" line loses its whole subtree, a
+# files-only line its files. Links planted in a listed folder never lead outside it (Wine shows a
+# host symbolic link as the thing it points to, which makes this the hard case); files Windows
+# will replace or delete at the next restart stay, with their folder; lines an earlier version
+# stored inside installed software (the Program Files folder Wine names in the environment) and
+# package trees (node_modules) are skipped. Everything outside the listed folders stays.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/wine_env.bash"
+exe=$1
+root=$E2E_ROOT
+key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager'
+npm="$WINEPREFIX/drive_c/Program Files/nodejs/node_modules/npm/node_modules/undici/lib/web/cache"
+
+# "*" lines: files at every level, a read-only one deep down; links out of another listed folder
+# (which Wine may leave in place). Files-only line: its subfolder stays. Beside them: a sibling
+# whose name starts like a listed folder, and the root.
+mkdir -p "$root/start" "$root/config" "$root/tree/A/A1" "$root/tree/B" "$root/files/keep-sub" \
+    "$root/tree-sibling" "$root/outside/folder" "$root/pending/setup" "$root/pending/other" \
+    "$npm" "$root/proj/node_modules/x/cache" "$root/links/real"
+for f in tree/f1.tmp tree/A/a.tmp tree/A/A1/a1.tmp tree/A/A1/readonly.tmp files/x.tmp files/y.log \
+    pending/setup/new.dll pending/setup/junk.tmp pending/other/junk.tmp pending/Pending.TMP \
+    proj/node_modules/x/cache/a.js links/junk.tmp links/real/junk.tmp; do
+    echo junk >"$root/$f"
+done
+echo data >"$npm/index.js"
+chmod a-w "$root/tree/A/A1/readonly.tmp"
+for f in files/keep-sub tree-sibling outside/folder outside .; do
+    echo canary >"$root/$f/canary.txt"
+done
+ln -s "$root/outside/folder" "$root/links/folder-link"
+ln -s "$root/outside/canary.txt" "$root/links/file-link"
+ln -s "$root/outside" "$root/links/real/deeper-link"
+trap '"$WINE" reg delete "$key" /v PendingFileRenameOperations /f >/dev/null 2>&1
+      rm -rf "$WINEPREFIX/drive_c/Program Files/nodejs"; e2e_cleanup' EXIT
+
+# A replacement waiting for its target, and a deletion (empty target), as Windows keeps them.
+# reg.exe cannot write an empty string into a multi-string value; regedit takes the bytes.
+entries=("\\??\\$(wine_path "$root/pending/setup/new.dll")" '!\??\C:\windows\system32\x.dll'
+    "\\??\\$(wine_path "$root/pending")\\pending.tmp" '')
+bytes=$({ printf '%s\0' "${entries[@]}"; printf '\0'; } | iconv -f UTF-8 -t UTF-16LE |
+    od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g')
+# A version 5 file is read as UTF-16; hex(7) bytes are then taken as they are.
+{
+    printf '\xff\xfe'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"PendingFileRenameOperations"=hex(7):%s\r\n' \
+        "${key/HKLM/HKEY_LOCAL_MACHINE}" "$bytes" | iconv -f UTF-8 -t UTF-16LE
+} >"$root/pending.reg"
+"$WINE" regedit /s "$(wine_path "$root/pending.reg")" >/dev/null 2>&1 ||
+    e2e_fail "could not set the registry value"
+
+printf '*%s\r\n %s\\\r\n*%s\r\n*%s\r\n*C:\\Program Files\\nodejs\\node_modules\\npm\\node_modules\\undici\\lib\\web\\cache\\\r\n*%s\r\n' \
+    "$(wine_path "$root/tree")" "$(wine_path "$root/files")" "$(wine_path "$root/pending")" \
+    "$(wine_path "$root/links")" \
+    "$(wine_path "$root/proj/node_modules/x/cache")" >"$root/config/KEHRWIX.INI"
+cp "$root/config/KEHRWIX.INI" "$root/expected.ini"
+
+wine_start "$root/start" "$exe" "KEHRWIX=$(wine_path "$root/config")"
+e2e_wait_for "kehrwix     press any key to menue" 60
+background=$(e2e_background_at "kehrwix     press any key to menue")
+[[ $background == 44 ]] || e2e_fail "prompt background is $background, not blue (44)"
+e2e_wait_for " fertig." 60
+e2e_ended 60
+
+remaining=$(cd "$root/tree" && find . -mindepth 1 | sort | tr '\n' ' ')
+[[ -d $root/tree && -z $remaining ]] || e2e_fail "tree not emptied: $remaining"
+remaining=$(cd "$root/files" && find . -mindepth 1 | sort | tr '\n' ' ')
+[[ $remaining == "./keep-sub ./keep-sub/canary.txt " ]] ||
+    e2e_fail "files-only folder holds: $remaining"
+remaining=$(cd "$root/pending" && find . -mindepth 1 | sort | tr '\n' ' ')
+[[ $remaining == "./Pending.TMP ./setup ./setup/new.dll " ]] || e2e_fail "pending holds: $remaining"
+[[ ! -e $root/links/junk.tmp && ! -e $root/links/real/junk.tmp ]] ||
+    e2e_fail "files beside the links were not deleted"
+for f in tree-sibling outside/folder outside .; do
+    [[ $(cat "$root/$f/canary.txt") == canary ]] || e2e_fail "the canary in $f was touched"
+done
+[[ -f $npm/index.js ]] || e2e_fail "a file inside Program Files is gone"
+[[ -f $root/proj/node_modules/x/cache/a.js ]] || e2e_fail "a file inside node_modules is gone"
+cmp -s "$root/config/KEHRWIX.INI" "$root/expected.ini" || e2e_fail "the path list file changed"
+[[ -z $(ls -A "$root/start") ]] || e2e_fail "start folder not left clean: $(ls -A "$root/start")"
+echo "ok: cleaning run"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/path_model.h"
 #include "platform/text.h"
 
 namespace kehrwix::fs {
@@ -9,21 +10,6 @@ namespace {
 
 bool contains(const std::vector<FileIdentity>& list, const FileIdentity& id) {
     return std::find(list.begin(), list.end(), id) != list.end();
-}
-
-// The components of a host name, "/" and "\" both separating.
-std::vector<std::string> host_components(std::string_view name) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find_first_of("\\/", start);
-        if (end == std::string_view::npos)
-            end = name.size();
-        if (end > start)
-            parts.emplace_back(name.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
 }
 
 }  // namespace
@@ -60,7 +46,7 @@ ListedRefusal judge_listed(const std::vector<FileIdentity>& ancestry, std::strin
         if (contains(checks.protected_trees, id))
             return ListedRefusal::protected_folder;
     }
-    for (const std::string& part : host_components(host_name)) {
+    for (const std::string& part : path::components(host_name)) {
         const std::string upper = text::upper(part);
         if (std::find(checks.protected_tree_names.begin(), checks.protected_tree_names.end(),
                       upper) != checks.protected_tree_names.end()) {

@@ -212,6 +212,12 @@ std::string parent(std::string_view canonical) {
     return std::string(canonical.substr(0, cut < root ? root : cut));
 }
 
+std::vector<std::string> components(std::string_view names) {
+    std::vector<std::string> parts;
+    for_each_component(names, [&](std::string_view part) { parts.emplace_back(part); });
+    return parts;
+}
+
 std::string leaf(std::string_view canonical) {
     if (canonical.size() <= root_length(canonical))
         return "";

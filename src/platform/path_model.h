@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kehrwix {
 
@@ -65,6 +66,9 @@ void for_each_component(std::string_view names, OnPart on_part) {
         start = end + 1;
     }
 }
+
+// The components of `names` as a list, as for_each_component hands them on.
+std::vector<std::string> components(std::string_view names);
 
 bool is_root(std::string_view canonical);
 // True for a network path ("\\server\share\..."), which has no drive letter.

@@ -17,20 +17,6 @@ namespace stdfs = std::filesystem;
 
 constexpr std::string_view kSystemFolders[] = {"C:\\WINDOWS", "C:\\WINNT"};
 
-std::vector<std::string> components(std::string_view path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("\\/", start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        if (end > start)
-            parts.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 bool part_matches(const std::string& upper_pattern, std::string_view upper_name) {
     if (upper_pattern.find('*') == std::string::npos)
         return upper_pattern == upper_name;
@@ -48,7 +34,7 @@ std::string utf8_of(const stdfs::path& path) {
 
 // The existing folders a host pattern names ("*" inside a component matches any run).
 std::vector<std::string> expand(std::string_view pattern, bool windows) {
-    std::vector<std::string> parts = components(pattern);
+    std::vector<std::string> parts = path::components(pattern);
     if (parts.empty())
         return {};
     std::vector<stdfs::path> reached;
@@ -111,9 +97,9 @@ FolderRule::FolderRule(const HostSystem& host) : table_(exclusion_table(host)) {
             checks_.drive_roots.push_back(std::move(*ancestry));
         // The trees as canonical paths on this drive; a drive that lies inside a tree is
         // refused whole.
-        const std::vector<std::string> drive_parts = components(host_root);
+        const std::vector<std::string> drive_parts = path::components(host_root);
         for (const std::string& tree : trees) {
-            const std::vector<std::string> tree_parts = components(text::upper(tree));
+            const std::vector<std::string> tree_parts = path::components(text::upper(tree));
             const std::size_t shared = std::min(tree_parts.size(), drive_parts.size());
             bool matches = true;
             for (std::size_t i = 0; i < shared && matches; ++i)
@@ -141,7 +127,7 @@ FolderRule::FolderRule(const HostSystem& host) : table_(exclusion_table(host)) {
             if (!ancestry)
                 continue;
             checks_.protected_trees.push_back(ancestry->front());
-            const std::vector<std::string> parts = components(folder);
+            const std::vector<std::string> parts = path::components(folder);
             if (ancestry->size() > 1 && !parts.empty())
                 spots_.push_back(TreeSpot{(*ancestry)[1], parts.back()});
         }
@@ -163,7 +149,7 @@ bool FolderRule::refuses_by_name(std::string_view canonical) const {
         if (upper == system)
             return true;
     }
-    const std::vector<std::string> parts = components(upper);
+    const std::vector<std::string> parts = path::components(upper);
     if (parts.empty())
         return true;
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -224,7 +210,7 @@ bool FolderRule::scan_refuses(std::string_view upper_path, std::string_view uppe
             !part_matches(tree.parts.back(), upper_name)) {
             continue;
         }
-        const std::vector<std::string> parts = components(upper_path);
+        const std::vector<std::string> parts = path::components(upper_path);
         bool same = parts.size() == depth + 1;
         for (std::size_t i = 0; i + 1 < tree.parts.size() && same; ++i)
             same = part_matches(tree.parts[i], parts[i + 1]);

@@ -66,17 +66,7 @@ Handle open_drive_root(char letter) {
 }
 
 std::vector<std::string> components_below_root(std::string_view canonical) {
-    std::vector<std::string> parts;
-    std::size_t start = 3;  // after "C:\"
-    while (start < canonical.size()) {
-        std::size_t end = canonical.find('\\', start);
-        if (end == std::string_view::npos)
-            end = canonical.size();
-        if (end > start)
-            parts.emplace_back(canonical.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
+    return path::components(canonical.substr(3));  // after "C:\"
 }
 
 std::string reparse_data(HANDLE h) {

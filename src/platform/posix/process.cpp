@@ -1,11 +1,11 @@
-// Starting the attribute tool and the tree-deletion tool: no shell, no inherited descriptors,
-// output discarded, and the drive map handed on so the tool reads paths as we do.
+// Starting the attribute tool and the tree-deletion tool: no shell, no inherited descriptors
+// but the tool's own file, output discarded, and the drive map handed on so the tool reads paths as
+// we do.
 
 #include "platform/process.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -51,34 +51,61 @@ std::vector<char*> pointers_to(std::vector<std::string>& texts) {
 
 // The tools are looked up in folders that are being cleaned, and temp folders are often
 // writable by everybody. A program that another user owns, or that others could have changed,
-// is never started: otherwise anyone could plant a "deltree.exe" for us to run.
-void refuse_untrusted(const std::string& host, const std::string& program) {
+// is never started: otherwise anyone could plant a "deltree.exe" for us to run. The file is
+// judged through the descriptor it is then started from, so it cannot be swapped in between
+// (for a FIFO, say, on which the tool's interpreter would wait for ever).
+posix::UniqueFd open_trusted(const std::string& host, const std::string& program) {
+    posix::UniqueFd tool(::open(host.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!tool.valid())
+        posix::throw_errno(errno == ELOOP ? EACCES : errno, program);
     struct stat info {};
-    if (::stat(host.c_str(), &info) != 0)
+    if (::fstat(tool.get(), &info) != 0)
         posix::throw_errno(errno, program);
     const bool trusted_owner = info.st_uid == ::geteuid() || info.st_uid == 0;
     const bool writable_by_others = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     if (!S_ISREG(info.st_mode) || !trusted_owner || writable_by_others)
         throw RunError(kErrorPermissionDenied, "untrusted program not started: " + program);
+    return tool;
 }
 
-class SpawnActions {
-  public:
-    SpawnActions() {
-        ::posix_spawn_file_actions_init(&actions_);
+// Starts the opened file and returns the child, or throws when it could not be started. The
+// child keeps the descriptor across exec, so that a script's interpreter reads the very file
+// that was judged (through /dev/fd), not whatever its name leads to by then. A failed exec is
+// reported back through a pipe that the exec itself closes. Only async-signal-safe calls happen
+// between fork and exec.
+pid_t start_from(int tool, char* const argv[], char* const envp[], const std::string& program) {
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        posix::throw_errno(errno, program);
+    const posix::UniqueFd read_end(report[0]);
+    posix::UniqueFd write_end(report[1]);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        posix::throw_errno(errno, program);
+    if (pid == 0) {
+        const int null_in = ::open("/dev/null", O_RDONLY);
+        const int null_out = ::open("/dev/null", O_WRONLY);
         // A tool writing to the terminal would scribble over the screen.
-        ::posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions_, 1, "/dev/null", O_WRONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions_, 2, "/dev/null", O_WRONLY, 0);
+        if (null_in >= 0 && null_out >= 0 && ::dup2(null_in, 0) == 0 && ::dup2(null_out, 1) == 1 &&
+            ::dup2(null_out, 2) == 2 && ::fcntl(tool, F_SETFD, 0) == 0) {
+            ::syscall(SYS_execveat, tool, "", argv, envp, AT_EMPTY_PATH);
+        }
+        const int error = errno;
+        [[maybe_unused]] const ssize_t ignored = ::write(report[1], &error, sizeof error);
+        ::_exit(127);
     }
-    ~SpawnActions() { ::posix_spawn_file_actions_destroy(&actions_); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-    const posix_spawn_file_actions_t* get() const { return &actions_; }
-
-  private:
-    posix_spawn_file_actions_t actions_;
-};
+    write_end.reset();
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(read_end.get(), &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        ::waitpid(pid, nullptr, 0);
+        posix::throw_errno(error, program);
+    }
+    return pid;
+}
 
 // A tool usually ends within milliseconds: it is first waited for directly, without a delay.
 constexpr int kDirectWaitMs = 50;
@@ -115,8 +142,7 @@ class PosixLauncher : public ProcessLauncher {
   public:
     void run_and_wait(const std::string& program, const std::string& command_line,
                       Clock& clock) override {
-        const std::string host = fs::host_path(program);
-        refuse_untrusted(host, program);
+        const posix::UniqueFd tool = open_trusted(fs::host_path(program), program);
         std::vector<std::string> arguments = split_command_line(command_line);
         if (arguments.empty())
             arguments.push_back(program);
@@ -124,13 +150,7 @@ class PosixLauncher : public ProcessLauncher {
         std::vector<char*> argv = pointers_to(arguments);
         std::vector<char*> envp = pointers_to(environment);
 
-        const SpawnActions actions;
-        pid_t pid = 0;
-        const int error =
-            ::posix_spawn(&pid, host.c_str(), actions.get(), nullptr, argv.data(), envp.data());
-        if (error != 0)
-            posix::throw_errno(error, program);
-        wait_for(pid, program, clock);
+        wait_for(start_from(tool.get(), argv.data(), envp.data(), program), program, clock);
     }
 
     std::size_t max_command_line() const override { return 131072; }

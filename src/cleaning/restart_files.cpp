@@ -38,6 +38,9 @@ RestartFiles RestartFiles::queued_now() {
 }
 
 bool RestartFiles::contains(const std::string& folder, std::string_view name) const {
+    // Asked for every file the run deletes; nearly always there is nothing pending at all.
+    if (folders_by_name_.empty())
+        return false;
     const auto found = folders_by_name_.find(text::upper(name));
     if (found == folders_by_name_.end())
         return false;

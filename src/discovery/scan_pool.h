@@ -69,7 +69,7 @@ class ScanPool {
     std::vector<std::thread> threads_;
 };
 
-// Threads for a scan: the usable processors, at most 8; 1 means no pool.
+// Reading threads for a scan: the usable processors but one, at most 8; 1 means no pool.
 unsigned scan_threads();
 
 }  // namespace kehrwix

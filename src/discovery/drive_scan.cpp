@@ -102,7 +102,7 @@ class RuleExclusions : public ScanExclusions {
     const FolderRule& rule_;
 };
 
-// Folders are read ahead on a pool of threads where there is more than one processor, and
+// Folders are read ahead on a pool of threads where a reader can be spared (scan_threads), and
 // their records replayed here in the order of the single walk below, so hits, path list,
 // screen, ESC and the folders left pending are those of one thread reading them in turn.
 class Scanner {

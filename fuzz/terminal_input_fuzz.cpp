@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "input_event_check.h"
 #include "platform/posix/terminal_input.h"
 
 using namespace kehrwix;
@@ -26,13 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parser.time_out(events);
     FUZZ_CHECK(!parser.pending());
     FUZZ_CHECK(events.size() <= size + 1);
-    for (const InputEvent& event : events) {
-        if (event.kind == InputEvent::Kind::key) {
-            FUZZ_CHECK(event.ch == 0 || event.scan == 0);
-            FUZZ_CHECK(event.ch < 0xD800 || (event.ch >= 0xE000 && event.ch <= 0x10FFFF));
-        } else if (event.action == MouseAction::press || event.action == MouseAction::release) {
-            FUZZ_CHECK(event.button == 1 || event.button == 2 || event.button == 4);
-        }
-    }
+    for (const InputEvent& event : events)
+        check_input_event(event);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "fuzz_check.h"
+#include "input_event_check.h"
 #include "platform/win32/console_input.h"
 
 using namespace kehrwix;
@@ -54,15 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         FUZZ_CHECK(events.size() <= allowed);
     }
-    for (const InputEvent& event : events) {
-        if (event.kind == InputEvent::Kind::key) {
-            FUZZ_CHECK(event.ch == 0 || event.scan == 0);
-            FUZZ_CHECK(event.ch < 0xD800 || (event.ch >= 0xE000 && event.ch <= 0x10FFFF));
-        } else if (event.action == MouseAction::press || event.action == MouseAction::release) {
-            FUZZ_CHECK(event.button == 1 || event.button == 2 || event.button == 4);
-        } else {
-            FUZZ_CHECK(event.button >= 0 && event.button <= 7);
-        }
-    }
+    for (const InputEvent& event : events)
+        check_input_event(event);
     return 0;
 }

@@ -90,14 +90,14 @@ bool is_root(const std::string& folder) {
 class RuleExclusions : public ScanExclusions {
   public:
     explicit RuleExclusions(const FolderRule& rule) : rule_(rule) {}
-    bool may_report(std::string_view folder) const override { return !refused(folder); }
-    bool may_enter(std::string_view folder) const override { return !refused(folder); }
+    bool may_report(std::string_view upper_folder) const override { return !refused(upper_folder); }
+    bool may_enter(std::string_view upper_folder) const override { return !refused(upper_folder); }
 
   private:
-    bool refused(std::string_view folder) const {
-        const std::string upper = text::upper(folder.substr(0, folder.size() - 1));
-        const std::size_t cut = upper.rfind('\\');
-        return rule_.scan_refuses(upper, std::string_view(upper).substr(cut + 1));
+    bool refused(std::string_view upper_folder) const {
+        upper_folder.remove_suffix(1);  // the trailing "\"
+        const std::size_t cut = upper_folder.rfind('\\');
+        return rule_.scan_refuses(upper_folder, upper_folder.substr(cut + 1));
     }
     const FolderRule& rule_;
 };

@@ -78,9 +78,10 @@ void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
     upper_path += text::upper(name);
     upper_path += '\\';
     const bool hit = matches_criteria(upper_path, criteria_) &&
-                     (exclusions_ == nullptr || exclusions_->may_report(path));
+                     (exclusions_ == nullptr || exclusions_->may_report(upper_path));
     // Another volume mounted here is not part of this drive.
-    const bool enter = !entry.mount && (exclusions_ == nullptr || exclusions_->may_enter(path));
+    const bool enter =
+        !entry.mount && (exclusions_ == nullptr || exclusions_->may_enter(upper_path));
     if (!hit && !enter)
         return;
     const ScanEvent::Kind kind = !hit    ? ScanEvent::child

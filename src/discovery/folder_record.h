@@ -14,12 +14,13 @@
 namespace kehrwix {
 
 // Folders the scan must not report as hits, or not enter. Asked from several threads at
-// once, so the answers may depend on the path alone. Paths are canonical and end with "\".
+// once, so the answers may depend on the path alone. Paths are canonical, upper-cased (the
+// reader has that form at hand for the criteria) and end with "\".
 class ScanExclusions {
   public:
     virtual ~ScanExclusions() = default;
-    virtual bool may_report(std::string_view folder) const = 0;
-    virtual bool may_enter(std::string_view folder) const = 0;
+    virtual bool may_report(std::string_view upper_folder) const = 0;
+    virtual bool may_enter(std::string_view upper_folder) const = 0;
 };
 
 struct ScanEvent {

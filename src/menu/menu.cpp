@@ -14,7 +14,7 @@ namespace {
 
 Command command_for_key(const std::string& key) {
     if (key == keys::kF10)
-        return Command::remember;
+        return Command::remember_with_last_choice;
     if (key.size() != 1)
         return Command::none;
     switch (key[0]) {
@@ -32,13 +32,13 @@ Command command_for_key(const std::string& key) {
             return Command::remember_with_subfolders;
         case 'a':
         case 'A':
-            return Command::reset;
+            return Command::reset_to_default_entry;
         case 'z':
         case 'Z':
             return Command::show_list;
         case 'd':
         case 'D':
-            return Command::default_paths;
+            return Command::new_scan;
         default:
             return Command::none;
     }
@@ -81,7 +81,7 @@ Next run_command(MenuSession& session, Command command) {
             return Next::new_screen;
         case Command::remember_without_subfolders:
         case Command::remember_with_subfolders:
-        case Command::remember:
+        case Command::remember_with_last_choice:
             if (command == Command::remember_without_subfolders)
                 session.context.subfolder_flag = SubfolderFlag::files_only;
             if (command == Command::remember_with_subfolders)
@@ -90,15 +90,15 @@ Next run_command(MenuSession& session, Command command) {
                 return Next::new_screen;
             draw_menu_screen(session);
             return Next::same_screen;
-        case Command::reset:
-            reset_command(session.context);
+        case Command::reset_to_default_entry:
+            reset_to_default_entry_command(session.context);
             return Next::new_screen;
         case Command::show_list:
             path_list_display(session.context);
             return Next::new_screen;
-        case Command::default_paths:
-            return default_paths_command(session.context) == ScanOutcome::done ? Next::new_screen
-                                                                               : Next::end;
+        case Command::new_scan:
+            return new_scan_command(session.context) == ScanOutcome::done ? Next::new_screen
+                                                                          : Next::end;
         case Command::none:
             break;
     }

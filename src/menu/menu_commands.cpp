@@ -84,11 +84,11 @@ void path_list_display(Context& program) {
     screen.wait_key();
 }
 
-void reset_command(Context& program) {
+void reset_to_default_entry_command(Context& program) {
     reset_path_list(program.path_list_path);
 }
 
-ScanOutcome default_paths_command(Context& program) {
+ScanOutcome new_scan_command(Context& program) {
     if (fs::plain_file_exists(program.path_list_path))
         fs::delete_file(program.path_list_path);
     return drive_scan(program);

@@ -17,9 +17,9 @@ bool remember_command(MenuSession& session);
 void path_list_display(Context& program);
 
 // The path list becomes the single default entry, whether or not the file is still there.
-void reset_command(Context& program);
+void reset_to_default_entry_command(Context& program);
 
 // Deletes the path list file and searches the drives anew.
-[[nodiscard]] ScanOutcome default_paths_command(Context& program);
+[[nodiscard]] ScanOutcome new_scan_command(Context& program);
 
 }  // namespace kehrwix

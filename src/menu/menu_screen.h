@@ -44,10 +44,10 @@ inline constexpr int kPathListRow = 24;
 inline constexpr std::array<LegendWord, 7> kLegend{{
     {kLegendRow1, kLeftWords, "(Z)eige Pfade", Command::show_list},
     {kLegendRow1, kMiddleWords, "Pfad +(s)ubdirs merken", Command::remember_with_subfolders},
-    {kLegendRow1, kRightWords, "(d)efault Pfade", Command::default_paths},
+    {kLegendRow1, kRightWords, "(d)efault Pfade", Command::new_scan},
     {kLegendRow2, kLeftWords, "(L)aufwerk wechsel", Command::drive_list},
-    {kLegendRow2, kMiddleWords, "Pfad (m)erken", Command::remember},
-    {kLegendRow2, kRightWords, "(a)lle Pfade neu", Command::reset},
+    {kLegendRow2, kMiddleWords, "Pfad (m)erken", Command::remember_with_last_choice},
+    {kLegendRow2, kRightWords, "(a)lle Pfade neu", Command::reset_to_default_entry},
     {kPathListRow, kCleanWord, "(c)lean", Command::clean},
 }};
 }  // namespace menu_layout

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "platform/durations.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/path_model.h"
@@ -31,7 +32,7 @@ void report_write_failure(Context& program) {
     program.screen.write("kein chmod möglich");
     program.screen.end_line();
     program.tool_written = ToolWritten::failed;
-    program.sleep(2);
+    program.sleep(kNoToolMessageMs);
     program.screen.hide_cursor();
 }
 

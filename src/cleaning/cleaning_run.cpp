@@ -10,6 +10,7 @@
 #include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "pathlist/path_list.h"
+#include "platform/durations.h"
 #include "platform/error.h"
 #include "platform/files_in_use.h"
 #include "platform/folder.h"
@@ -78,10 +79,10 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
 
 // A key or a click ends the closing pause early.
 void closing_pause(Context& program) {
-    for (int poll = 0; poll < 5; ++poll) {
+    for (int poll = 0; poll < kClosingPausePolls; ++poll) {
         const KeyInput& input = program.screen.poll_key();
         const bool answered = !input.key.empty() || input.click != Click::none;
-        program.sleep(200);
+        program.sleep(kKeyPollMs);
         if (answered)
             break;
     }

@@ -1,5 +1,7 @@
 #include "context/error_handler.h"
 
+#include "platform/durations.h"
+
 namespace kehrwix {
 
 void report_error(Context& program, const RunError& error) {
@@ -7,7 +9,7 @@ void report_error(Context& program, const RunError& error) {
     program.screen.write_number(error.number());
     program.screen.write_number(0);
     program.screen.write("<<");
-    program.sleep(3000);
+    program.sleep(kErrorMessageMs);
 }
 
 }  // namespace kehrwix

@@ -13,6 +13,7 @@
 #include "discovery/scan_pool.h"
 #include "discovery/search_criteria.h"
 #include "platform/drive_kinds.h"
+#include "platform/durations.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -282,7 +283,7 @@ ScanOutcome drive_scan(Context& program) {
         screen.write("Fehler ");
         screen.write_number(error.number());
         screen.write(" beim durchsuchen nach Directorys");
-        program.sleep(3000);
+        program.sleep(kErrorMessageMs);
         return ScanOutcome::failed;
     }
 }

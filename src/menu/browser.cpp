@@ -3,6 +3,7 @@
 #include "menu/listing.h"
 #include "menu/menu_screen.h"
 #include "menu/menu_session.h"
+#include "platform/durations.h"
 #include "platform/error.h"
 
 namespace kehrwix {
@@ -152,7 +153,7 @@ bool recover_from_failed_change(MenuSession& session) {
     screen.write(kChangeFailed);
     screen.end_line();
     screen.flush();
-    program.sleep(2000);
+    program.sleep(kChangeFailedMs);
 
     session.listing.shown_path = program.start_drive + program.start_folder;
     try {

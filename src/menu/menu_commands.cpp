@@ -8,6 +8,7 @@
 #include "menu/browser.h"
 #include "menu/menu_session.h"
 #include "pathlist/path_list.h"
+#include "platform/durations.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "rules/folder_rule.h"
@@ -79,7 +80,7 @@ void path_list_display(Context& program) {
         screen.write("   " + line);
         screen.end_line();
     }
-    program.sleep(200);
+    program.sleep(kListSettleMs);
     screen.drain_input();
     screen.wait_key();
 }

@@ -7,13 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/durations.h"
+
 namespace kehrwix {
 
 class Clock;
-
-// How long a started tool is waited for, by the program's clock. A tool still running then is
-// left to finish on its own, and the run goes on as if it could not be started.
-inline constexpr std::int64_t kToolWaitLimitMs = 10 * 60 * 1000;
 
 // The environment entry by entry ("NAME=value"), in the platform's order; on Windows the
 // "=C:"-style per-drive entries are left out.

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "platform/durations.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -79,7 +80,7 @@ void locate_path_list(Context& program) {
     program.screen.end_line();
     program.screen.write(">" + candidate + "<");
     program.screen.end_line();
-    program.sleep(9000);
+    program.sleep(kNoPathListMs);
     end_step(program);
 }
 

@@ -1,5 +1,6 @@
 #include "run/timed_prompt.h"
 
+#include "platform/durations.h"
 #include "run/flow.h"
 
 namespace kehrwix {
@@ -10,12 +11,12 @@ void timed_prompt(Context& program) {
     screen.end_line();
     screen.write("kehrwix     press any key to menue");
     screen.end_line();
-    for (int poll = 0; poll < 15; ++poll) {
+    for (int poll = 0; poll < kPromptPolls; ++poll) {
         const KeyInput& input = screen.poll_key();
         if (!input.key.empty() || input.click != Click::none) {
             leave_menu(program, enter_menu(program));
         }
-        program.sleep(200);
+        program.sleep(kKeyPollMs);
     }
     clean_and_end(program);
 }

@@ -11,6 +11,7 @@
 
 #include "cleaning/tool_start.h"
 #include "context/context.h"
+#include "platform/durations.h"
 #include "platform/error.h"
 #include "support/file_marks.h"
 #include "support/outcome.h"
@@ -83,7 +84,7 @@ TEST_F(AttributeTool, AWriteThatFailsLeavesNothingBehindAndTheRunGoesOn) {
     program->screen.flush();
     EXPECT_EQ(program->tool_written, ToolWritten::failed);
     EXPECT_TRUE(h.console.snapshots().front().starts_with("kein chmod möglich\n"));
-    EXPECT_EQ(h.clock.slept_ms(), 2);  // 2 ms, not 2 s
+    EXPECT_EQ(h.clock.slept_ms(), kNoToolMessageMs);
 
     EXPECT_EQ(h.run(), 0);
     EXPECT_FALSE(h.sandbox.exists('C', "T/junk.tmp"));

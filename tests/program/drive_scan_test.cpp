@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pathlist/path_list.h"
+#include "platform/durations.h"
 #include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
@@ -143,7 +144,7 @@ TEST_F(DriveScan, FailureShowsTheScanMessageAndTheFirstRunEndsThere) {
     EXPECT_EQ(h.row(1), "");
     EXPECT_TRUE(h.row(2).starts_with("Fehler "));
     EXPECT_TRUE(h.row(2).ends_with(" beim durchsuchen nach Directorys"));
-    EXPECT_EQ(h.clock.slept_ms(), 3000);
+    EXPECT_EQ(h.clock.slept_ms(), kErrorMessageMs);
 
     // The whole first run ends with that message on the screen: no menu follows.
     ProgramHarness run;

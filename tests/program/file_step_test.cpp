@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/durations.h"
 #include "platform/fs.h"
 #include "run_harnesses.h"
 #include "support/file_marks.h"

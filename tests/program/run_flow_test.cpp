@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "platform/durations.h"
 #include "support/file_marks.h"
 #include "support/program_harness.h"
 
@@ -33,7 +34,8 @@ TEST(RunFlow, PathListSizeChoosesFirstOrLaterRun) {
     }
 }
 
-// Fifteen silent polls clean; a key or a click opens the menu, a mouse movement does not.
+// Silent polls for the whole prompt time clean; a key or a click opens the menu, a mouse movement
+// does not.
 TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
     const struct {
         std::function<void(ScriptedConsole&)> input;
@@ -41,7 +43,7 @@ TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
     } cases[] = {
         {[](ScriptedConsole&) {}, true},
         {[](ScriptedConsole& c) { c.type("x", 1000); }, false},
-        {[](ScriptedConsole& c) { c.type("x", 2800); }, false},  // the fifteenth poll sees it
+        {[](ScriptedConsole& c) { c.type("x", kPromptMs - kKeyPollMs); }, false},  // the last poll
         {[](ScriptedConsole& c) { c.click(1, 10, 10, 400); }, false},
         {[](ScriptedConsole& c) {
              c.queue(InputEvent::mouse(MouseAction::move, 0, 5, 5), 200);
@@ -57,7 +59,18 @@ TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
         EXPECT_TRUE(h.console.ever_shown(kPrompt));
         EXPECT_EQ(h.sandbox.exists('C', "T/junk.tmp"), !c.cleaned);
         EXPECT_TRUE(h.sandbox.exists('C', "T"));
-        EXPECT_EQ(h.clock.now_ms() >= 3000, c.cleaned);
+        EXPECT_EQ(h.clock.now_ms() >= kPromptMs, c.cleaned);
+    }
+
+    // After " fertig." the closing pause runs its time; a key ends it after the poll that sees
+    // it. (Keys typed while folders are listed are dropped.)
+    for (const bool key : {false, true}) {
+        ProgramHarness h;
+        junk_run(h);
+        if (key)
+            h.console.type("x", kPromptMs + 1);
+        EXPECT_EQ(h.run(), 0);
+        EXPECT_EQ(h.clock.now_ms(), kPromptMs + (key ? 2 * kKeyPollMs : kClosingPauseMs));
     }
 }
 
@@ -88,7 +101,7 @@ TEST(RunFlow, NoUsablePlaceShowsTheMessageAndWaits) {
     EXPECT_EQ(h.run(), 0);
     EXPECT_EQ(shown_while_waiting,
               " kann kehrwix.ini nicht finden/anlegen\n>C:\\KEHRWIX.INI<" + std::string(23, '\n'));
-    EXPECT_EQ(h.clock.now_ms(), 9000);
+    EXPECT_EQ(h.clock.now_ms(), kNoPathListMs);
 }
 
 // The third case empties the folder the program was started in, tool copy included.

@@ -1,4 +1,4 @@
-// The menu: its command keys, legend hit boxes and help, and what they do to the path list file.
+// The menu: its command keys and legend hit boxes, and what they do to the path list file.
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "menu/help.h"
 #include "run_harnesses.h"
 #include "support/program_harness.h"
 
@@ -17,29 +16,32 @@ constexpr const char* kDefaultList = " C:\\windows\\temp\r\n";
 constexpr const char* kListHeading = "   zu leerende Verzeichnisse:";
 
 TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
+    constexpr MenuHarness::Key down = MenuHarness::Key::down;
     struct Case {
         std::vector<std::string> folders;
-        std::string keys, added;
+        std::vector<MenuHarness::Step> keys;
+        std::string added;
         bool list_shown = true;
         std::string list = kDefaultList;
     };
     const Case cases[] = {
-        {{"TEMP"}, "m", " C:\\TEMP\r\n"},
-        {{"TEMP"}, "S", "*C:\\TEMP\r\n"},
-        {{"TEMP"}, "m s", " C:\\TEMP\r\n"},  // the text after the flag is already there
-        {{"ONE", "TWO"}, "s vm", "*C:\\ONE\r\n C:\\TWO\r\n"},  // m after s: no subfolders
-        {{"A"}, "m", ""},                                      // 4 characters
-        {{"AB"}, "m", " C:\\AB\r\n"},
-        {{"Windows", "WinNT"}, "m vm", ""},
-        {{"windows/temp"}, "\rvs", "*C:\\WINDOWS\\TEMP\r\n"},
-        {{"DATEN/X"}, "\rm", " C:\\DATEN\r\n"},  // the up entry stands for the shown folder
-        {{"X../IN"}, "\rm", " C:\\X..\r\n"},     // a name of its own ending with ".."
-        {{"LEER"}, "\rvm", "", false},           // no-more-folders line: only a redraw
-        {{}, "lvvm", ""},                        // the drive entry C:
-        {{"AB\rCD"}, "s", ""},                   // would split into two lines
-        {{"TEMP"}, "m", " C:\\TEMP\r\n", true, "*C:\\TEMP\\\r\n"},  // no duplicate of C:\TEMP
-        {{"usr/share"}, "m", ""},                                   // a system tree
-        {{"node_modules/x/cache"}, "s", ""},                        // a package tree
+        {{"TEMP"}, {"m"}, " C:\\TEMP\r\n"},
+        {{"TEMP"}, {"S"}, "*C:\\TEMP\r\n"},
+        {{"TEMP"}, {"m s"}, " C:\\TEMP\r\n"},  // the text after the flag is already there
+        {{"ONE", "TWO"}, {"s ", down, "m"}, "*C:\\ONE\r\n C:\\TWO\r\n"},  // m: no subfolders
+        {{"ONE", "TWO"}, {"vm"}, " C:\\ONE\r\n"},                         // a typed v moves nothing
+        {{"A"}, {"m"}, ""},                                               // 4 characters
+        {{"AB"}, {"m"}, " C:\\AB\r\n"},
+        {{"Windows", "WinNT"}, {"m ", down, "m"}, ""},
+        {{"windows/temp"}, {"\r", down, "s"}, "*C:\\WINDOWS\\TEMP\r\n"},
+        {{"DATEN/X"}, {"\rm"}, " C:\\DATEN\r\n"},  // the up entry stands for the shown folder
+        {{"X../IN"}, {"\rm"}, " C:\\X..\r\n"},     // a name of its own ending with ".."
+        {{"LEER"}, {"\r", down, "m"}, "", false},  // no-more-folders line: only a redraw
+        {{}, {"l", down, down, "m"}, ""},          // the drive entry C:
+        {{"AB\rCD"}, {"s"}, ""},                   // would split into two lines
+        {{"TEMP"}, {"m"}, " C:\\TEMP\r\n", true, "*C:\\TEMP\\\r\n"},  // no duplicate of C:\TEMP
+        {{"usr/share"}, {"m"}, ""},                                   // a system tree
+        {{"node_modules/x/cache"}, {"s"}, ""},                        // a package tree
     };
     for (const Case& c : cases) {
         MenuHarness h;
@@ -47,9 +49,9 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
         h.later_run(c.list);
         for (const std::string& folder : c.folders)
             h.sandbox.make_folder('C', folder);
-        h.key(c.keys);
+        h.press(c.keys);
         h.run();
-        SCOPED_TRACE(c.keys);
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         EXPECT_EQ(h.path_list(), c.list + c.added);
         EXPECT_EQ(h.console.ever_shown(kListHeading), c.list_shown);
     }
@@ -92,7 +94,8 @@ TEST(Menu, LegendDoubleClicksActAsTheirCommands) {
     h.later_run(kDefaultList);
     h.sandbox.make_folder('C', "ONE");
     h.sandbox.make_folder('C', "TWO");
-    h.key("s v");
+    h.key("s ");
+    h.down();
     h.double_click(22, 35);
     h.run();
     EXPECT_EQ(h.path_list(), std::string(kDefaultList) + "*C:\\ONE\r\n*C:\\TWO\r\n");
@@ -122,64 +125,6 @@ TEST(Menu, AnEntryReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
     EXPECT_EQ(h.run(), 0);
     EXPECT_TRUE(h.console.ever_shown(std::string(kListHeading) + "\n\n   " + long_line +
                                      "\n\n    C:\\B\n"));
-}
-
-// The two help pages: their text, when they are offered, and F1 from key waits.
-constexpr const char* kTitle = "          Temp-Dateien  Kehrwix 2.2";
-constexpr const char* kAnnouncement =
-    "    Als nächstes werden jetzt alle Laufwerke nach löschbaren Ordnern durchsucht.";
-
-// The help called directly, as the key reader's F1 hook calls it.
-class Help : public ::testing::Test {
-  protected:
-    Help() {
-        program.screen.help_hook = [this] { return show_help(program); };
-    }
-    RoutineHarness h;
-    Context& program = h.program;
-};
-
-TEST_F(Help, PagesWithTheScanAnnouncementOnlyBeforeAScan) {
-    for (RunMode mode : {RunMode::start, RunMode::menu}) {
-        program.run_mode = mode;
-        ASSERT_TRUE(show_help(program));
-        // Page 2 stays on the screen.
-        EXPECT_EQ(h.row(3),
-                  " Sie können vor dem cleaning in der 'Kehrwix.ini' (pfad wird unten angezeigt)");
-        EXPECT_EQ(h.row(16), "    der Festplatte z.B. vor einem Backup.");
-        EXPECT_EQ(h.row(18), mode == RunMode::start ? kAnnouncement : "");
-    }
-    const std::string page1 = h.console.snapshots().front();
-    EXPECT_EQ(page1.substr(0, page1.find(" Fegwix")), std::string("\n") + kTitle + "\n\n");
-    EXPECT_NE(page1.find("\n werden auch bei auswahl nicht gelöscht.\n"), std::string::npos);
-}
-
-// The nested showing takes two keys, then the interrupted one shows its page 2.
-TEST_F(Help, F1InsideTheHelpShowsItAgainThenResumes) {
-    h.console.press_extended(pc_keys::kF1);
-    h.console.type("2345");
-    ASSERT_TRUE(show_help(program));
-    EXPECT_EQ(program.screen.input().key, "4");
-    EXPECT_EQ(h.console.pending_events(), 1);
-}
-
-// Up to 3 bytes at the start help is offered, and the key that closes it acts in the menu too;
-// from 4 bytes on F1 is ignored.
-TEST(HelpInMenu, F1ShowsTheHelpAndItsClosingKeyActsInTheMenu) {
-    for (const std::string path_list : {"abc", "abcd"}) {
-        MenuHarness h;
-        h.later_run(path_list);
-        h.sandbox.make_folder('C', "ONE");
-        h.sandbox.make_folder('C', "TWO");
-        h.extended(pc_keys::kF1);
-        h.key(path_list.size() == 3 ? " v" : "v");
-        EXPECT_EQ(h.run(), 0);
-        EXPECT_EQ(h.console.ever_shown(kTitle), path_list.size() == 3);
-        EXPECT_FALSE(h.console.ever_shown(kAnnouncement));
-        // The menu is whole again, not the help with list rows across it.
-        EXPECT_EQ(h.highlighted_row(), 1);
-        EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);
-    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/text.h"
@@ -47,17 +48,39 @@ class MenuHarness : public ProgramHarness {
         sandbox.write_file('C', "KEHRWIX.INI", path_list);
         console.type("x", 0);
     }
-    // ASCII keys; 'v' stands for cursor down.
-    void key(const std::string& keys) {
-        for (char c : keys)
-            c == 'v' ? down() : console.type(std::string(1, c), next());
+    // Keys that type no character, by name, so every character of a key string is typed as it
+    // stands.
+    enum class Key { down };
+    // One step of a key sequence in a table: typed text or a named key.
+    using Step = std::variant<std::string, Key>;
+
+    // Each character typed as a key of its own.
+    void key(const std::string& typed) {
+        for (char c : typed)
+            console.type(std::string(1, c), next());
+    }
+    void key(Key named, int times = 1) {
+        switch (named) {
+            case Key::down:
+                extended(pc_keys::kDown, times);
+                break;
+        }
+    }
+    void press(const std::vector<Step>& steps) {
+        for (const Step& step : steps) {
+            if (const Key* named = std::get_if<Key>(&step)) {
+                key(*named);
+            } else {
+                key(std::get<std::string>(step));
+            }
+        }
     }
     void keys_at_once(const std::string& keys) { console.type(keys, next()); }
     void extended(int scan_code, int times = 1) {
         for (int i = 0; i < times; ++i)
             console.press_extended(scan_code, next());
     }
-    void down(int times = 1) { extended(pc_keys::kDown, times); }
+    void down(int times = 1) { key(Key::down, times); }
     void click(int row, int column) { console.click(1, row, column, next()); }
     void double_click(int row, int column) { console.double_click(1, row, column, next()); }
 

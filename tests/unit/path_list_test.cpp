@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "discovery/hits_file.h"
-#include "discovery/search_criteria.h"
-#include "run/path_list_location.h"
 #include "support/sandbox.h"
 
 namespace kehrwix {
@@ -61,68 +58,6 @@ TEST(PathListFiles, HitsWrittenBackLastFirstAsCrLfLines) {
     EXPECT_EQ(lines.front(), "*C:\\T798\\");
     EXPECT_EQ(lines.back(), "*C:\\T1\\");
     EXPECT_FALSE(sandbox.exists('C', "kehrwix.tmp"));
-}
-
-TEST(PathListCandidate, OwnVariableWinsThenTheLastTemporaryFolderVariable) {
-    const std::pair<std::vector<std::string>, const char*> cases[] = {
-        {{"TMP=C:\\T", "KEHRWIX=D:\\K", "TEMP=C:\\X"}, "D:\\K\\KEHRWIX.INI"},
-        {{"KEHRWIX=D:\\K\\", "TEMP=C:\\X"}, "D:\\K\\KEHRWIX.INI"},
-        {{"kehrwix =D:\\K"}, "D:\\K\\KEHRWIX.INI"},
-        // An empty or backslash value keeps walking, and replaces an earlier candidate.
-        {{"KEHRWIX=\\"}, "\\KEHRWIX.INI"},
-        {{"KEHRWIX=", "TMP=C:\\T"}, "C:\\T\\KEHRWIX.INI"},
-        {{"TMP=C:\\T", "KEHRWIX="}, "\\KEHRWIX.INI"},
-        {{"TEMP=C:\\A", "TMP=C:\\B"}, "C:\\B\\KEHRWIX.INI"},
-        {{"TMP=C:\\B", "Temp=C:\\A"}, "C:\\A\\KEHRWIX.INI"},
-        // The blank before the equals sign belongs to the name; the one after it to the value.
-        {{"TMP = C:\\B"}, " C:\\B\\KEHRWIX.INI"},
-        {{"TMP=C:\\a=b"}, "C:\\a=b\\KEHRWIX.INI"},
-        {{}, ""},
-        {{"PATH=C:\\bin", "TEMPLATE=x", "TMPDIR=/tmp", "=C:=C:\\x"}, ""},
-    };
-    for (const auto& [environment, expected] : cases)
-        EXPECT_EQ(path_list_candidate(environment), expected) << environment.size();
-}
-
-using Slots = std::vector<std::string>;
-
-bool matches(const char* path, const Slots& criteria, std::size_t first_slot = 1) {
-    Slots slots(kCriteriaSlots + 1);
-    std::copy(criteria.begin(), criteria.end(), slots.begin() + first_slot);
-    return matches_criteria(path, slots);
-}
-
-TEST(MatchesCriteria, FirstOccurrenceMustEndThePathAndOnlySlotsOneToTwentyCount) {
-    EXPECT_TRUE(matches("C:\\TEMP\\", kDefaultCriteria));
-    EXPECT_TRUE(matches("C:\\WINDOWS\\TEMP\\CACHE\\", kDefaultCriteria));
-    EXPECT_FALSE(matches("C:\\WINDOWS\\TEMP\\ABC\\", kDefaultCriteria));
-    EXPECT_FALSE(matches("C:\\MYTEMP\\", kDefaultCriteria));
-    // The parent already matched, so the first occurrence ends too early.
-    EXPECT_FALSE(matches("C:\\TEMP\\X\\TEMP\\", kDefaultCriteria));
-    EXPECT_TRUE(matches("C:\\MYTEMP\\", {"TEMP\\"}));
-    EXPECT_FALSE(matches("C:\\TEMP\\", {"\\TEMP"}));
-    EXPECT_FALSE(matches("C:\\TEMP\\", {":\\TEMP\\"}));  // never within the drive letter
-    EXPECT_FALSE(matches("C:\\TEMP\\", {""}));
-    EXPECT_TRUE(matches("C:\\TEMP\\", {"\\TEMP\\"}, 20));
-    EXPECT_FALSE(matches("C:\\TEMP\\", {"\\TEMP\\"}, 21));
-}
-
-TEST(CriteriaFile, FiftyLinesUpperCasedAndOldSlotsKept) {
-    testing::Sandbox sandbox{"C"};
-    const std::string path = "C:\\d Suchpfade.tmp";
-    Slots lines;
-    for (int i = 1; i <= 60; ++i)
-        lines.push_back("\\m\xC3\xA4" + std::to_string(i) + "\\");
-    write_lines(path, lines);
-    Slots slots(kCriteriaSlots + 1);
-    load_criteria(path, slots);
-    ASSERT_EQ(slots.size(), 51u);
-    EXPECT_EQ(slots[50], std::string("\\M\xC3\x84") + "50\\");
-
-    write_lines(path, {"\\new\\"});
-    load_criteria(path, slots);
-    EXPECT_EQ(slots[1], "\\NEW\\");
-    EXPECT_EQ(slots[2], std::string("\\M\xC3\x84") + "2\\");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // Every pause the program makes, in milliseconds by its clock (`Clock`). The code and its tests
 // take the numbers from here, so a test of one pause does not break when another changes. They
-// live in the lowest layer because the tool wait is kept by the process launchers.
+// live in the lowest layer because the tool wait is kept by the process launchers. Intervals
+// that only pace one unit's own work stay beside it (the scan's Esc polls, progress flushes,
+// the terminal's Esc timeout, the double-click interval, the launchers' polls).
 
 #include <cstdint>
 

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/durations.h"
 #include "platform/text.h"
 #include "support/file_marks.h"
 #include "support/program_harness.h"
@@ -103,7 +104,11 @@ class MenuHarness : public ProgramHarness {
     }
 
   private:
-    std::int64_t next() { return at_ += 10000; }
+    // Longer than any pause the menu makes, so no step lands inside one.
+    static constexpr std::int64_t kStepMs = 10000;
+    static_assert(kStepMs > kErrorMessageMs && kStepMs > kChangeFailedMs);
+
+    std::int64_t next() { return at_ += kStepMs; }
     std::int64_t at_ = 0;
 };
 

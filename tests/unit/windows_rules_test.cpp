@@ -96,6 +96,14 @@ TEST(WindowsRules, ReparseTagsDrivesAndReplacedFiles) {
         EXPECT_TRUE(scan_drive_of_kind(kind));
     for (DriveKind kind : {DriveKind::remote, DriveKind::none, DriveKind::unknown})
         EXPECT_FALSE(scan_drive_of_kind(kind));
+    // Building the folder rule opens no root that can stall the start: a network drive whose
+    // server is gone, or a drive waiting for its medium, is looked at once a line names it.
+    EXPECT_EQ(root_probe_of_kind(DriveKind::fixed), RootProbe::at_start);
+    EXPECT_EQ(root_probe_of_kind(DriveKind::ramdisk), RootProbe::at_start);
+    for (DriveKind kind : {DriveKind::remote, DriveKind::removable, DriveKind::cdrom})
+        EXPECT_EQ(root_probe_of_kind(kind), RootProbe::when_named);
+    for (DriveKind kind : {DriveKind::none, DriveKind::unknown})
+        EXPECT_EQ(root_probe_of_kind(kind), RootProbe::never);
 
     EXPECT_TRUE(clear_before_replacing(false, true, false));
     EXPECT_TRUE(clear_before_replacing(false, false, true));

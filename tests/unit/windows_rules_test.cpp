@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/descent.h"
+#include "cleaning/file_step.h"
 #include "cleaning/restart_files.h"
 #include "platform/drive_kinds.h"
 #include "platform/file_replace.h"
@@ -104,6 +106,16 @@ TEST(WindowsRules, ReparseTagsDrivesAndReplacedFiles) {
         EXPECT_EQ(root_probe_of_kind(kind), RootProbe::when_named);
     for (DriveKind kind : {DriveKind::none, DriveKind::unknown})
         EXPECT_EQ(root_probe_of_kind(kind), RootProbe::never);
+
+    // A junction inside a "*" folder is listed as a folder that is a link: it goes as a link,
+    // and what it leads to is never entered. A volume mount point is neither entered nor taken.
+    fs::Attributes junction;
+    junction.directory = junction.link = true;
+    EXPECT_TRUE(taken_by_file_step(junction));
+    EXPECT_FALSE(is_subfolder(junction));
+    fs::Attributes mounted = junction;
+    mounted.mount = true;
+    EXPECT_FALSE(is_subfolder(mounted));
 
     EXPECT_TRUE(clear_before_replacing(false, true, false));
     EXPECT_TRUE(clear_before_replacing(false, false, true));

@@ -116,15 +116,7 @@ class Race : public ::testing::TestWithParam<bool> {
   protected:
     using Racer = std::jthread (*)(const Sandbox&, const stdfs::path&, std::atomic<long>&);
     void race(Racer racer) {
-        for (const char* name : kOutside) {
-            sandbox.write_file('C', name, name);
-            ::chmod(sandbox.host('C', name).c_str(), 0444);
-        }
-        std::string lines;  // the same subtree line over and over, so the racer meets every pass
-        for (int i = 0; i < kRounds; ++i)
-            lines += "*C:\\T\r\n";
-        sandbox.write_file('C', "KEHRWIX.INI", lines);
-        sandbox.write_file('C', "T/marker");
+        prepare();
         std::atomic<long> swaps = 0;
         int status = 0;
         {
@@ -132,12 +124,27 @@ class Race : public ::testing::TestWithParam<bool> {
             status = run_binary(sandbox, GetParam());
         }
         EXPECT_EQ(status, 0);
+        expect_outside_intact();
+        EXPECT_GE(swaps, kRounds);
+    }
+    // The outside files, and the same subtree line over and over, so a racer meets every pass.
+    void prepare() const {
+        for (const char* name : kOutside) {
+            sandbox.write_file('C', name, name);
+            ::chmod(sandbox.host('C', name).c_str(), 0444);
+        }
+        std::string lines;
+        for (int i = 0; i < kRounds; ++i)
+            lines += "*C:\\T\r\n";
+        sandbox.write_file('C', "KEHRWIX.INI", lines);
+        sandbox.write_file('C', "T/marker");
+    }
+    void expect_outside_intact() const {
         for (const char* name : kOutside) {
             EXPECT_EQ(sandbox.read_file('C', name), name);
             EXPECT_EQ(stdfs::status(sandbox.host('C', name)).permissions(), stdfs::perms(0444));
         }
         EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
-        EXPECT_GE(swaps, kRounds);
     }
     Sandbox sandbox;
 };
@@ -165,15 +172,7 @@ TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
 // and out again while the run works: only the mount id tells it on kernels without openat2.
 // The mounts live in a child's private mount namespace, which the run inherits (root only).
 TEST_P(Race, ABindMountMovedInAndOutNeverLeadsOutside) {
-    for (const char* name : kOutside) {
-        sandbox.write_file('C', name, name);
-        ::chmod(sandbox.host('C', name).c_str(), 0444);
-    }
-    std::string lines;
-    for (int i = 0; i < kRounds; ++i)
-        lines += "*C:\\T\r\n";
-    sandbox.write_file('C', "KEHRWIX.INI", lines);
-    sandbox.write_file('C', "T/marker");
+    prepare();
     const std::string outside = sandbox.host('C', "outside").string();
     const stdfs::path s = sandbox.host('C', "T/S"), stop = sandbox.root() / "stop";
     const pid_t child = ::fork();
@@ -208,11 +207,7 @@ TEST_P(Race, ABindMountMovedInAndOutNeverLeadsOutside) {
     if (code == 77)
         GTEST_SKIP() << "cannot mount here (needs root)";
     EXPECT_EQ(code, 0) << "10: the run failed, 11: too few mounts";
-    for (const char* name : kOutside) {
-        EXPECT_EQ(sandbox.read_file('C', name), name);
-        EXPECT_EQ(stdfs::status(sandbox.host('C', name)).permissions(), stdfs::perms(0444));
-    }
-    EXPECT_FALSE(sandbox.exists('C', "T/marker"));
+    expect_outside_intact();
 }
 
 }  // namespace

@@ -9,10 +9,10 @@ source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
 table="$(dirname "$0")/../../src/rules/exclusion_table.cpp"
 
-[[ $(id -u) == 0 ]] && command -v unshare >/dev/null && [[ -d /dev/shm && -w /dev/shm ]] || {
+if [[ $(id -u) != 0 ]] || ! command -v unshare >/dev/null || [[ ! -w /dev/shm ]]; then
     echo "linux_first_run_real_machine: skipped (needs root, unshare and /dev/shm)"
     exit 0
-}
+fi
 drive=$(mktemp -d /dev/shm/kehrwix-e2e-XXXXXX)
 trap 'e2e_cleanup; rm -rf "$drive"' EXIT
 mkdir -p "$drive/work"

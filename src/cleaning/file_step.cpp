@@ -7,11 +7,12 @@
 #include "platform/text.h"
 
 namespace kehrwix {
-namespace {
 
-bool is_file(const fs::Attributes& a) {
+bool taken_by_file_step(const fs::Attributes& a) {
     return !a.directory || a.link;
 }
+
+namespace {
 
 // On POSIX deleting does not depend on these attributes, and clearing costs a call per file,
 // so it is done only where the listing shows one of them, or after a failed delete.
@@ -56,7 +57,7 @@ class Pass {
             tree_tool_ = tree_tool->name;
         for (const fs::DirEntry& entry : entries) {
             // The tree-deletion tool stays at hand until every other file has had its turn.
-            if (&entry == tree_tool || !is_file(entry.attributes))
+            if (&entry == tree_tool || !taken_by_file_step(entry.attributes))
                 continue;
             program_.screen.flush_if_due();
             if (delete_or_keep(entry))

@@ -17,6 +17,10 @@ struct FileStepFolder {
     bool subtree_line;        // the line asked for the whole subtree ("*")
 };
 
+// What the file step deletes: files, and links of every kind, a Windows junction (listed as a
+// folder that is a link) among them.
+bool taken_by_file_step(const fs::Attributes& a);
+
 enum class FileStepResult { done, folder_replaced };
 
 // Deletes every file of the folder (links as links; subfolders are never touched) from the

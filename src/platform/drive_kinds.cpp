@@ -17,4 +17,20 @@ bool scan_drive_of_kind(DriveKind kind) {
     return false;
 }
 
+RootProbe root_probe_of_kind(DriveKind kind) {
+    switch (kind) {
+        case DriveKind::fixed:
+        case DriveKind::ramdisk:
+            return RootProbe::at_start;
+        case DriveKind::remote:
+        case DriveKind::removable:
+        case DriveKind::cdrom:
+            return RootProbe::when_named;
+        case DriveKind::none:
+        case DriveKind::unknown:
+            return RootProbe::never;
+    }
+    return RootProbe::never;
+}
+
 }  // namespace kehrwix

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
+#include "platform/drive_kinds.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/host_kind.h"
@@ -75,30 +77,31 @@ bool contains(const std::vector<fs::FileIdentity>& list, const fs::FileIdentity&
 
 }  // namespace
 
-FolderRule::FolderRule(const HostSystem& host) : table_(exclusion_table(host)) {
-    std::vector<std::string> trees = table_.trees;
+FolderRule::FolderRule(const HostSystem& host)
+    : table_(exclusion_table(host)), windows_(host.windows) {
+    trees_ = table_.trees;
     for (const std::string& folder : table_.shared_temp_folders) {
         for (const std::string& entry : table_.kept_entries)
-            trees.push_back(folder + "/" + entry);
+            trees_.push_back(folder + "/" + entry);
     }
     checks_.protected_tree_names = table_.package_tree_names;
 
+    // Only the system's table of drive kinds is read for every letter; a root is opened now
+    // only on a local disk, so a network drive whose server is gone cannot hold the start.
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        const std::string root = std::string(1, letter) + ":\\";
+        const RootProbe probe = root_probe_of_kind(fs::drive_kind(letter));
+        if (probe == RootProbe::never)
+            continue;
         std::string host_root;
         try {
-            if (!fs::drive_ready(letter))
-                continue;
-            host_root = fs::host_path(root);
+            host_root = fs::host_path(std::string(1, letter) + ":\\");
         } catch (const RunError&) {
             continue;
         }
-        if (auto ancestry = fs::Folder::host_ancestry(host_root))
-            checks_.drive_roots.push_back(std::move(*ancestry));
         // The trees as canonical paths on this drive; a drive that lies inside a tree is
         // refused whole.
         const std::vector<std::string> drive_parts = path::components(host_root);
-        for (const std::string& tree : trees) {
+        for (const std::string& tree : trees_) {
             const std::vector<std::string> tree_parts = path::components(text::upper(tree));
             const std::size_t shared = std::min(tree_parts.size(), drive_parts.size());
             bool matches = true;
@@ -112,17 +115,52 @@ FolderRule::FolderRule(const HostSystem& host) : table_(exclusion_table(host)) {
                                    tree_parts.end());
             model_trees_.push_back(std::move(model));
         }
+        if (probe == RootProbe::when_named)
+            waiting_.push_back(letter);
     }
+    learn_drive(std::nullopt);
+}
 
+bool FolderRule::waits(std::string_view host_path) const {
+    return windows_ && !host_path.empty() &&
+           std::find(waiting_.begin(), waiting_.end(), text::upper(host_path.substr(0, 1))[0]) !=
+               waiting_.end();
+}
+
+// The roots, system folders and trees of the drives that answer at once (`letter` empty),
+// or of one drive that waited until a line named it.
+void FolderRule::learn_drive(std::optional<char> letter) const {
+    const auto here = [&](std::string_view host_path) {
+        if (!letter)
+            return !waits(host_path);
+        return windows_ && !host_path.empty() && text::upper(host_path.substr(0, 1))[0] == *letter;
+    };
+    for (char drive = 'A'; drive <= 'Z'; ++drive) {
+        const bool waited = std::find(waiting_.begin(), waiting_.end(), drive) != waiting_.end();
+        if (letter ? drive != *letter : waited)
+            continue;
+        try {
+            if (!fs::drive_ready(drive))
+                continue;
+            const std::string host_root = fs::host_path(std::string(1, drive) + ":\\");
+            if (auto ancestry = fs::Folder::host_ancestry(host_root))
+                checks_.drive_roots.push_back(std::move(*ancestry));
+        } catch (const RunError&) {
+        }
+    }
     for (std::string_view folder : kSystemFolders) {
+        if (!here(folder))
+            continue;
         try {
             checks_.protected_folders.push_back(fs::Folder::open(std::string(folder)).identity());
         } catch (const RunError&) {
             // Not there: nothing to protect.
         }
     }
-    for (const std::string& tree : trees) {
-        for (const std::string& folder : expand(tree, host.windows)) {
+    for (const std::string& tree : trees_) {
+        if (!here(tree))
+            continue;
+        for (const std::string& folder : expand(tree, windows_)) {
             const auto ancestry = fs::Folder::host_ancestry(folder);
             if (!ancestry)
                 continue;
@@ -133,9 +171,13 @@ FolderRule::FolderRule(const HostSystem& host) : table_(exclusion_table(host)) {
         }
     }
     for (const std::string& folder : table_.shared_temp_folders) {
+        if (!here(folder))
+            continue;
         if (auto ancestry = fs::Folder::host_ancestry(folder))
             shared_temp_.push_back(ancestry->front());
     }
+    if (letter)
+        std::erase(waiting_, *letter);
 }
 
 FolderRule::FolderRule(std::string_view system_root, const std::vector<std::string>& environment)
@@ -185,6 +227,10 @@ FolderVerdict FolderRule::judge(const PathModel& paths, std::string_view folder)
     } catch (const RunError&) {
         return verdict;  // names nothing the run could empty
     }
+    const std::lock_guard<std::mutex> lock(learning_);
+    if (const char drive = text::upper(canonical.substr(0, 1))[0];
+        std::find(waiting_.begin(), waiting_.end(), drive) != waiting_.end())
+        learn_drive(drive);
     canonical = fs::long_path_name(canonical);
     if (refuses_by_name(canonical)) {
         verdict.refused = true;

@@ -4,6 +4,7 @@
 // and C:\WINNT, and the trees of the exclusion table, by name and by file identity, and a
 // listed folder reached through a link the ownership rule forbids.
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,8 @@ struct FolderVerdict {
 
 class FolderRule {
   public:
-    // Reads where the table's folders, the drive roots and C:\WINDOWS are now.
+    // Reads where the table's folders, the drive roots and C:\WINDOWS are now; on a drive
+    // that may stall (network, removable media) only once a line names it.
     explicit FolderRule(const HostSystem& host);
     // The running host: `system_root` stands for "/" on POSIX, the environment names the
     // Windows folders.
@@ -58,13 +60,20 @@ class FolderRule {
     };
 
     bool refuses_by_name(std::string_view canonical) const;
+    bool waits(std::string_view host_path) const;
+    void learn_drive(std::optional<char> letter) const;
     bool in_shared_temp(const fs::FileIdentity& holder) const;
 
     ExclusionTable table_;
+    bool windows_ = false;
+    std::vector<std::string> trees_;
     std::vector<ModelTree> model_trees_;
-    std::vector<TreeSpot> spots_;
-    std::vector<fs::FileIdentity> shared_temp_;
-    fs::ListedChecks checks_;
+    // Learnt when a line first names a drive that waited.
+    mutable std::mutex learning_;
+    mutable std::vector<char> waiting_;
+    mutable std::vector<TreeSpot> spots_;
+    mutable std::vector<fs::FileIdentity> shared_temp_;
+    mutable fs::ListedChecks checks_;
 };
 
 // A folder's entries without the ones the rule keeps.

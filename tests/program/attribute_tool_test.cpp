@@ -4,8 +4,12 @@
 #include "cleaning/attribute_tool.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -150,6 +154,46 @@ TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersG
     EXPECT_TRUE(h.sandbox.exists('C', "T"));
     // Tried once per folder, then done in-process for the rest of that folder.
     EXPECT_EQ(h.launcher.started.size(), 2u);
+}
+
+// Without the tool the attributes are cleared in-process: never on another file system mounted
+// in the listed folder, nor on a bind mount of a folder elsewhere on the same one; neither is
+// part of it. Mounted in a child with its own mount namespace (root only).
+TEST(AttributesInProcess, MountsInAListedFolderKeepTheirRootsMode) {
+    ProgramHarness h;
+    h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
+    h.sandbox.write_file('C', "T/A/junk.tmp");
+    h.sandbox.write_file('C', "outside/keep");
+    for (const char* folder : {"T/m", "T/bound"})
+        h.sandbox.make_folder('C', folder);
+    h.sandbox.write_file('C', "bat/chmod.com");
+    h.launcher.limit = 0;  // no tool line fits: every folder is cleared in-process
+    const stdfs::path mounted = h.sandbox.host('C', "T/m");
+    const stdfs::path outside = h.sandbox.host('C', "outside");
+    ::chmod(outside.c_str(), 0555);
+    const int code = exit_code_in_child([&] {
+        const stdfs::path bound = h.sandbox.host('C', "T/bound");
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("none", mounted.c_str(), "tmpfs", 0, "mode=0555") != 0 ||
+            mount(outside.c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            return 77;
+        std::ofstream(mounted / "inside") << "keep";
+        ::chmod(mounted.c_str(), 0555);
+        h.run();
+        if (!stdfs::exists(mounted / "inside"))
+            return 1;
+        if (mode_of(mounted) != 0555)
+            return 2;
+        return h.sandbox.exists('C', "T/A") ? 3 : 0;
+    });
+    const mode_t outside_mode = mode_of(outside);
+    ::chmod(outside.c_str(), 0755);
+    if (code == 77)
+        GTEST_SKIP() << "cannot mount here (needs root)";
+    EXPECT_EQ(code, 0) << "1: entered, 2: mode changed, 3: the rest not emptied";
+    EXPECT_EQ(outside_mode, 0555u) << "the bound folder's mode changed";
+    EXPECT_EQ(h.sandbox.read_file('C', "outside/keep"), "x");
 }
 
 }  // namespace

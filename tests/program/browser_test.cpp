@@ -76,6 +76,11 @@ TEST(Browser, PagingFollowsTheClampingRules) {
         {30, [](MenuHarness& h) { h.click(7, 74), h.click(19, 1), h.click(18, 80), h.click(1, 1); },
          "F06", 12},
         {5, [](MenuHarness& h) { h.click(12, 20); }, "F01", 4},  // an empty row: the last entry
+        // Down to the last row of the page moves the highlight, not the list.
+        {30, [](MenuHarness& h) { h.down(12); }, "F01", 12},
+        // Column 74 is the list's last; 75 is the frame.
+        {30, [](MenuHarness& h) { h.click(9, 74); }, "F01", 4},
+        {30, [](MenuHarness& h) { h.click(9, 75); }, "F01", 0},
     };
     for (const auto& c : cases) {
         MenuHarness h;
@@ -87,6 +92,20 @@ TEST(Browser, PagingFollowsTheClampingRules) {
         EXPECT_EQ(h.list_name(0), c.first);
         EXPECT_EQ(h.highlighted_row(), c.highlighted);
     }
+}
+
+// A page down in a short list lands on its last entry; the rows below it stay blank.
+TEST(Browser, RowsBelowTheLastEntryAreBlankAfterAPageDown) {
+    MenuHarness h;
+    for (int i = 1; i <= 5; ++i)
+        h.sandbox.make_folder('C', "F0" + std::to_string(i));
+    h.later_run();
+    h.extended(pc_keys::kPageDown);
+    h.run();
+    EXPECT_EQ(h.list_name(4), "F05");
+    EXPECT_EQ(h.highlighted_row(), 4);
+    for (int i = 5; i < 13; ++i)
+        EXPECT_EQ(h.row(5 + i), " ║" + blanks(72) + "║") << i;
 }
 
 TEST(Browser, UpEntryLeadsToTheParentAndStopsAtTheRoot) {

@@ -55,12 +55,12 @@ TEST_F(CleaningRun, AFolderLineReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
 TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {
     for (const char* name : {"bat/chmod.com", "T/A/x", "T/chmod.com", "LONGER/FOLDER/B/x"})
         h.file(name);
-    h.launcher.limit =
-        40;  // a line the platform would cut is not handed over; the folder still goes
+    // A line the platform would cut is not handed over (the folder still goes); one exactly at
+    // the limit is.
+    const std::string at_limit = "C:\\bat\\chmod.com C:\\T -h -s -r >nul";
+    h.launcher.limit = at_limit.size();
     h.clean({"*C:\\T", "*C:\\LONGER\\FOLDER"});
-    EXPECT_EQ(h.launcher.started,
-              (decltype(h.launcher.started){
-                  {"C:\\bat\\chmod.com", "C:\\bat\\chmod.com C:\\T -h -s -r >nul"}}));
+    EXPECT_EQ(h.launcher.started, (decltype(h.launcher.started){{"C:\\bat\\chmod.com", at_limit}}));
     EXPECT_FALSE(h.exists("T/A"));
     EXPECT_FALSE(h.exists("LONGER/FOLDER/B"));
 }

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -182,6 +185,45 @@ TEST_F(FileStep, HeldFilesTheirFoldersSocketsAndFifosSurviveTheRestGoes) {
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(h.host(kept)))) << kept;
     for (const char* gone : {"T/A/other.tmp", "T/B", "T/junk.tmp"})
         EXPECT_FALSE(h.exists(gone)) << gone;
+}
+
+// A file another program only maps, its descriptor closed, stays too: on tmpfs (device major 0)
+// as much as on a disk.
+TEST(FileStepOnTmpfs, AFileAnotherProgramOnlyMapsStays) {
+    struct stat shm {};
+    if (::stat("/dev/shm", &shm) != 0 || major(shm.st_dev) != 0 || ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no tmpfs at /dev/shm";
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string before = tmp ? tmp : "";
+    ::setenv("TMPDIR", "/dev/shm", 1);
+    CleaningHarness h;
+    tmp ? ::setenv("TMPDIR", before.c_str(), 1) : ::unsetenv("TMPDIR");
+    h.file("T/mapped.bin");
+    h.file("T/junk.tmp");
+    const std::string mapped = h.host("T/mapped.bin").string();
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t mapper = ::fork();
+    if (mapper == 0) {
+        const int fd = ::open(mapped.c_str(), O_RDONLY);
+        void* map = ::mmap(nullptr, 4, PROT_READ, MAP_SHARED, fd, 0);
+        ::close(fd);
+        const char ok = map == MAP_FAILED ? '0' : '1';
+        (void)!::write(ready[1], &ok, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char ok = '0';
+    (void)!::read(ready[0], &ok, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    if (ok == '1')
+        h.clean({"*C:\\T"});
+    ::kill(mapper, SIGKILL);
+    ::waitpid(mapper, nullptr, 0);
+    ASSERT_EQ(ok, '1') << "cannot map the file";
+    EXPECT_TRUE(h.exists("T/mapped.bin"));
+    EXPECT_FALSE(h.exists("T/junk.tmp"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // it, folders swapped for links while runs start, and a drive laid out like a real machine.
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,8 +17,10 @@
 #include <vector>
 
 #include "pathlist/path_list.h"
+#include "platform/posix/kernel_features.h"
 #include "run_harnesses.h"
 #include "support/file_marks.h"
+#include "support/outcome.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -76,8 +80,13 @@ TEST(LinksOnTheWay, OnlySafeLinksToPlainFoldersAreFollowed) {
     stdfs::create_directory_symlink("real/tmp", h.host("mine"));
     stdfs::create_directory_symlink("WINDOWS", h.host("win"));
     stdfs::create_directory_symlink("usr/x", h.host("sdk"));
-    h.clean({"*C:\\up", "*C:\\L", " C:\\L", "*C:\\win", "*C:\\sdk\\cache", "*C:\\mine"});
+    // A loop of links skips its lines, and the run goes on with the next one.
+    stdfs::create_directory_symlink("loop2", h.host("loop"));
+    stdfs::create_directory_symlink("loop", h.host("loop2"));
+    h.clean({"*C:\\up", "*C:\\L", " C:\\L", "*C:\\win", "*C:\\sdk\\cache", "*C:\\loop",
+             " C:\\loop2\\x", "*C:\\mine"});
     outside.expect_intact();
+    EXPECT_TRUE(stdfs::is_symlink(h.host("loop")));
     EXPECT_TRUE(h.exists("WINDOWS/system.ini"));
     EXPECT_TRUE(h.exists("usr/x/cache/y"));
     EXPECT_TRUE(h.empty_folder("real/tmp"));
@@ -137,6 +146,47 @@ TEST(LinksInside, AreRemovedAsLinksAndTheirTargetsSurvive) {
     EXPECT_TRUE(h.empty_folder("T"));
     EXPECT_TRUE(h.empty_folder("U"));
     EXPECT_TRUE(h.launcher.started.empty());
+}
+
+// A bind mount of a folder of the same file system keeps its device; on kernels without openat2
+// only the mount id tells it. Mounted in a child with a private mount namespace (root only).
+class BindMountBelow : public ::testing::TestWithParam<bool> {
+  protected:
+    void TearDown() override { posix::openat2_usable = true; }
+};
+INSTANTIATE_TEST_SUITE_P(KernelPaths, BindMountBelow, ::testing::Values(true, false),
+                         [](const auto& kernel) {
+                             return kernel.param ? "openat2" : "no_openat2";
+                         });
+
+TEST_P(BindMountBelow, AnOutsideFolderOrAProtectedTreeBoundBelowAListedFolderStaysWhole) {
+    CleaningHarness h;
+    h.system_root = h.sandbox.drive('C').string();
+    Outside outside(h);
+    for (const char* name : {"usr/share/app/data", "T/junk.tmp", "T/sub/junk.tmp"})
+        h.file(name);
+    for (const char* folder : {"T/out", "T/in", "T/sys"})
+        h.sandbox.make_folder('C', folder);
+    const int code = exit_code_in_child([&] {
+        const auto bind = [](const stdfs::path& from, const stdfs::path& to) {
+            return mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        };
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            !bind(outside.off_drive.base(), h.host("T/out")) ||
+            !bind(outside.on_drive.base(), h.host("T/in")) || !bind(h.host("usr"), h.host("T/sys")))
+            return 77;
+        posix::openat2_usable = GetParam();
+        h.clean({"*C:\\T"});
+        return 0;
+    });
+    if (code == 77)
+        GTEST_SKIP() << "cannot bind-mount here (needs root)";
+    ASSERT_EQ(code, 0);
+    outside.expect_intact();
+    EXPECT_TRUE(h.exists("usr/share/app/data"));
+    EXPECT_FALSE(h.exists("T/junk.tmp"));
+    EXPECT_FALSE(h.exists("T/sub"));
 }
 
 // Swaps a folder for a link to `target` and back, over and over, until the thread is stopped.

@@ -1,8 +1,11 @@
 // Long races against the real binary: while a cleaning run works through a thousand lines, a
-// subfolder is swapped for a link again and again, or files are swapped for FIFOs and sockets.
+// subfolder is swapped for a link or a bind mount again and again, or files are swapped for
+// FIFOs and sockets.
 // Nothing outside the listed folder may change, and the run must end on its own.
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -113,15 +116,7 @@ class Race : public ::testing::TestWithParam<bool> {
   protected:
     using Racer = std::jthread (*)(const Sandbox&, const stdfs::path&, std::atomic<long>&);
     void race(Racer racer) {
-        for (const char* name : kOutside) {
-            sandbox.write_file('C', name, name);
-            ::chmod(sandbox.host('C', name).c_str(), 0444);
-        }
-        std::string lines;  // the same subtree line over and over, so the racer meets every pass
-        for (int i = 0; i < kRounds; ++i)
-            lines += "*C:\\T\r\n";
-        sandbox.write_file('C', "KEHRWIX.INI", lines);
-        sandbox.write_file('C', "T/marker");
+        prepare();
         std::atomic<long> swaps = 0;
         int status = 0;
         {
@@ -129,12 +124,27 @@ class Race : public ::testing::TestWithParam<bool> {
             status = run_binary(sandbox, GetParam());
         }
         EXPECT_EQ(status, 0);
+        expect_outside_intact();
+        EXPECT_GE(swaps, kRounds);
+    }
+    // The outside files, and the same subtree line over and over, so a racer meets every pass.
+    void prepare() const {
+        for (const char* name : kOutside) {
+            sandbox.write_file('C', name, name);
+            ::chmod(sandbox.host('C', name).c_str(), 0444);
+        }
+        std::string lines;
+        for (int i = 0; i < kRounds; ++i)
+            lines += "*C:\\T\r\n";
+        sandbox.write_file('C', "KEHRWIX.INI", lines);
+        sandbox.write_file('C', "T/marker");
+    }
+    void expect_outside_intact() const {
         for (const char* name : kOutside) {
             EXPECT_EQ(sandbox.read_file('C', name), name);
             EXPECT_EQ(stdfs::status(sandbox.host('C', name)).permissions(), stdfs::perms(0444));
         }
         EXPECT_FALSE(sandbox.exists('C', "T/marker"));  // the run did clean
-        EXPECT_GE(swaps, kRounds);
     }
     Sandbox sandbox;
 };
@@ -156,6 +166,48 @@ TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
         stdfs::create_directory_symlink(outside, box.host('C', "T/SUB/out"));
         return swap_file_kinds(box.host('C', "T"), box.host('C', "bat/chmod.com"), swaps);
     });
+}
+
+// A bind mount of the outside folder (the same file system, so the same device) moved in at T/S
+// and out again while the run works: only the mount id tells it on kernels without openat2.
+// The mounts live in a child's private mount namespace, which the run inherits (root only).
+TEST_P(Race, ABindMountMovedInAndOutNeverLeadsOutside) {
+    prepare();
+    const std::string outside = sandbox.host('C', "outside").string();
+    const stdfs::path s = sandbox.host('C', "T/S"), stop = sandbox.root() / "stop";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            ::_exit(77);
+        const pid_t racer = ::fork();
+        if (racer == 0) {
+            long mounts = 0;
+            for (int round = 0; !stdfs::exists(stop); ++round) {
+                std::error_code ignored;
+                stdfs::create_directories(s / "deep", ignored);
+                std::ofstream(s / "deep" / ("f" + std::to_string(round % 8)));
+                if (::mount(outside.c_str(), s.c_str(), nullptr, MS_BIND, nullptr) == 0) {
+                    ++mounts;
+                    std::this_thread::yield();
+                    ::umount2(s.c_str(), MNT_DETACH);
+                }
+            }
+            ::_exit(mounts >= 100 ? 0 : 1);
+        }
+        const int status = run_binary(sandbox, GetParam());
+        std::ofstream(stop) << "stop";
+        int raced = 0;
+        ::waitpid(racer, &raced, 0);
+        ::_exit(status != 0 ? 10 : WIFEXITED(raced) && WEXITSTATUS(raced) == 0 ? 0 : 11);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (code == 77)
+        GTEST_SKIP() << "cannot mount here (needs root)";
+    EXPECT_EQ(code, 0) << "10: the run failed, 11: too few mounts";
+    expect_outside_intact();
 }
 
 }  // namespace

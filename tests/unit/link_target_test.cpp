@@ -16,19 +16,22 @@ using Kind = LinkTarget::Kind;
 
 // A REPARSE_DATA_BUFFER as FSCTL_GET_REPARSE_POINT fills it: tag, data length, reserved, then
 // substitute name offset and length, print name offset and length (symbolic links add their
-// flags), then the names.
+// flags), then the names: the substitute name first, or (as Windows itself writes a symbolic
+// link) the print name first and the substitute name last, without a NUL after either.
 std::string reparse_buffer(std::uint32_t tag, const std::u16string& substitute,
-                           std::uint32_t flags = 0) {
-    const std::u16string names = substitute + u"shown";
+                           std::uint32_t flags = 0, bool print_name_first = false) {
+    const std::u16string print = u"shown";
+    const std::u16string names = print_name_first ? print + substitute : substitute + print;
     const auto length = static_cast<std::uint16_t>(substitute.size() * 2);
+    const auto print_length = static_cast<std::uint16_t>(print.size() * 2);
     const bool symlink = tag == kTagSymlink;
     const std::uint16_t header[] = {
         static_cast<std::uint16_t>((symlink ? 12 : 8) + names.size() * 2),
         0,
-        0,
+        print_name_first ? print_length : std::uint16_t{0},
         length,
-        length,
-        10};
+        print_name_first ? std::uint16_t{0} : length,
+        print_length};
     std::string data(reinterpret_cast<const char*>(&tag), 4);
     data.append(reinterpret_cast<const char*>(header), sizeof header);
     if (symlink)
@@ -44,6 +47,13 @@ TEST(LinkTarget, JunctionsSymlinksAndVolumeMountPoints) {
     t = link_target(reparse_buffer(kTagSymlink, u"\\??\\D:\\Temp"));
     EXPECT_EQ(t.kind, Kind::drive_path);
     EXPECT_EQ(t.path, "D:\\Temp");
+
+    // The substitute name ends the buffer: its last character is still read.
+    t = link_target(reparse_buffer(kTagSymlink, u"\\??\\D:\\Temp\\sub", 0, true));
+    EXPECT_EQ(t.kind, Kind::drive_path);
+    EXPECT_EQ(t.path, "D:\\Temp\\sub");
+    t = link_target(reparse_buffer(kTagMountPoint, u"\\??\\E:\\x", 0, true));
+    EXPECT_EQ(t.path, "E:\\x");
 
     t = link_target(reparse_buffer(kTagSymlink, u"..\\other", 1));
     EXPECT_EQ(t.kind, Kind::relative);

@@ -1,6 +1,7 @@
 // The POSIX back end: names, files and attributes, folder handles (with and without openat2),
 // the drive map, and the numbers its failures show.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -18,6 +19,9 @@
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/kernel_features.h"
+#include "platform/posix/mount_id.h"
+#include "platform/posix/unique_fd.h"
+#include "platform/scan_folder.h"
 #include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
@@ -215,25 +219,46 @@ TEST_P(PosixFolder, NamesNeverStepOutsideAndFailuresGiveWindowsNumbers) {
     EXPECT_EQ(error_number_of([] { fs::Folder::open("C:\\gone"); }), 76);
 }
 
-// The mount is made in a child with its own mount namespace, so nothing outlives the test.
-TEST_P(PosixFolder, NeverCrossesOntoAnotherFileSystem) {
+// The mounts are made in a child with its own mount namespace, so nothing outlives the test. A
+// bind mount of a folder of the same file system shares its device: only the mount id tells it.
+TEST_P(PosixFolder, NeverCrossesOntoAnotherFileSystemOrABindMount) {
     testing::Sandbox sandbox;
     sandbox.make_folder('C', "T/mnt");
+    sandbox.make_folder('C', "T/bound");
+    sandbox.write_file('C', "outside/secret", "keep");
     const std::string mount_point = sandbox.host('C', "T/mnt").string();
+    const std::string bound = sandbox.host('C', "T/bound").string();
+    const std::string outside = sandbox.host('C', "outside").string();
     const int code = testing::exit_code_in_child([&] {
         if (unshare(CLONE_NEWNS) != 0 ||
             mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("none", mount_point.c_str(), "tmpfs", 0, nullptr) != 0) {
+            mount("none", mount_point.c_str(), "tmpfs", 0, nullptr) != 0 ||
+            mount(outside.c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0) {
             return 77;
         }
         const fs::Folder folder = fs::Folder::open("C:\\T");
-        if (error_number_of([&] { folder.open_child("mnt"); }) == 0)
-            return 1;
+        for (const char* child : {"mnt", "bound"}) {
+            if (error_number_of([&] { folder.open_child(child); }) == 0)
+                return 1;
+        }
+        const fs::ScanFolder scan = fs::ScanFolder::open("C:\\T");
+        if (scan.open_child("bound") || scan.open_child("mnt"))
+            return 3;
         return attributes_in(folder, "mnt").mount && fs::attributes("C:\\T\\MNT")->mount ? 0 : 2;
     });
     if (code == 77)
         GTEST_SKIP() << "cannot mount here";
     EXPECT_EQ(code, 0);
+}
+
+// Both ways of reading the mount id agree, where the kernel has both.
+TEST(PosixMountId, TheProcFallBackReadsTheSameMountAsStatx) {
+    posix::UniqueFd root(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(root.valid());
+    const std::optional<std::uint64_t> from_proc = posix::mount_id_from_fdinfo(root.get());
+    if (!from_proc)
+        GTEST_SKIP() << "no /proc here";
+    EXPECT_EQ(posix::mount_id(root.get()), from_proc);
 }
 
 // The error numbers the user sees: from Windows codes, and from host failures via the Windows code

@@ -96,6 +96,16 @@ TEST_F(ScreenTest, WriteWrapsAtTheRightEdgeButTheBottomRightCellDoesNotScroll) {
     EXPECT_EQ(console.row_trimmed(25), "");
     EXPECT_EQ(console.attribute_at(25, 80), 0x17);
     expect_cursor(25, 1);
+
+    // Two writes that just fill a row end in its last column: no wrap, and no scroll on row 25.
+    for (int row : {10, 25}) {
+        screen.locate(row, 78);
+        screen.write("ab");
+        screen.write("c");
+        EXPECT_EQ(console.row_text(row).substr(77), "abc") << row;
+    }
+    EXPECT_EQ(console.row_trimmed(11), "");
+    EXPECT_EQ(console.row_trimmed(24), "c");
 }
 
 // The device sees only what changed since its last flush, and progress during long work is

@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/console_events.h"
 #include "platform/win32/console_input.h"
 #include "platform/win32/wide_text.h"
 
@@ -86,6 +87,19 @@ TEST(Win32ConsoleInput, ButtonChangesBecomePressesReleasesAndDoubleClicks) {
 TEST(Win32ConsoleInput, TheRestoredModeBringsQuickEditAndInsertBack) {
     EXPECT_EQ(win32::restored_input_mode(0x67), 0xE7u);
     EXPECT_EQ(win32::restored_input_mode(0x07), 0x87u);
+}
+
+// A scheduled task under SYSTEM is sent a logoff whenever any user logs off: that must not
+// stop its clean half-way. Closing the window and shutting down still end every run.
+TEST(Win32ConsoleInput, OnlyTheRunsOwnUsersLogoffEndsIt) {
+    for (bool interactive : {true, false}) {
+        EXPECT_TRUE(console_event_ends_run(ConsoleEvent::close, interactive));
+        EXPECT_TRUE(console_event_ends_run(ConsoleEvent::shutdown, interactive));
+        EXPECT_TRUE(console_event_ends_run(ConsoleEvent::interrupt, interactive));
+        EXPECT_FALSE(console_event_ends_run(ConsoleEvent::other, interactive));
+    }
+    EXPECT_TRUE(console_event_ends_run(ConsoleEvent::logoff, true));
+    EXPECT_FALSE(console_event_ends_run(ConsoleEvent::logoff, false));
 }
 
 TEST(Win32WideText, NamesSurviveTheTripThroughUtf16AndMalformedBytesDoNotJoinUp) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/descent.h"
+#include "cleaning/file_step.h"
 #include "cleaning/restart_files.h"
 #include "platform/drive_kinds.h"
 #include "platform/file_replace.h"
@@ -96,6 +98,24 @@ TEST(WindowsRules, ReparseTagsDrivesAndReplacedFiles) {
         EXPECT_TRUE(scan_drive_of_kind(kind));
     for (DriveKind kind : {DriveKind::remote, DriveKind::none, DriveKind::unknown})
         EXPECT_FALSE(scan_drive_of_kind(kind));
+    // Building the folder rule opens no root that can stall the start: a network drive whose
+    // server is gone, or a drive waiting for its medium, is looked at once a line names it.
+    EXPECT_EQ(root_probe_of_kind(DriveKind::fixed), RootProbe::at_start);
+    EXPECT_EQ(root_probe_of_kind(DriveKind::ramdisk), RootProbe::at_start);
+    for (DriveKind kind : {DriveKind::remote, DriveKind::removable, DriveKind::cdrom})
+        EXPECT_EQ(root_probe_of_kind(kind), RootProbe::when_named);
+    for (DriveKind kind : {DriveKind::none, DriveKind::unknown})
+        EXPECT_EQ(root_probe_of_kind(kind), RootProbe::never);
+
+    // A junction inside a "*" folder is listed as a folder that is a link: it goes as a link,
+    // and what it leads to is never entered. A volume mount point is neither entered nor taken.
+    fs::Attributes junction;
+    junction.directory = junction.link = true;
+    EXPECT_TRUE(taken_by_file_step(junction));
+    EXPECT_FALSE(is_subfolder(junction));
+    fs::Attributes mounted = junction;
+    mounted.mount = true;
+    EXPECT_FALSE(is_subfolder(mounted));
 
     EXPECT_TRUE(clear_before_replacing(false, true, false));
     EXPECT_TRUE(clear_before_replacing(false, false, true));

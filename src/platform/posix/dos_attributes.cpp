@@ -8,6 +8,7 @@
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
 #include "platform/posix/linux_only.h"
+#include "platform/posix/mount_id.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kehrwix::posix {
@@ -85,7 +86,9 @@ void clear_entry_attributes(int dir, const std::string& name) {
     struct stat st {};
     if (::fstat(entry.get(), &st) != 0)
         throw_errno(errno, name);
-    if (S_ISLNK(st.st_mode))
+    // Nor is another mount's root, a bind mount of the same file system among them: it is not
+    // part of this folder.
+    if (S_ISLNK(st.st_mode) || (S_ISDIR(st.st_mode) && on_other_mount(dir, entry.get())))
         return;
     const std::string pinned = proc_path(entry.get());
     if ((st.st_mode & S_IWUSR) == 0) {

@@ -26,6 +26,7 @@
 #include "platform/posix/host_walk.h"
 #include "platform/posix/kernel_features.h"
 #include "platform/posix/linux_only.h"
+#include "platform/posix/mount_id.h"
 
 namespace kehrwix::fs {
 namespace {
@@ -84,7 +85,12 @@ int open_below(int dir, const std::string& name) {
             return static_cast<int>(fd);
     }
 #endif
-    return ::openat(dir, name.c_str(), kChildFlags);
+    posix::UniqueFd fd(::openat(dir, name.c_str(), kChildFlags));
+    if (fd.valid() && posix::on_other_mount(dir, fd.get())) {
+        errno = EXDEV;
+        return -1;
+    }
+    return fd.release();
 }
 
 }  // namespace

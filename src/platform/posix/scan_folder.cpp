@@ -1,7 +1,7 @@
 // The scan's folder handle: one openat2 below the parent that refuses links and mount points
 // in the kernel, one read of the listing straight from that descriptor, one close. Where the
-// kernel has no openat2, a plain openat that refuses a final link and a device comparison give
-// the same protection with two more calls.
+// kernel has no openat2, a plain openat that refuses a final link and a comparison of device and
+// mount id give the same protection with a few more calls.
 
 #include "platform/scan_folder.h"
 
@@ -24,6 +24,8 @@
 #include "platform/posix/dirent_blocks.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/kernel_features.h"
+#include "platform/posix/mount_id.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kehrwix::fs {
@@ -36,7 +38,7 @@ std::atomic<bool> kernel_lacks_openat2{false};
 // The child's descriptor, or -1 with errno set; EXDEV means another volume.
 int open_below(int dir, const char* name) {
 #ifdef SYS_openat2
-    if (!kernel_lacks_openat2.load(std::memory_order_relaxed)) {
+    if (posix::openat2_usable && !kernel_lacks_openat2.load(std::memory_order_relaxed)) {
         open_how how{};
         how.flags = kChildFlags;
         how.resolve =
@@ -50,14 +52,10 @@ int open_below(int dir, const char* name) {
             return -1;
     }
 #endif
-    struct stat parent {};
-    if (::fstat(dir, &parent) != 0)
-        return -1;
     posix::UniqueFd fd(::openat(dir, name, kChildFlags));
-    struct stat child {};
-    if (!fd.valid() || ::fstat(fd.get(), &child) != 0)
+    if (!fd.valid())
         return -1;
-    if (child.st_dev != parent.st_dev) {
+    if (posix::on_other_mount(dir, fd.get())) {
         errno = EXDEV;
         return -1;
     }

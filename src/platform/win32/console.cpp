@@ -13,6 +13,7 @@
 #include <span>
 
 #include "platform/console_device.h"
+#include "platform/console_events.h"
 #include "platform/headless_console.h"
 #include "platform/win32/console_input.h"
 
@@ -22,6 +23,16 @@ namespace {
 
 constexpr int kRows = 25;
 constexpr int kColumns = 80;
+
+// A user's desktop; a service or a task under SYSTEM runs on an invisible window station.
+// When it cannot be told, the run is taken as a user's, as before.
+bool visible_window_station() {
+    USEROBJECTFLAGS flags{};
+    HWINSTA station = GetProcessWindowStation();
+    return station == nullptr ||
+           !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) ||
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
 
 bool is_console_input(HANDLE h) {
     DWORD mode = 0;
@@ -136,6 +147,11 @@ class Win32Console : public ConsoleDevice {
     // The first thing a control event does, on its own thread: the console as it was, this
     // run's attribute tool removed, and an end with status 0 as on every other way out.
     static BOOL WINAPI on_control(DWORD event) {
+        // Some user's logoff reaches a service or a task under SYSTEM too: handled, so the
+        // default handler does not end the run.
+        if (event == CTRL_LOGOFF_EVENT &&
+            !console_event_ends_run(ConsoleEvent::logoff, visible_window_station()))
+            return TRUE;
         switch (event) {
             case CTRL_C_EVENT:
             case CTRL_BREAK_EVENT:

@@ -1,0 +1,10 @@
+# Release builds of the Linux program get the protections Debian builds its packages with:
+# checked string and memory calls, stack guards, and relocations made read-only at start-up.
+# Debug builds run under ASan, which does this checking itself and clashes with fortified calls.
+if(NOT WIN32)
+    set(release "$<CONFIG:Release,RelWithDebInfo,MinSizeRel>")
+    add_compile_options("$<${release}:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>"
+                        "$<${release}:-fstack-protector-strong;-fstack-clash-protection>")
+    add_link_options("$<${release}:-Wl,-z,relro;-Wl,-z,now>")
+    unset(release)
+endif()

@@ -82,6 +82,7 @@ grep -q 'V.S._.V.E.R.S.I.O.N._.I.N.F.O' <<<"$resources" || fail "no version reso
 grep -q "P.r.o.d.u.c.t.V.e.r.s.i.o.n.\{2,8\}$(sed 's/./&./g' <<<"$version")" <<<"$resources" ||
     fail "version resource does not say $version"
 "$objdump" -t "$exe" | found 'no symbols' || fail "kehrwix.exe is not stripped"
+"$objdump" -p "$exe" | found '^Time/Date.* 1970$' || fail "kehrwix.exe carries the time it was linked"
 ! "$objdump" -p "$exe" | grep -iE 'DLL Name: (libstdc|libgcc|libwinpthread)' ||
     fail "kehrwix.exe needs MinGW runtime DLLs"
 
@@ -141,7 +142,10 @@ rm -rf "$clone"
 git clone -q "$repo" "$clone"
 (
     source tests/e2e/lib.sh
-    run() { e2e_start "$clone" env TERM=xterm-256color scripts/run.sh "$@"; }
+    run() {
+        e2e_stop
+        e2e_start "$clone" env TERM=xterm-256color scripts/run.sh "$@"
+    }
     run
     e2e_wait_for "Temp-Dateien  Kehrwix" 900 # after building the release binary
     e2e_keys Space

@@ -23,8 +23,9 @@ shift 2
 
 remove_drive() {
     [[ -e $root ]] || return 0
-    # Only ever a demo drive: its start folder is made first, so even a half-made one has it.
-    if [[ ! -d $root/C/Tools/kehrwix ]]; then
+    # Only ever a demo drive: its start folder is made first, so even a half-made one has it
+    # (C:\Tools\kehrwix on drives of earlier versions).
+    if [[ ! -d $root/$start_folder && ! -d $root/C/Tools/kehrwix ]]; then
         rmdir "$root" 2>/dev/null && return 0
         echo "$0: $root is no demo drive; left alone" >&2
         exit 1
@@ -35,6 +36,8 @@ remove_drive() {
     chmod -R u+rwX "$root" 2>/dev/null || true
     rm -rf "$root"
 }
+
+start_folder=C/Users/Anna/AppData/Local/Programs/kehrwix
 
 # Locked: a block file the browser holds open, and a Defender log in use.
 locked_files() {
@@ -68,9 +71,10 @@ run)
     (($#)) || usage
     root=$(cd "$root" && pwd)
     hold_locked_files
-    # Started from the folder the zip would be unpacked to, as a desktop shortcut would; the
-    # path list lives in the user's temp folder, as on Windows.
-    cd "$root/C/Tools/kehrwix"
+    # Started, as a desktop shortcut would start it, in the folder Anna put kehrwix.exe into
+    # (the place LIESMICH.txt recommends to one user); the path list lives in her temp folder,
+    # as on Windows.
+    cd "$root/$start_folder"
     status=0
     env KEHRWIX_DRIVES="C:=$root/C;D:=$root/D" KEHRWIX='C:\Users\Anna\AppData\Local\Temp' "$@" ||
         status=$?
@@ -84,7 +88,7 @@ esac
     echo "$0: $root exists; remove it first" >&2
     exit 1
 }
-mkdir -p "$root/C/Tools/kehrwix"
+mkdir -p "$root/$start_folder"
 root=$(cd "$root" && pwd)
 C=$root/C
 D=$root/D

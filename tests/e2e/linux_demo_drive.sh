@@ -66,7 +66,7 @@ for kept in "Users/Anna/Documents/Steuer/Belege 2025.txt" "Program Files/PixelWe
 done
 [[ -f "$demo/D/Projekte/webshop/node_modules/vue/package.json" ]] || e2e_fail "node_modules touched"
 [[ $(cat "$E2E_ROOT/canary") == keep ]] || e2e_fail "canary touched"
-[[ ! -e $C/Tools/kehrwix/chmod.com ]] || e2e_fail "attribute tool left behind"
+[[ ! -e $C/Users/Anna/AppData/Local/Programs/kehrwix/chmod.com ]] || e2e_fail "attribute tool left behind"
 held() { find /proc/[0-9]*/fd -lname "$demo/*" 2>/dev/null | grep -q .; }
 e2e_until 5 eval '! held' || e2e_fail "the locked files are still held after the run"
 rm -rf "$demo" || e2e_fail "rm -rf cannot remove the demo drive"

@@ -42,8 +42,12 @@ fail() {
     exit 1
 }
 
-# ---- what Debian's own checker says: nothing above the level of information
-lintian --fail-on error,warning --display-info "$deb" || fail "lintian on $deb"
+# ---- what Debian's own checker says: nothing above the level of information, and among the
+# information nothing about hardening or leftover sections
+lint=$(lintian --fail-on error,warning --display-info "$deb" 2>&1) || fail "lintian on $deb: $lint"
+[[ -z $lint ]] || echo "$lint"
+! grep -E 'hardening-|binary-has-unneeded-section' <<<"$lint" ||
+    fail "lintian finds the release binary not hardened or not stripped"
 
 # ---- reproducible: a second build from scratch in another folder gives the same bytes
 rm -rf build/package-again

@@ -4,11 +4,12 @@
 #
 #   scripts/demo-drive.sh create DIR               # DIR must not exist yet
 #   scripts/demo-drive.sh run DIR COMMAND [ARG...]  # COMMAND on the demo drive, as kehrwix sees it
-#   scripts/demo-drive.sh remove DIR               # releases the locked files and deletes DIR
+#   scripts/demo-drive.sh remove DIR               # deletes DIR (rm -rf DIR does the same)
 #
-# Hidden and system follow the Wine/Samba convention (user.DOSATTRIB), read-only is the owner's
-# write bit, and a locked file is one that cannot be deleted: the immutable flag (chattr +i),
-# which needs root and a file system that has it; without them the demo has no locked files.
+# Hidden and system follow the Wine/Samba convention (user.DOSATTRIB) and read-only is the
+# owner's write bit. Locked files are files a running program holds open, as a browser holds its
+# cache: while `run` lasts, a small process holds them, and kehrwix leaves them where they are.
+# Nothing stays locked after the run, so the drive goes with a plain rm -rf.
 set -euo pipefail
 
 usage() {
@@ -22,16 +23,43 @@ shift 2
 
 remove_drive() {
     [[ -e $root ]] || return 0
-    # Only ever a demo drive: its start folder is made first, so even a half-made one has it.
-    if [[ ! -d $root/C/Tools/kehrwix ]]; then
+    # Only ever a demo drive: its start folder is made first, so even a half-made one has it
+    # (C:\Tools\kehrwix on drives of earlier versions).
+    if [[ ! -d $root/$start_folder && ! -d $root/C/Tools/kehrwix ]]; then
         rmdir "$root" 2>/dev/null && return 0
         echo "$0: $root is no demo drive; left alone" >&2
         exit 1
     fi
-    # Locked files cannot go until their flag is cleared; clearing an unset flag changes nothing.
+    # Demo drives of earlier versions locked files with the immutable flag; clearing an unset
+    # flag changes nothing.
     find "$root" -type f -exec chattr -i {} + 2>/dev/null || true
     chmod -R u+rwX "$root" 2>/dev/null || true
     rm -rf "$root"
+}
+
+start_folder=C/Users/Anna/AppData/Local/Programs/kehrwix
+
+# Locked: a block file the browser holds open, and a Defender log in use.
+locked_files() {
+    printf '%s\n' "$root/C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1" \
+        "$root/C/Windows/Temp/MpSigStub.log"
+}
+
+# One holder per locked file that is still there. Each is forked with the file already open, so
+# it holds the file before kehrwix starts; it ends with this script, at the latest a second
+# after it (tail --pid) should the script be killed before its trap runs.
+hold_locked_files() {
+    local file holders=()
+    while IFS= read -r file; do
+        [[ -f $file ]] || continue
+        exec 3<"$file"
+        tail --pid=$$ -f /dev/null </dev/null >/dev/null 2>&1 &
+        holders+=($!)
+        exec 3<&-
+    done < <(locked_files)
+    if ((${#holders[@]})); then
+        trap "kill ${holders[*]} 2>/dev/null || true" EXIT
+    fi
 }
 
 case $action in
@@ -42,10 +70,15 @@ remove)
 run)
     (($#)) || usage
     root=$(cd "$root" && pwd)
-    # Started from the folder the zip would be unpacked to, as a desktop shortcut would; the
-    # path list lives in the user's temp folder, as on Windows.
-    cd "$root/C/Tools/kehrwix"
-    exec env KEHRWIX_DRIVES="C:=$root/C;D:=$root/D" KEHRWIX='C:\Users\Anna\AppData\Local\Temp' "$@"
+    hold_locked_files
+    # Started, as a desktop shortcut would start it, in the folder Anna put kehrwix.exe into
+    # (the place LIESMICH.txt recommends to one user); the path list lives in her temp folder,
+    # as on Windows.
+    cd "$root/$start_folder"
+    status=0
+    env KEHRWIX_DRIVES="C:=$root/C;D:=$root/D" KEHRWIX='C:\Users\Anna\AppData\Local\Temp' "$@" ||
+        status=$?
+    exit $status
     ;;
 create) [[ $# -eq 0 ]] || usage ;;
 *) usage ;;
@@ -55,7 +88,7 @@ esac
     echo "$0: $root exists; remove it first" >&2
     exit 1
 }
-mkdir -p "$root/C/Tools/kehrwix"
+mkdir -p "$root/$start_folder"
 root=$(cd "$root" && pwd)
 C=$root/C
 D=$root/D
@@ -88,7 +121,6 @@ cached() {
 # setfattr reads a quoted value as text; Wine writes the attribute word as text too.
 hide() { setfattr -n user.DOSATTRIB -v "\"0x${2:-2}\"" "$1" 2>/dev/null || true; }
 read_only() { chmod a-w "$@"; }
-lock() { chattr +i "$@" 2>/dev/null || true; }
 dated() { touch -h -d "$1" "${@:2}"; }
 
 # ---------------------------------------------------------------- C: the system drive
@@ -105,12 +137,14 @@ filler "$C/Windows/Temp/cab_4412_3/update.cat" 8192 "catalog"
 put "$C/Windows/Temp/DismHost.exe.log"
 filler "$C/Windows/Temp/{5B3C9E21-7A4F-4D02-9C55-1E0A8B76D3F2}/setup.msi" 65536 "MSI installer data"
 
-# A program in Program Files: its files stay, its thumbnail cache is a hit.
+# A program in Program Files: nothing there is named like a temp folder, so on every platform
+# its files stay. Its thumbnail cache lies in the user's profile, where it is a hit.
 filler "$C/Program Files/PixelWerk/PixelWerk.exe" 98304 "MZ PixelWerk 4.2 image viewer"
 filler "$C/Program Files/PixelWerk/pwcore.dll" 40960 "MZ PixelWerk core library"
 put "$C/Program Files/PixelWerk/Lizenz.txt" "PixelWerk 4.2 - Freeware fuer den privaten Gebrauch."
 for n in 01 02 03 04 05 06 07 08; do
-    filler "$C/Program Files/PixelWerk/Cache/thumb_$n.jpg" $((1536 + 10#$n * 211)) "JFIF thumbnail $n"
+    filler "$C/Users/Anna/AppData/Local/PixelWerk/Cache/thumb_$n.jpg" $((1536 + 10#$n * 211)) \
+        "JFIF thumbnail $n"
 done
 
 profile() {
@@ -206,6 +240,3 @@ filler "$D/Temp/ubuntu-24.04-desktop-amd64.iso.part" 262144 "partial download"
 
 # One date for everything, so the demo looks alike on every machine; files first, then folders.
 find "$root" -depth -exec touch -h -d '2026-11-28 09:41:00' {} +
-# Locked: a block file the browser holds open, and a Defender log in use.
-lock "$C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1" \
-    "$C/Windows/Temp/MpSigStub.log"

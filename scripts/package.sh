@@ -2,19 +2,27 @@
 # Builds the packages and proves them:
 #   build/package/packages/  kehrwix_VERSION_amd64.deb and kehrwix-VERSION-Linux.tar.gz
 #   build/windows/packages/  kehrwix-VERSION-win64.zip (kehrwix.exe, LIESMICH.txt, LICENSE.txt)
-# then installs the .deb with dpkg, runs the installed `kehrwix ?` from PATH in tmux on a sandbox
-# drive, looks at the .exe's resources with objdump, and lints the man pages and the desktop
-# entry. Needs root for dpkg; the package is removed again unless it was installed before.
+# then runs lintian on the .deb (no errors, no warnings), builds the Linux packages a second time
+# and compares them byte for byte, installs the .deb with dpkg, runs the installed `kehrwix ?`
+# from PATH in tmux on a sandbox drive, checks the installed README's links, looks at the .exe's
+# resources with objdump, and lints the man pages and the desktop entry. Last, a clone of the
+# repository tries kehrwix with scripts/run.sh as a new user would, and must go with rm -rf.
+# Needs root for dpkg; the package is removed again unless it was installed before.
 # --build-only stops after building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 
-scripts/install-deps.sh --windows
+scripts/install-deps.sh --windows --package
 
-cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DKEHRWIX_TESTS=OFF >/dev/null
-cmake --build build/package -j"$(nproc)" --target kehrwix
-(cd build/package && cpack >/dev/null)
+# linux_packages DIR: configures, builds and packs the release build in DIR. Warnings fail it
+# here: the hardening flags are only ever compiled in this build and the release preset.
+linux_packages() {
+    cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DKEHRWIX_TESTS=OFF -DKEHRWIX_WERROR=ON >/dev/null
+    cmake --build "$1" -j"$(nproc)" --target kehrwix
+    (cd "$1" && cpack >/dev/null)
+}
+linux_packages build/package
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)" --target kehrwix
 (cd build/windows && cpack >/dev/null)
@@ -33,6 +41,21 @@ fail() {
     echo "package check FAILED: $*" >&2
     exit 1
 }
+
+# ---- what Debian's own checker says: nothing above the level of information, and among the
+# information nothing about hardening or leftover sections
+lint=$(lintian --fail-on error,warning --display-info "$deb" 2>&1) || fail "lintian on $deb: $lint"
+[[ -z $lint ]] || echo "$lint"
+! grep -E 'hardening-|binary-has-unneeded-section' <<<"$lint" ||
+    fail "lintian finds the release binary not hardened or not stripped"
+
+# ---- reproducible: a second build from scratch in another folder gives the same bytes
+rm -rf build/package-again
+linux_packages build/package-again
+for package in "$deb" "$tgz"; do
+    again=build/package-again/packages/$(basename "$package")
+    cmp "$package" "$again" || fail "a second build of $(basename "$package") differs"
+done
 
 # ---- the packages' contents
 version=$(sed -n 's/^project(kehrwix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -63,6 +86,7 @@ grep -q 'V.S._.V.E.R.S.I.O.N._.I.N.F.O' <<<"$resources" || fail "no version reso
 grep -q "P.r.o.d.u.c.t.V.e.r.s.i.o.n.\{2,8\}$(sed 's/./&./g' <<<"$version")" <<<"$resources" ||
     fail "version resource does not say $version"
 "$objdump" -t "$exe" | found 'no symbols' || fail "kehrwix.exe is not stripped"
+"$objdump" -p "$exe" | found '^Time/Date.* 1970$' || fail "kehrwix.exe carries the time it was linked"
 ! "$objdump" -p "$exe" | grep -iE 'DLL Name: (libstdc|libgcc|libwinpthread)' ||
     fail "kehrwix.exe needs MinGW runtime DLLs"
 
@@ -84,6 +108,18 @@ if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate /usr/share/applications/kehrwix.desktop || fail "desktop entry"
 fi
 [[ -f /usr/share/doc/kehrwix/README.md ]] || fail "README not installed"
+# Every link of the installed README leads to an installed file or to one of its own headings.
+(
+    cd /usr/share/doc/kehrwix
+    headings=$(sed -n 's/^#\{1,6\} //p' README.md | tr 'A-Z ' 'a-z-' | tr -cd 'a-z0-9_\n-')
+    for link in $(grep -o '](\([^)]*\))' README.md | sed 's/^](\(.*\))$/\1/'); do
+        case $link in
+        http://* | https://*) ;;
+        '#'*) grep -qx -- "${link#'#'}" <<<"$headings" || fail "README links to a missing heading: $link" ;;
+        *) [[ -e ${link%%#*} ]] || fail "the installed README links to $link, which is not installed" ;;
+        esac
+    done
+)
 
 # `kehrwix ?` from PATH, headless in tmux, on a sandbox drive (never the default drive map).
 (
@@ -101,4 +137,45 @@ fi
     [[ ! -e $drive/KEHRWIX.INI ]] || e2e_fail "the help-only run created a path list"
 )
 cd "$repo"
+
+# ---- a user's clone: scripts/run.sh on the demo drive (the first run, then a later run that
+# cleans, then --reset), after which rm -rf removes every last file. The clone holds the last
+# commit; it lies below build/ so that a compiler cache shared under the repository still helps.
+clone=$repo/build/clone-check
+rm -rf "$clone"
+git clone -q "$repo" "$clone"
+(
+    source tests/e2e/lib.sh
+    run() {
+        e2e_stop
+        e2e_start "$clone" env TERM=xterm-256color scripts/run.sh "$@"
+    }
+    run
+    e2e_wait_for "Temp-Dateien  Kehrwix" 900 # after building the release binary
+    e2e_keys Space
+    e2e_wait_for "Als nächstes werden jetzt alle Laufwerke" 10
+    e2e_keys Space
+    e2e_wait_for "(Z)eige Pfade" 60
+    e2e_keys Escape
+    e2e_ended 10
+    run
+    e2e_wait_for " fertig." 120
+    e2e_ended 15
+    [[ -f $clone/build/demo/C/Windows/Temp/MpSigStub.log ]] || e2e_fail "the demo's held file was deleted"
+    [[ ! -e $clone/build/demo/C/Windows/Temp/MpCmdRun.log ]] || e2e_fail "the demo run did not clean"
+    run --reset '?'
+    e2e_wait_for "Temp-Dateien  Kehrwix" 60
+    for _ in 1 2 3; do
+        e2e_keys Space
+        sleep 0.5
+        [[ -s $E2E_EXIT_FILE ]] && break
+    done
+    e2e_ended 10
+    [[ -f $clone/build/demo/C/Windows/Temp/MpCmdRun.log ]] || e2e_fail "--reset did not make the demo drive new"
+    e2e_stop
+    held() { find /proc/[0-9]*/fd -lname "$clone/*" 2>/dev/null | grep -q .; }
+    e2e_until 5 eval '! held' || e2e_fail "files of the clone are still held after the demo runs"
+)
+rm -rf "$clone" || fail "rm -rf cannot remove a clone after scripts/run.sh"
+[[ ! -e $clone ]] || fail "rm -rf left $clone behind"
 echo "packages: ok ($deb, $tgz, $zip)"

@@ -5,6 +5,7 @@
 #   scripts/run.sh            # start on the demo drive (created on first use)
 #   scripts/run.sh --reset    # make the demo drive new, then start on it
 #   scripts/run.sh --system   # start on this machine: C: is / (see README.md first)
+#   rm -rf build/demo         # remove the demo drive
 #
 # Other arguments (such as ?) are passed on to kehrwix.
 set -euo pipefail

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The README's demo drive: a first run finds the believable temp, cache, cookie and history
 # folders on both drives and nothing else; the second run, without a key, empties them, leaves
-# documents, programs and projects alone, and keeps the locked files.
+# documents, programs and projects alone, and keeps the locked files. Afterwards nothing holds
+# them any more, and rm -rf removes the whole drive.
 source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
 demo_drive=$(realpath "$(dirname "$0")/../../scripts/demo-drive.sh")
@@ -25,10 +26,10 @@ e2e_keys Escape
 e2e_ended 10
 
 ini="$demo/C/Users/Anna/AppData/Local/Temp/KEHRWIX.INI"
-expected='*C:\Program Files\PixelWerk\Cache\
-*C:\Users\Anna\AppData\Local\Google\Chrome\User Data\Default\Cache\
+expected='*C:\Users\Anna\AppData\Local\Google\Chrome\User Data\Default\Cache\
 *C:\Users\Anna\AppData\Local\Microsoft\Edge\User Data\Default\Cache\
 *C:\Users\Anna\AppData\Local\Microsoft\Windows\Temporary Internet Files\
+*C:\Users\Anna\AppData\Local\PixelWerk\Cache\
 *C:\Users\Anna\AppData\Local\Temp\
 *C:\Users\Anna\AppData\Roaming\Microsoft\Windows\Cookies\
 *C:\Users\Anna\AppData\Roaming\Microsoft\Windows\Recent\
@@ -53,15 +54,11 @@ C="$demo/C"
 leftovers=$(cd "$demo" && find C/Users/Anna/AppData/Local/Temp C/Windows/Temp D/Temp \
     "C/Users/Ben/AppData/Local/Microsoft/Edge/User Data/Default/Cache" -mindepth 1 | LC_ALL=C sort)
 expected='C/Users/Anna/AppData/Local/Temp/KEHRWIX.INI
-C/Users/Anna/AppData/Local/Temp/d Suchpfade.tmp'
-# Locked files exist only where the file system has the immutable flag (and we are root).
-block="$C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1"
-flags=$(lsattr -d "$block" 2>/dev/null | cut -d' ' -f1)
-if [[ $flags == *i* ]]; then
-    expected+=$'\nC/Windows/Temp/MpSigStub.log'
-    [[ -f $block ]] || e2e_fail "locked file gone"
-fi
+C/Users/Anna/AppData/Local/Temp/d Suchpfade.tmp
+C/Windows/Temp/MpSigStub.log'
 [[ $leftovers == "$expected" ]] || e2e_fail "left in the emptied folders: $leftovers"
+[[ -f "$C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1" ]] ||
+    e2e_fail "the browser's held block file was deleted"
 for kept in "Users/Anna/Documents/Steuer/Belege 2025.txt" "Program Files/PixelWerk/PixelWerk.exe" \
     "Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Code Cache/js/index" \
     "Windows/System32/drivers/etc/hosts" "Users/Anna/Desktop/desktop.ini"; do
@@ -69,5 +66,8 @@ for kept in "Users/Anna/Documents/Steuer/Belege 2025.txt" "Program Files/PixelWe
 done
 [[ -f "$demo/D/Projekte/webshop/node_modules/vue/package.json" ]] || e2e_fail "node_modules touched"
 [[ $(cat "$E2E_ROOT/canary") == keep ]] || e2e_fail "canary touched"
-[[ ! -e $C/Tools/kehrwix/chmod.com ]] || e2e_fail "attribute tool left behind"
+[[ ! -e $C/Users/Anna/AppData/Local/Programs/kehrwix/chmod.com ]] || e2e_fail "attribute tool left behind"
+held() { find /proc/[0-9]*/fd -lname "$demo/*" 2>/dev/null | grep -q .; }
+e2e_until 5 eval '! held' || e2e_fail "the locked files are still held after the run"
+rm -rf "$demo" || e2e_fail "rm -rf cannot remove the demo drive"
 echo "linux_demo_drive: ok"

@@ -6,7 +6,7 @@ trap 'rm -rf "$out"' EXIT
 SCREENS_TOOL=$1 "$(dirname "$0")/../../scripts/screens.sh" "$out" >/dev/null
 grep -qF 'Temp-Dateien  Kehrwix' "$out/help.svg"
 grep -qF 'kehrwix     press any key to menue' "$out/prompt.svg"
-grep -qF 'C:\USERS\ANNA\APPDATA\LOCAL\' "$out/menu.svg"
+grep -qiF 'C:\Users\Anna\AppData\Local\' "$out/menu.svg"
 grep -qF '(c)lean' "$out/menu.svg"
 grep -qF 'fertig.' "$out/cleaning.svg"
 echo "pictures: ok"

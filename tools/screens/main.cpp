@@ -143,12 +143,8 @@ int main(int argc, char** argv) {
         // A later run: the prompt, the browser in a user's local application data, cleaning.
         const std::vector<Step> later_run{
             {"press any key to menue", 0, "prompt", keys(" ")},
-            {"C:\\Tools\\kehrwix\\", 2, "", open("..")},
-            {"C:\\Tools\\", 2, "", open("..")},
-            {"C:\\", 2, "", open("Users")},
-            {"C:\\Users\\", 2, "", open("Anna")},
-            {"C:\\Users\\Anna\\", 2, "", open("AppData")},
-            {"C:\\Users\\Anna\\AppData\\", 2, "", open("Local")},
+            {"C:\\Users\\Anna\\AppData\\Local\\Programs\\kehrwix\\", 2, "", open("..")},
+            {"C:\\Users\\Anna\\AppData\\Local\\Programs\\", 2, "", open("..")},
             {"C:\\Users\\Anna\\AppData\\Local\\", 2, "", highlight("Temp")},
             {"C:\\Users\\Anna\\AppData\\Local\\", 2, "menu", keys("c")},
             {" fertig.", 0, "cleaning", nullptr},

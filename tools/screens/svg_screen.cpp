@@ -93,64 +93,100 @@ std::string escaped(const std::u32string& run) {
     return out;
 }
 
-}  // namespace
+// The colour most cells stand on; it fills the whole picture at once.
+int main_background(const Screen& screen) {
+    std::array<int, 16> cells{};
+    for (const std::uint8_t colour : screen.colours)
+        ++cells[colour >> 4];
+    int most = 0;
+    for (int colour = 1; colour < 16; ++colour) {
+        if (cells[colour] > cells[most])
+            most = colour;
+    }
+    return most;
+}
 
-std::string to_svg(const Screen& screen) {
-    const int width = screen.columns * kCellWidth, height = screen.rows * kCellHeight;
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
-                      "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
-                      std::to_string(width) + " " + std::to_string(height) + "\">\n";
-    svg += "<g font-family=\"DejaVu Sans Mono, Consolas, Menlo, monospace\" font-size=\"" +
-           std::to_string(kFontSize) + "\">\n";
+// The cells of another colour, one rectangle per run. Snapped to whole pixels, rectangles that
+// meet leave no hairline seam between them at any scale.
+std::string other_backgrounds(const Screen& screen, int ground) {
+    std::string svg = "<g shape-rendering=\"crispEdges\">\n";
     for (int row = 0; row < screen.rows; ++row) {
         const int base = row * screen.columns;
-        // Backgrounds, one rectangle per run of equal colour.
         for (int column = 0; column < screen.columns;) {
             const int background = screen.colours[base + column] >> 4;
             int end = column;
             while (end < screen.columns && (screen.colours[base + end] >> 4) == background)
                 ++end;
-            svg += "<rect x=\"" + std::to_string(column * kCellWidth) + "\" y=\"" +
-                   std::to_string(row * kCellHeight) + "\" width=\"" +
-                   std::to_string((end - column) * kCellWidth) + "\" height=\"" +
-                   std::to_string(kCellHeight) + "\" fill=\"" + kPalette[background] + "\"/>\n";
-            column = end;
-        }
-        // Text, one element per run of equal colour, stretched to its cells; frames as lines.
-        for (int column = 0; column < screen.columns;) {
-            const char32_t c = screen.characters[base + column];
-            const char* colour = kPalette[screen.colours[base + column] & 0x0F];
-            if (const auto arms = frame_piece(c)) {
-                int end = column + 1;
-                while (c == U'═' && end < screen.columns && screen.characters[base + end] == c &&
-                       screen.colours[base + end] == screen.colours[base + column])
-                    ++end;
-                svg += std::string("<path fill=\"none\" stroke-width=\"1.2\" stroke=\"") + colour +
-                       "\" d=\"" + frame_path(*arms, row, column, end - column) + "\"/>\n";
-                column = end;
-                continue;
-            }
-            std::u32string run;
-            int end = column;
-            while (end < screen.columns && !frame_piece(screen.characters[base + end]) &&
-                   (screen.colours[base + end] & 0x0F) == (screen.colours[base + column] & 0x0F)) {
-                run.push_back(screen.characters[base + end]);
-                ++end;
-            }
-            const auto last = run.find_last_not_of(U' ');
-            const auto first = run.find_first_not_of(U' ');
-            if (last != std::u32string::npos) {
-                const int start = column + static_cast<int>(first);
-                const int length = static_cast<int>(last - first + 1);
-                svg += "<text x=\"" + std::to_string(start * kCellWidth) + "\" y=\"" +
-                       std::to_string(row * kCellHeight + 14) + "\" fill=\"" + colour +
-                       "\" textLength=\"" + std::to_string(length * kCellWidth) +
-                       "\" lengthAdjust=\"spacingAndGlyphs\" xml:space=\"preserve\">" +
-                       escaped(run.substr(first, last - first + 1)) + "</text>\n";
+            if (background != ground) {
+                svg += "<rect x=\"" + std::to_string(column * kCellWidth) + "\" y=\"" +
+                       std::to_string(row * kCellHeight) + "\" width=\"" +
+                       std::to_string((end - column) * kCellWidth) + "\" height=\"" +
+                       std::to_string(kCellHeight) + "\" fill=\"" + kPalette[background] + "\"/>\n";
             }
             column = end;
         }
     }
+    return svg + "</g>\n";
+}
+
+// Text, one element per run of equal colour, stretched to its cells; frames as lines whose
+// square ends reach into the next piece, so they join up without gaps.
+std::string foreground(const Screen& screen, int row) {
+    std::string svg;
+    const int base = row * screen.columns;
+    for (int column = 0; column < screen.columns;) {
+        const char32_t c = screen.characters[base + column];
+        const char* colour = kPalette[screen.colours[base + column] & 0x0F];
+        if (const auto arms = frame_piece(c)) {
+            int end = column + 1;
+            while (c == U'═' && end < screen.columns && screen.characters[base + end] == c &&
+                   screen.colours[base + end] == screen.colours[base + column])
+                ++end;
+            svg += std::string(
+                       "<path fill=\"none\" stroke-width=\"1.2\" "
+                       "stroke-linecap=\"square\" stroke=\"") +
+                   colour + "\" d=\"" + frame_path(*arms, row, column, end - column) + "\"/>\n";
+            column = end;
+            continue;
+        }
+        std::u32string run;
+        int end = column;
+        while (end < screen.columns && !frame_piece(screen.characters[base + end]) &&
+               (screen.colours[base + end] & 0x0F) == (screen.colours[base + column] & 0x0F)) {
+            run.push_back(screen.characters[base + end]);
+            ++end;
+        }
+        const auto last = run.find_last_not_of(U' ');
+        const auto first = run.find_first_not_of(U' ');
+        if (last != std::u32string::npos) {
+            const int start = column + static_cast<int>(first);
+            const int length = static_cast<int>(last - first + 1);
+            svg += "<text x=\"" + std::to_string(start * kCellWidth) + "\" y=\"" +
+                   std::to_string(row * kCellHeight + 14) + "\" fill=\"" + colour +
+                   "\" textLength=\"" + std::to_string(length * kCellWidth) +
+                   "\" lengthAdjust=\"spacingAndGlyphs\" xml:space=\"preserve\">" +
+                   escaped(run.substr(first, last - first + 1)) + "</text>\n";
+        }
+        column = end;
+    }
+    return svg;
+}
+
+}  // namespace
+
+std::string to_svg(const Screen& screen) {
+    const int width = screen.columns * kCellWidth, height = screen.rows * kCellHeight;
+    const std::string size =
+        "width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
+    const int ground = main_background(screen);
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" " + size + " viewBox=\"0 0 " +
+                      std::to_string(width) + " " + std::to_string(height) + "\">\n";
+    svg += "<rect " + size + " fill=\"" + kPalette[ground] + "\"/>\n";
+    svg += other_backgrounds(screen, ground);
+    svg += "<g font-family=\"DejaVu Sans Mono, Consolas, Menlo, monospace\" font-size=\"" +
+           std::to_string(kFontSize) + "\">\n";
+    for (int row = 0; row < screen.rows; ++row)
+        svg += foreground(screen, row);
     svg += "</g>\n</svg>\n";
     return svg;
 }

@@ -146,7 +146,9 @@ void append_file(const std::string& path, std::string_view bytes) {
     // folder, and the lines written before must stay.
     if (const int error = write_all(fd.get(), bytes, -1)) {
         if (located.exists) {
-            static_cast<void>(::ftruncate(fd.get(), before.st_size));
+            // Best effort: the write's own error is what the caller hears.
+            const int cut = ::ftruncate(fd.get(), before.st_size);
+            static_cast<void>(cut);
         } else {
             ::unlinkat(located.parent.get(), located.name.c_str(), 0);
         }

@@ -1,8 +1,8 @@
 #pragma once
 // The one rule for whether a folder may be emptied, entered or stored: the cleaning run, the
 // drive scan and the menu's remember commands all ask it. It refuses drive roots, C:\WINDOWS
-// and C:\WINNT, and the trees of the exclusion table, by name and by file identity, and a
-// listed folder reached through a link the ownership rule forbids.
+// and C:\WINNT, the profiles and homes, and the trees of the exclusion table, by name and by
+// file identity, and a listed folder reached through a link the ownership rule forbids.
 
 #include <optional>
 #include <string>
@@ -26,8 +26,8 @@ class FolderRule {
   public:
     // Reads where the table's folders, the drive roots and C:\WINDOWS are now.
     explicit FolderRule(const HostSystem& host);
-    // The running host: `system_root` stands for "/" on POSIX, the environment names the
-    // Windows folders.
+    // The running host: `system_root` stands for "/" on POSIX (its etc/passwd and the homes'
+    // user-dirs.dirs are read there), the environment names the Windows folders and HOME.
     FolderRule(std::string_view system_root, const std::vector<std::string>& environment);
 
     // A folder as a path list line or the menu names it (flag and one trailing "\" dropped).
@@ -37,6 +37,12 @@ class FolderRule {
     // The scan: a subfolder by its upper-case canonical path and name; its parent is not
     // refused. A refused one is neither reported nor entered.
     bool scan_refuses(std::string_view upper_path, std::string_view upper_name) const;
+    // Neither is a profile or home reported, though the scan enters it.
+    bool scan_refuses_report(std::string_view upper_path, std::string_view upper_name) const;
+    // Entries that make the folder holding them a working tree the scan leaves alone.
+    const std::vector<std::string>& working_tree_markers() const {
+        return table_.working_tree_markers;
+    }
     bool scan_refuses_drive(char letter) const;  // the whole drive lies inside a refused tree
 
     // Beneath a listed folder (by the holding folder's identity): entries that stay, neither
@@ -58,10 +64,17 @@ class FolderRule {
     };
 
     bool refuses_by_name(std::string_view canonical) const;
+    static bool in_model(const std::vector<ModelTree>& trees, std::string_view upper_path,
+                         std::string_view upper_name);
+    bool chain_ends_at(const std::vector<std::string>& parts, std::size_t last) const;
     bool in_shared_temp(const fs::FileIdentity& holder) const;
 
     ExclusionTable table_;
     std::vector<ModelTree> model_trees_;
+    std::vector<ModelTree> model_profiles_;
+    // Upper-case names that refuse a folder wherever they lie, as the last components of its
+    // path: package trees alone, document folders below a profile ("USERS", "*", "DOCUMENTS").
+    std::vector<std::vector<std::string>> name_chains_;
     std::vector<TreeSpot> spots_;
     std::vector<fs::FileIdentity> shared_temp_;
     fs::ListedChecks checks_;

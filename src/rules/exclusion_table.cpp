@@ -16,19 +16,17 @@ constexpr std::string_view kPosixTrees[] = {
 constexpr std::string_view kPosixSharedTemp[] = {"tmp", "var/tmp"};
 constexpr std::string_view kKeptEntries[] = {"systemd-private-*", ".X*-lock",  ".X11-unix",
                                              ".ICE-unix",         ".XIM-unix", ".font-unix"};
-constexpr std::string_view kPackageTrees[] = {"node_modules", "site-packages", "dist-packages",
-                                             "vendor",       ".git",          ".hg",
-                                             ".svn",         "steamapps"};
+constexpr std::string_view kPackageTrees[] = {
+    "node_modules", "site-packages", "dist-packages", "vendor", ".git", ".hg", ".svn", "steamapps"};
 constexpr std::string_view kWorkingTreeMarkers[] = {".git", ".hg", ".svn", ".bzr", "_darcs"};
 // What people keep in their profiles: the Windows document folders and the XDG user folders.
-constexpr std::string_view kDocumentFolders[] = {
-    "Documents", "Desktop", "Pictures", "Music",     "Videos",
-    "Downloads", "Favorites", "OneDrive*", "Templates", "Public"};
+constexpr std::string_view kDocumentFolders[] = {"Documents", "Desktop",   "Pictures",  "Music",
+                                                 "Videos",    "Downloads", "Favorites", "OneDrive*",
+                                                 "Templates", "Public"};
 constexpr std::string_view kProfileParents[] = {"Users", "home"};
 // Environment variables that name Windows program folders and machine-wide state.
-constexpr std::string_view kProgramFolderVariables[] = {"ProgramFiles", "ProgramFiles(x86)",
-                                                        "ProgramW6432", "ProgramData",
-                                                        "ALLUSERSPROFILE"};
+constexpr std::string_view kProgramFolderVariables[] = {
+    "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "ProgramData", "ALLUSERSPROFILE"};
 constexpr std::string_view kCloudFolderVariables[] = {"OneDrive", "OneDriveCommercial",
                                                       "OneDriveConsumer"};
 
@@ -135,8 +133,8 @@ void add_homes(const HostSystem& host, ExclusionTable& table) {
         for (std::string_view name : kDocumentFolders)
             add_once(table.trees, home + "/" + std::string(name));
         for (const std::string& folder : user_dirs_folders(user_dirs_of(host, home))) {
-            add_once(table.trees, folder.front() == '/' ? below_root(host.root, folder)
-                                                        : home + "/" + folder);
+            add_once(table.trees,
+                     folder.front() == '/' ? below_root(host.root, folder) : home + "/" + folder);
         }
     }
 }

@@ -49,8 +49,8 @@ fs::Attributes attributes_from(DWORD attributes, DWORD reparse_tag, bool targets
     a.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     a.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        const bool surrogate = reparse::handling_of(reparse_tag, targets_volume) ==
-                               reparse::Handling::remove_as_link;
+        const bool surrogate =
+            reparse::handling_of(reparse_tag, targets_volume) == reparse::Handling::remove_as_link;
         a.link = surrogate;
         a.mount = reparse_tag == IO_REPARSE_TAG_MOUNT_POINT && targets_volume;
         a.placeholder = !surrogate && !a.mount;

@@ -3,6 +3,8 @@
 // system state, package and working trees, documents and profiles stay. Names are taken from
 // the table, so a name added there is tested here too.
 
+#include "rules/exclusion_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "pathlist/path_list.h"
-#include "rules/exclusion_table.h"
 #include "run_harnesses.h"
 
 namespace kehrwix::testing {
@@ -84,9 +85,8 @@ TEST(ExclusionTable, HomesComeFromHomeAndThePasswordDatabaseWithTheirUserFolders
         EXPECT_TRUE(holds(table.trees, tree)) << tree;
     }
     EXPECT_FALSE(holds(table.trees, "/sb/home/u"));
-    EXPECT_EQ(table.profile_folders,
-              (Strings{"/sb/home", "/sb/home/*", "/sb/home/u", "/sb/root", "/sb/var/cache/man",
-                       "/sb/nonexistent"}));
+    EXPECT_EQ(table.profile_folders, (Strings{"/sb/home", "/sb/home/*", "/sb/home/u", "/sb/root",
+                                              "/sb/var/cache/man", "/sb/nonexistent"}));
 }
 
 TEST(ExclusionTable, PatternsMatchAnyRunAndAnyCase) {
@@ -170,7 +170,8 @@ TEST_F(RealMachine, StoredLinesInsideTheTreesAreSkippedAndTreesBelowListedFolder
                    "*C:\\lib64\\cache", "*C:\\var\\cache\\debconf"};
     for (const std::string& name : exclusion_table(HostSystem{}).package_tree_names)
         lines.push_back("*C:\\home\\u\\proj\\" + text::upper(name) + "\\lib\\web\\cache");
-    lines.insert(lines.end(), {"*C:\\var\\cache", "*C:\\tmp", " C:\\var\\tmp", "*C:\\home\\u\\Temp"});
+    lines.insert(lines.end(),
+                 {"*C:\\var\\cache", "*C:\\tmp", " C:\\var\\tmp", "*C:\\home\\u\\Temp"});
     h.clean(lines);
     expect_all(system_files());
     for (const char* gone : {"var/cache/apt", "tmp/junk.tmp", "tmp/installer", "var/tmp/junk"})
@@ -218,9 +219,9 @@ TEST_F(DeveloperHome, OnlyTheRealTempFoldersAreFoundAndProtectedLinesAreSkipped)
     EXPECT_EQ(first_run(), (Lines{"*C:\\home\\u\\Temp\\", "*C:\\tmp\\"}));
 
     h.clean({"*C:\\home\\u\\Dokumente\\Thesis\\Temp", "*C:\\home\\u\\Documents",
-             " C:\\home\\u\\Desktop\\tmp", "*C:\\root\\Downloads\\temp", "*C:\\srv2\\anna\\Pictures",
-             "*C:\\home", " C:\\home\\u\\", "*C:\\HOME\\U\\.", "*C:\\root", "*C:\\srv2\\anna",
-             "*C:\\home\\u\\Temp"});
+             " C:\\home\\u\\Desktop\\tmp", "*C:\\root\\Downloads\\temp",
+             "*C:\\srv2\\anna\\Pictures", "*C:\\home", " C:\\home\\u\\", "*C:\\HOME\\U\\.",
+             "*C:\\root", "*C:\\srv2\\anna", "*C:\\home\\u\\Temp"});
     expect_all(kept());
     EXPECT_TRUE(h.exists("home/u/.cache/thumbnails/t.png"));
     EXPECT_TRUE(h.empty_folder("home/u/Temp"));

@@ -87,9 +87,9 @@ struct Folder::Impl {
                                      folder ? FILE_DIRECTORY_FILE : 0);
         const FILE_ATTRIBUTE_TAG_INFO info = tag_info(h.get());
         if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            const bool volume = info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT &&
+            const bool mounted = info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT &&
                                 win32::mount_point_targets_volume(h.get());
-            if (reparse::handling_of(info.ReparseTag, volume) != reparse::Handling::remove_as_link)
+            if (reparse::handling_of(info.ReparseTag, mounted) != reparse::Handling::remove_as_link)
                 throw RunError(kErrorPathFileAccess, "a placeholder or mount point; left alone");
         } else if (!folder && (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             throw_windows_error(ERROR_ACCESS_DENIED, "a folder is no file");

@@ -217,11 +217,12 @@ class DeveloperHome : public Machine {
 
 TEST_F(DeveloperHome, OnlyTheRealTempFoldersAreFoundAndProtectedLinesAreSkipped) {
     EXPECT_EQ(first_run(), (Lines{"*C:\\home\\u\\Temp\\", "*C:\\tmp\\"}));
+    std::filesystem::create_directory_symlink("home/u", h.host("me"));  // the user's own link
 
     h.clean({"*C:\\home\\u\\Dokumente\\Thesis\\Temp", "*C:\\home\\u\\Documents",
              " C:\\home\\u\\Desktop\\tmp", "*C:\\root\\Downloads\\temp",
              "*C:\\srv2\\anna\\Pictures", "*C:\\home", " C:\\home\\u\\", "*C:\\HOME\\U\\.",
-             "*C:\\root", "*C:\\srv2\\anna", "*C:\\home\\u\\Temp"});
+             "*C:\\root", "*C:\\srv2\\anna", "*C:\\me", "*C:\\home\\u\\Temp"});
     expect_all(kept());
     EXPECT_TRUE(h.exists("home/u/.cache/thumbnails/t.png"));
     EXPECT_TRUE(h.empty_folder("home/u/Temp"));

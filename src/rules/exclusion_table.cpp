@@ -236,8 +236,11 @@ std::vector<std::string> user_dirs_folders(std::string_view text) {
         }
         while (value.size() > 1 && value.back() == '/')
             value.remove_suffix(1);
-        if (!value.empty() && value != "/" && value.find("..") == std::string_view::npos)
+        // The home itself ("$HOME/.") is no user folder; ".." could name any place.
+        if (!value.empty() && value != "/" && value != "." &&
+            value.find("..") == std::string_view::npos) {
             add_once(folders, std::string(value));
+        }
     }
     return folders;
 }

@@ -74,6 +74,7 @@ TEST(ExclusionTable, HomesComeFromHomeAndThePasswordDatabaseWithTheirUserFolders
                        "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
                        "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch/\"\n"
                        "XDG_DOWNLOAD_DIR=\"$HOME/\"\n"
+                       "XDG_TEMPLATES_DIR=\"$HOME/.\"\n"
                        "XDG_MUSIC_DIR=\"/data/Musik\"\n"
                        "XDG_VIDEOS_DIR=\"$HOME/../v\"\n"
                        "XDG_PUBLICSHARE_DIR=relative\n"}};

@@ -88,7 +88,7 @@ struct Folder::Impl {
         const FILE_ATTRIBUTE_TAG_INFO info = tag_info(h.get());
         if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
             const bool mounted = info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT &&
-                                win32::mount_point_targets_volume(h.get());
+                                 win32::mount_point_targets_volume(h.get());
             if (reparse::handling_of(info.ReparseTag, mounted) != reparse::Handling::remove_as_link)
                 throw RunError(kErrorPathFileAccess, "a placeholder or mount point; left alone");
         } else if (!folder && (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -9,9 +9,10 @@ namespace kehrwix::fs {
 
 bool host_is_windows();
 
-// Windows: the current user's document folders (Documents, Desktop, Pictures, Music, Videos,
-// Downloads, Favorites, OneDrive) where the known-folder locations put them; none on POSIX,
-// where ~/.config/user-dirs.dirs names them.
+// Windows: the document folders (Documents, Desktop, Pictures, Music, Videos, Downloads,
+// Favorites, OneDrive) where the current user's known-folder locations and every logged-on
+// user's "User Shell Folders" put them; none on POSIX, where ~/.config/user-dirs.dirs names
+// them.
 std::vector<std::string> known_document_folders();
 
 }  // namespace kehrwix::fs

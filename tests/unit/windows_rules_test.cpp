@@ -10,6 +10,7 @@
 #include "platform/file_replace.h"
 #include "platform/pending_renames.h"
 #include "platform/reparse_tags.h"
+#include "platform/shell_folders.h"
 #include "platform/tool_trust.h"
 
 namespace kehrwix {
@@ -90,6 +91,15 @@ TEST(WindowsRules, ReparseTagsDrivesAndReplacedFiles) {
     for (std::uint32_t keep :
          {0x9000001Au, 0x9000101Au, 0x9000F01Au, 0x8000001Eu, 0x80000013u, 0x80000017u, 0u})
         EXPECT_EQ(reparse::handling_of(keep), Handling::leave_alone) << std::hex << keep;
+    // Other users' document folders, as their "User Shell Folders" name them.
+    using shell_folders::expand;
+    EXPECT_EQ(expand("%USERPROFILE%\\Documents", "C:\\Users\\anna"), "C:\\Users\\anna\\Documents");
+    EXPECT_EQ(expand("%userprofile%\\OneDrive\\Bilder\\", "C:\\Users\\anna"),
+              "C:\\Users\\anna\\OneDrive\\Bilder");
+    EXPECT_EQ(expand("d:/Daten/Anna", ""), "D:\\Daten\\Anna");
+    for (const char* nothing : {"%USERPROFILE%\\Documents", "%HOMEDRIVE%\\Docs", "Documents", ""})
+        EXPECT_EQ(expand(nothing, ""), "") << nothing;
+
     // A mount point that names a volume stays: removing it would unmount the path. A junction
     // (the same tag, naming a folder) goes as a link.
     EXPECT_EQ(reparse::handling_of(reparse::kTagMountPoint, true), Handling::leave_alone);

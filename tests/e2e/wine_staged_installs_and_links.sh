@@ -45,6 +45,6 @@ expected="./{setup-guid} ./{setup-guid}/payload.msi ./{setup-guid}/sub ./{setup-
     e2e_fail "the read-only file outside lost its attribute: $(stat -c %a "$root/outside/ro.txt")"
 [[ $(cat "$root/outside/ro.txt") == keep ]] || e2e_fail "the file outside changed"
 if [[ -e $root/links/ro-link.tmp ]]; then
-    echo "note: the hard link stayed (this Wine refuses to delete a read-only name)"
+    echo "note: the hard link stayed (this Wine deletes a read-only file only once it is cleared)"
 fi
 echo "ok: staged installs and links"

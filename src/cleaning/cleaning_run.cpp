@@ -68,6 +68,9 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
     FolderVerdict verdict = rule.judge(program.paths, folder);
     if (verdict.refused)
         return;
+    // A folder Windows moves or deletes at the next restart stays whole, like its files.
+    if (verdict.folder && state.restart_files.names(verdict.folder->path()))
+        return;
 
     show_line(program.screen, folder, subtree);
     if (subtree) {

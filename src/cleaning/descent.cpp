@@ -94,6 +94,9 @@ class Descent {
             kept_entries_removed(rule_, *level.folder, level.folder->entries());
         for (const fs::DirEntry& entry : entries) {
             if (is_subfolder(entry.attributes)) {
+                // A folder Windows moves at the next restart is a staged installation.
+                if (state_.restart_files.contains(level.path, entry.name))
+                    continue;
                 level.subfolders.push_back(entry.name);
             } else if (fs::is_plain_file(entry.attributes) &&
                        text::equal_nocase(entry.name, "chmod.com")) {

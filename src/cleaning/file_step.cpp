@@ -14,25 +14,33 @@ bool taken_by_file_step(const fs::Attributes& a) {
 
 namespace {
 
-// On POSIX deleting does not depend on these attributes, and clearing costs a call per file,
-// so it is done only where the listing shows one of them, or after a failed delete.
+// Deleting ignores read-only where the system can (Windows 10 and later, and POSIX, where the
+// file's own mode never mattered), so attributes are touched only after a delete failed. They
+// belong to the file, not to the name: a hard link to a read-only file elsewhere must not
+// leave that file writable. So clear_attributes changes only a file with one name, and what it
+// changed is put back when the file stays anyway.
 void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
-    const fs::Attributes& a = entry.attributes;
-    const bool marked = a.readonly || a.hidden || a.system;
     try {
-        if (marked && !a.link)
-            folder.clear_attributes(entry.name);
         folder.delete_file(entry.name);
         return;
     } catch (const RunError& error) {
         // Someone else removed it first: it is gone, which is all the step wants.
         if (error.number() == kErrorFileNotFound)
             return;
-        if (marked || a.link)
+        if (entry.attributes.link)
             throw;
     }
-    folder.clear_attributes(entry.name);
-    folder.delete_file(entry.name);
+    const fs::SavedAttributes saved = folder.clear_attributes(entry.name);
+    try {
+        folder.delete_file(entry.name);
+    } catch (const RunError&) {
+        try {
+            folder.restore_attributes(entry.name, saved);
+        } catch (const RunError&) {
+            // Gone or changed meanwhile: nothing left to put back.
+        }
+        throw;
+    }
 }
 
 class Pass {

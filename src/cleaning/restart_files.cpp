@@ -53,4 +53,8 @@ bool RestartFiles::contains(const std::string& folder, std::string_view name) co
     return false;
 }
 
+bool RestartFiles::names(const std::string& path) const {
+    return contains(path::parent(path), path::leaf(path));
+}
+
 }  // namespace kehrwix

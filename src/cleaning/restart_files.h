@@ -1,7 +1,9 @@
 #pragma once
-// The files that Windows will move or delete at the next restart, looked up by the file step.
-// Unfinished installations and updates keep their new files in temp folders until then;
-// deleting one breaks the installation.
+// The files and folders that Windows will move or delete at the next restart, looked up by the
+// file step and the descent. Unfinished installations and updates keep their new files in temp
+// folders until then; deleting one, or emptying a staged folder, breaks the installation. A
+// folder named there stays whole; a folder holding a named entry keeps it, so it is never
+// emptied enough to be removed.
 
 #include <string>
 #include <string_view>
@@ -20,6 +22,8 @@ class RestartFiles {
 
     // True when `name` inside `folder` (canonical) is one of them, in any spelling.
     bool contains(const std::string& folder, std::string_view name) const;
+    // True when the folder `path` (canonical) is one of them.
+    bool names(const std::string& path) const;
     bool empty() const { return folders_by_name_.empty(); }
 
   private:

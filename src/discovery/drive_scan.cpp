@@ -86,19 +86,27 @@ bool is_root(const std::string& folder) {
     return folder.size() == 3;  // "C:\"
 }
 
-// The folder rule as the scan asks it: program code, system state and package trees are neither
-// reported nor entered. Asked from the reading threads; the rule only reads its own tables.
+// The folder rule as the scan asks it: program code, system state, package trees, documents and
+// working trees are neither reported nor entered, profiles and homes are entered but not
+// reported. Asked from the reading threads; the rule only reads its own tables.
 class RuleExclusions : public ScanExclusions {
   public:
     explicit RuleExclusions(const FolderRule& rule) : rule_(rule) {}
-    bool may_report(std::string_view upper_folder) const override { return !refused(upper_folder); }
-    bool may_enter(std::string_view upper_folder) const override { return !refused(upper_folder); }
+    bool may_report(std::string_view upper_folder) const override {
+        upper_folder.remove_suffix(1);  // the trailing "\"
+        return !rule_.scan_refuses_report(upper_folder, name_of(upper_folder));
+    }
+    bool may_enter(std::string_view upper_folder) const override {
+        upper_folder.remove_suffix(1);
+        return !rule_.scan_refuses(upper_folder, name_of(upper_folder));
+    }
+    const std::vector<std::string>& working_tree_markers() const override {
+        return rule_.working_tree_markers();
+    }
 
   private:
-    bool refused(std::string_view upper_folder) const {
-        upper_folder.remove_suffix(1);  // the trailing "\"
-        const std::size_t cut = upper_folder.rfind('\\');
-        return rule_.scan_refuses(upper_folder, upper_folder.substr(cut + 1));
+    static std::string_view name_of(std::string_view upper_folder) {
+        return upper_folder.substr(upper_folder.rfind('\\') + 1);
     }
     const FolderRule& rule_;
 };

@@ -44,23 +44,53 @@ FolderRecord FolderReader::read(std::string folder, const fs::ScanFolder* parent
             record.state = FolderState::other_volume;
             return record;
         }
-        handle->list(listing);
+        handle->list(listing, markers());
     } catch (const RunError&) {
         record.state = FolderState::unreadable;
         return record;
     }
     record.entries = listing.entries;
+    // A source tree's "cache" and "tmp" are its own packages: the whole tree is left alone.
+    if (listing.holds_watched)
+        return record;
     const std::string upper_folder = text::upper(record.folder);
     for (const fs::ScanEntry& entry : listing.subfolders)
-        judge(record, upper_folder, entry);
+        judge(record, upper_folder, *handle, entry);
     if (opened != nullptr)
         *opened = std::make_shared<const fs::ScanFolder>(std::move(*handle));
     return record;
 }
 
+const std::vector<std::string>& FolderReader::markers() const {
+    static const std::vector<std::string> none;
+    return exclusions_ == nullptr ? none : exclusions_->working_tree_markers();
+}
+
+// Only asked for a hit, which is rare: the folder is listed once more, the price of never
+// storing a working tree named like a temp folder.
+bool FolderReader::is_working_tree(const fs::ScanFolder& parent, std::string_view name) const {
+    if (markers().empty())
+        return false;
+    try {
+        const std::optional<fs::ScanFolder> child = parent.open_child(name);
+        if (!child)
+            return false;
+        fs::ScanListing listing;
+        child->list(listing, markers());
+        return listing.holds_watched;
+    } catch (const RunError&) {
+        return false;  // reported as before; the cleaning run judges it again
+    }
+}
+
 void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
-                         const fs::ScanEntry& entry) const {
+                         const fs::ScanFolder& folder, const fs::ScanEntry& entry) const {
     const std::string& name = entry.name;
+    // Every folder whose name starts with "." is passed over here, before the folder rule is
+    // asked: neither reported nor entered. Hidden folders hold configuration, repositories and
+    // program state their owners keep (".git", ".config", ".local"). So the exclusion table's
+    // dot names (".git", ".hg", ".svn") matter to the cleaning run and the remember commands,
+    // not to the scan; a test of them must go through those.
     if (name.empty() || name.front() == '.')
         return;
     if (name.find_first_of("\\:\r\n\x1a") != std::string::npos) {
@@ -78,7 +108,8 @@ void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
     upper_path += text::upper(name);
     upper_path += '\\';
     const bool hit = matches_criteria(upper_path, criteria_) &&
-                     (exclusions_ == nullptr || exclusions_->may_report(upper_path));
+                     (exclusions_ == nullptr || exclusions_->may_report(upper_path)) &&
+                     !is_working_tree(folder, name);
     // Another volume mounted here is not part of this drive.
     const bool enter =
         !entry.mount && (exclusions_ == nullptr || exclusions_->may_enter(upper_path));

@@ -21,6 +21,12 @@ class ScanExclusions {
     virtual ~ScanExclusions() = default;
     virtual bool may_report(std::string_view upper_folder) const = 0;
     virtual bool may_enter(std::string_view upper_folder) const = 0;
+    // Entries that make the folder holding them a version-controlled working tree: nothing in
+    // it is reported or entered, nor is it reported itself.
+    virtual const std::vector<std::string>& working_tree_markers() const {
+        static const std::vector<std::string> none;
+        return none;
+    }
 };
 
 struct ScanEvent {
@@ -51,8 +57,10 @@ class FolderReader {
     FolderRecord read(std::string folder, const fs::ScanFolder* parent, FolderHandle* opened) const;
 
   private:
-    void judge(FolderRecord& record, const std::string& upper_folder,
+    void judge(FolderRecord& record, const std::string& upper_folder, const fs::ScanFolder& folder,
                const fs::ScanEntry& entry) const;
+    bool is_working_tree(const fs::ScanFolder& parent, std::string_view name) const;
+    const std::vector<std::string>& markers() const;
 
     const std::vector<std::string>& criteria_;
     const ScanExclusions* exclusions_;

@@ -58,6 +58,20 @@ struct ListedChecks {
 
 struct ListedFolder;
 
+// What clear_attributes changed, so that it can be put back when the delete it was for fails.
+struct SavedAttributes {
+    bool changed = false;
+    std::uint32_t word = 0;  // Windows: the attribute word; POSIX: the mode
+    std::string stored;      // POSIX: the "user.DOSATTRIB" value removed, if there was one
+};
+
+// Attributes belong to the file, not to the name: cleared on one name of a file that has
+// others (hard links), they change what every other name shows, perhaps far outside the folder
+// being emptied. So they are cleared only on a folder or on a file with a single link.
+inline bool may_clear_attributes(bool folder, std::uint64_t links) {
+    return folder || links == 1;
+}
+
 class Folder {
   public:
     // The listed folder, its own path resolved normally (links followed). Throws RunError.
@@ -84,8 +98,10 @@ class Folder {
     // All entries, in the order the file system returns them.
     std::vector<DirEntry> entries() const;
 
-    // Operations on one name inside this folder; none of them follows a link.
-    void clear_attributes(std::string_view name) const;
+    // Operations on one name inside this folder; none of them follows a link. Read-only,
+    // hidden and system are cleared only where may_clear_attributes allows.
+    SavedAttributes clear_attributes(std::string_view name) const;
+    void restore_attributes(std::string_view name, const SavedAttributes& saved) const;
     void delete_file(std::string_view name) const;  // a link is removed as a link
     void remove_folder(std::string_view name) const;
 

@@ -21,6 +21,7 @@ struct ScanEntry {
 struct ScanListing {
     std::vector<ScanEntry> subfolders;  // folders only, no links, in listing order
     std::uint32_t entries = 0;          // every entry listed, "." and ".." left out
+    bool holds_watched = false;         // an entry of any kind bears one of the watched names
 };
 
 class ScanFolder {
@@ -36,8 +37,9 @@ class ScanFolder {
     // volume (a mount point: not part of this drive). Throws RunError when it cannot be opened.
     std::optional<ScanFolder> open_child(std::string_view name) const;
 
-    // Reads the folder once, into `listing` (cleared first). Throws RunError.
-    void list(ScanListing& listing) const;
+    // Reads the folder once, into `listing` (cleared first), noting whether an entry of any
+    // kind bears one of the `watched` names (ASCII, compared without case). Throws RunError.
+    void list(ScanListing& listing, const std::vector<std::string>& watched = {}) const;
 
   private:
     struct Impl;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <system_error>
 
@@ -19,14 +20,66 @@ namespace stdfs = std::filesystem;
 
 constexpr std::string_view kSystemFolders[] = {"C:\\WINDOWS", "C:\\WINNT"};
 
+stdfs::path host_fs_path(std::string_view utf8) {
+    return stdfs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+// Asked for every subfolder the scan meets, so the plain cases never reach name_matches.
 bool part_matches(const std::string& upper_pattern, std::string_view upper_name) {
-    if (upper_pattern.find('*') == std::string::npos)
+    const std::size_t star = upper_pattern.find('*');
+    if (star == std::string::npos)
         return upper_pattern == upper_name;
+    if (upper_pattern.size() == 1)
+        return true;
+    if (upper_name.substr(0, star) != std::string_view(upper_pattern).substr(0, star))
+        return false;
     return name_matches(upper_pattern, upper_name);
 }
 
-stdfs::path host_fs_path(std::string_view utf8) {
-    return stdfs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+// A Windows folder the environment names ("C:\ProgramData") as a host path, on a POSIX host
+// through the drive map; "" when its drive is not mapped.
+std::string host_form(const std::string& path, bool windows) {
+    if (windows || path.size() < 3 || path[1] != ':' || (path[2] != '\\' && path[2] != '/'))
+        return path;
+    std::string host;
+    try {
+        if (!fs::drive_ready(path[0]))
+            return {};
+        host = fs::host_path(path.substr(0, 3));
+    } catch (const RunError&) {
+        return {};
+    }
+    for (const std::string& part : path::components(path.substr(3)))
+        host += (host.empty() || host.back() != '/' ? "/" : "") + part;
+    return host;
+}
+
+std::string read_text(const std::string& host_path) {
+    std::ifstream in{host_fs_path(host_path), std::ios::binary};
+    std::string text;
+    // The files asked for are a few kilobytes; a huge one is no password database.
+    constexpr std::size_t kLimit = 4 << 20;
+    char buffer[4096];
+    while (in && text.size() < kLimit) {
+        in.read(buffer, sizeof buffer);
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    return text;
+}
+
+HostSystem running_host(std::string_view system_root, const std::vector<std::string>& environment) {
+    HostSystem host{fs::host_is_windows(), std::string(system_root), environment, {}, {}, {}};
+    if (host.windows) {
+        host.known_folders = fs::known_document_folders();
+        return host;
+    }
+    std::string root = host.root;
+    if (root.empty() || root.back() != '/')
+        root += '/';
+    host.passwd = read_text(root + "etc/passwd");
+    for (const std::string& home : posix_homes(host))
+        host.user_dirs.emplace_back(home, read_text(home + "/.config/user-dirs.dirs"));
+    return host;
 }
 
 std::string utf8_of(const stdfs::path& path) {
@@ -77,14 +130,49 @@ bool contains(const std::vector<fs::FileIdentity>& list, const fs::FileIdentity&
 
 }  // namespace
 
+namespace {
+
+// A host folder pattern as the canonical path it takes on the drive whose host root has
+// `drive_parts`; nullopt when it lies elsewhere. A pattern holding the drive gets no parts.
+std::optional<std::vector<std::string>> on_drive(const std::string& host_pattern,
+                                                 const std::vector<std::string>& drive_parts) {
+    const std::vector<std::string> parts = path::components(text::upper(host_pattern));
+    const std::size_t shared = std::min(parts.size(), drive_parts.size());
+    for (std::size_t i = 0; i < shared; ++i) {
+        if (!part_matches(parts[i], text::upper(drive_parts[i])))
+            return std::nullopt;
+    }
+    if (parts.size() <= drive_parts.size())
+        return std::vector<std::string>{};
+    return std::vector<std::string>(parts.begin() + static_cast<long>(drive_parts.size()),
+                                    parts.end());
+}
+
+}  // namespace
+
 FolderRule::FolderRule(const HostSystem& host)
     : table_(exclusion_table(host)), windows_(host.windows) {
-    trees_ = table_.trees;
+    for (const std::string& tree : table_.trees) {
+        if (std::string form = host_form(tree, host.windows); !form.empty())
+            trees_.push_back(std::move(form));
+    }
     for (const std::string& folder : table_.shared_temp_folders) {
         for (const std::string& entry : table_.kept_entries)
             trees_.push_back(folder + "/" + entry);
     }
-    checks_.protected_tree_names = table_.package_tree_names;
+    for (const std::string& folder : table_.profile_folders) {
+        if (std::string form = host_form(folder, host.windows); !form.empty())
+            profiles_.push_back(std::move(form));
+    }
+    // The table writes names as people do; paths are compared upper-cased.
+    for (const std::string& name : table_.package_tree_names) {
+        checks_.protected_tree_names.push_back(text::upper(name));
+        name_chains_.push_back({text::upper(name)});
+    }
+    for (const std::string& parent : table_.profile_parent_names) {
+        for (const std::string& name : table_.document_folder_names)
+            name_chains_.push_back({text::upper(parent), "*", text::upper(name)});
+    }
 
     // Only the system's table of drive kinds is read for every letter; a root is opened now
     // only on a local disk, so a network drive whose server is gone cannot hold the start.
@@ -102,18 +190,13 @@ FolderRule::FolderRule(const HostSystem& host)
         // refused whole.
         const std::vector<std::string> drive_parts = path::components(host_root);
         for (const std::string& tree : trees_) {
-            const std::vector<std::string> tree_parts = path::components(text::upper(tree));
-            const std::size_t shared = std::min(tree_parts.size(), drive_parts.size());
-            bool matches = true;
-            for (std::size_t i = 0; i < shared && matches; ++i)
-                matches = part_matches(tree_parts[i], text::upper(drive_parts[i]));
-            if (!matches)
-                continue;
-            ModelTree model{letter, {}};
-            if (tree_parts.size() > drive_parts.size())
-                model.parts.assign(tree_parts.begin() + static_cast<long>(drive_parts.size()),
-                                   tree_parts.end());
-            model_trees_.push_back(std::move(model));
+            if (auto parts = on_drive(tree, drive_parts))
+                model_trees_.push_back(ModelTree{letter, std::move(*parts)});
+        }
+        // A profile is protected itself only: a drive inside one is no profile.
+        for (const std::string& profile : profiles_) {
+            if (auto parts = on_drive(profile, drive_parts); parts && !parts->empty())
+                model_profiles_.push_back(ModelTree{letter, std::move(*parts)});
         }
         if (probe == RootProbe::when_named)
             waiting_.push_back(letter);
@@ -157,6 +240,15 @@ void FolderRule::learn_drive(std::optional<char> letter) const {
             // Not there: nothing to protect.
         }
     }
+    // Profiles by identity, so no spelling, link or other drive letter reaches one.
+    for (const std::string& profile : profiles_) {
+        if (!here(profile))
+            continue;
+        for (const std::string& folder : expand(profile, windows_)) {
+            if (const auto ancestry = fs::Folder::host_ancestry(folder))
+                checks_.protected_folders.push_back(ancestry->front());
+        }
+    }
     for (const std::string& tree : trees_) {
         if (!here(tree))
             continue;
@@ -181,7 +273,21 @@ void FolderRule::learn_drive(std::optional<char> letter) const {
 }
 
 FolderRule::FolderRule(std::string_view system_root, const std::vector<std::string>& environment)
-    : FolderRule(HostSystem{fs::host_is_windows(), std::string(system_root), environment}) {}
+    : FolderRule(running_host(system_root, environment)) {}
+
+bool FolderRule::chain_ends_at(const std::vector<std::string>& parts, std::size_t last) const {
+    for (const std::vector<std::string>& chain : name_chains_) {
+        // parts[0] is the drive: a chain starts below it.
+        if (chain.size() > last || !part_matches(chain.back(), parts[last]))
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i + 1 < chain.size() && same; ++i)
+            same = part_matches(chain[i], parts[last + 1 - chain.size() + i]);
+        if (same)
+            return true;
+    }
+    return false;
+}
 
 bool FolderRule::refuses_by_name(std::string_view canonical) const {
     if (path::is_root(canonical))
@@ -195,10 +301,8 @@ bool FolderRule::refuses_by_name(std::string_view canonical) const {
     if (parts.empty())
         return true;
     for (std::size_t i = 1; i < parts.size(); ++i) {
-        if (std::find(table_.package_tree_names.begin(), table_.package_tree_names.end(),
-                      parts[i]) != table_.package_tree_names.end()) {
+        if (chain_ends_at(parts, i))
             return true;
-        }
     }
     for (const ModelTree& tree : model_trees_) {
         if (tree.drive != upper.front() || tree.parts.size() > parts.size() - 1)
@@ -207,6 +311,15 @@ bool FolderRule::refuses_by_name(std::string_view canonical) const {
         for (std::size_t i = 0; i < tree.parts.size() && inside; ++i)
             inside = part_matches(tree.parts[i], parts[i + 1]);
         if (inside)
+            return true;
+    }
+    for (const ModelTree& profile : model_profiles_) {
+        if (profile.drive != upper.front() || profile.parts.size() != parts.size() - 1)
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < profile.parts.size() && same; ++i)
+            same = part_matches(profile.parts[i], parts[i + 1]);
+        if (same)
             return true;
     }
     return false;
@@ -243,15 +356,12 @@ FolderVerdict FolderRule::judge(const PathModel& paths, std::string_view folder)
     return verdict;
 }
 
-bool FolderRule::scan_refuses(std::string_view upper_path, std::string_view upper_name) const {
-    if (std::find(table_.package_tree_names.begin(), table_.package_tree_names.end(), upper_name) !=
-        table_.package_tree_names.end()) {
-        return true;
-    }
+bool FolderRule::in_model(const std::vector<ModelTree>& trees, std::string_view upper_path,
+                          std::string_view upper_name) {
     // Its parent passed, so only a tree exactly this deep can hold it.
     const std::size_t depth =
         static_cast<std::size_t>(std::count(upper_path.begin(), upper_path.end(), '\\'));
-    for (const ModelTree& tree : model_trees_) {
+    for (const ModelTree& tree : trees) {
         if (tree.drive != upper_path.front() || tree.parts.size() != depth ||
             !part_matches(tree.parts.back(), upper_name)) {
             continue;
@@ -264,6 +374,26 @@ bool FolderRule::scan_refuses(std::string_view upper_path, std::string_view uppe
             return true;
     }
     return false;
+}
+
+bool FolderRule::scan_refuses(std::string_view upper_path, std::string_view upper_name) const {
+    for (const std::vector<std::string>& chain : name_chains_) {
+        if (!part_matches(chain.back(), upper_name))
+            continue;
+        if (chain.size() == 1)
+            return true;
+        const std::vector<std::string> parts = path::components(upper_path);
+        if (chain_ends_at(parts, parts.size() - 1))
+            return true;
+        break;  // chain_ends_at asked every chain
+    }
+    return in_model(model_trees_, upper_path, upper_name);
+}
+
+bool FolderRule::scan_refuses_report(std::string_view upper_path,
+                                     std::string_view upper_name) const {
+    return scan_refuses(upper_path, upper_name) ||
+           in_model(model_profiles_, upper_path, upper_name);
 }
 
 bool FolderRule::scan_refuses_drive(char letter) const {
@@ -288,7 +418,8 @@ bool FolderRule::keeps_entry(const fs::FileIdentity& holder, std::string_view na
 }
 
 bool FolderRule::refuses_entered(const fs::FileIdentity& folder) const {
-    return contains(checks_.protected_trees, folder);
+    // A profile below a listed folder (a home in /var/cache, say) stays whole as well.
+    return contains(checks_.protected_trees, folder) || contains(checks_.protected_folders, folder);
 }
 
 std::vector<fs::DirEntry> kept_entries_removed(const FolderRule& rule, const fs::Folder& folder,

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/durations.h"
+#include "platform/fault_injection.h"
 #include "platform/fs.h"
 #include "run_harnesses.h"
 #include "support/file_marks.h"
@@ -61,6 +62,33 @@ TEST_F(FileStep, AttributesSaveNoFileButTheProgramsOwnNamesDoInAnyCase) {
         EXPECT_FALSE(h.exists(name)) << name;
     if (!xattrs)
         GTEST_SKIP() << "no user xattrs here; read-only and dot-names were checked";
+}
+
+// Attributes belong to the file, not to the name: a hard link in a temp folder to a read-only
+// file elsewhere goes and that file keeps its attributes; a read-only file that will not go
+// gets back what was cleared for the try.
+TEST_F(FileStep, DeletingChangesNoFileThatStays) {
+    const auto read_only_hidden = [&](const char* name) {
+        h.file(name);
+        ::chmod(h.host(name).c_str(), 0444);
+        return set_dos_attrib(h.host(name), "0x2");
+    };
+    const bool xattrs = read_only_hidden("outside/ro.txt");
+    h.sandbox.make_folder('C', "T");
+    ASSERT_EQ(::link(h.host("outside/ro.txt").c_str(), h.host("T/link.tmp").c_str()), 0);
+    h.clean({"*C:\\T"});
+    EXPECT_FALSE(h.exists("T/link.tmp"));
+
+    read_only_hidden("T/stays.tmp");
+    fs::fault_hook = [](std::string_view operation) { return operation == "delete" ? EACCES : 0; };
+    h.clean({"*C:\\T"});
+    fs::fault_hook = nullptr;
+    for (const char* name : {"outside/ro.txt", "T/stays.tmp"}) {
+        EXPECT_EQ(mode_of(h.host(name)), 0444) << name;
+        if (xattrs) {
+            EXPECT_EQ(dos_attrib(h.host(name)), "0x2") << name;
+        }
+    }
 }
 
 TEST_F(FileStep, UndeletableFilesAreKeptAndEveryOtherFileStillGoes) {

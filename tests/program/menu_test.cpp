@@ -57,6 +57,38 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
     }
 }
 
+// Profiles are protected like drive roots: the folder holding them, every profile and home,
+// and a home named only by HOME or the password database.
+TEST(Menu, ProfilesAndHomesAreNeverStored) {
+    struct Case {
+        const char* folder;
+        std::vector<MenuHarness::Step> keys;
+        const char* variable;
+    };
+    const Case cases[] = {
+        {"Users/victim", {"m"}, "USERPROFILE=C:\\Users\\victim"},
+        {"Users/victim", {"\r", MenuHarness::Key::down, "s"}, "USERPROFILE=C:\\Users\\victim"},
+        {"Users/other", {"\r", MenuHarness::Key::down, "m"}, "USERPROFILE=C:\\Users\\victim"},
+        {"home/u", {"s"}, ""},
+        {"home/u", {"\r", MenuHarness::Key::down, "m"}, ""},
+        {"data/me", {"\r", MenuHarness::Key::down, "m"}, "HOME=/data/me"},
+        {"data/anna", {"\r", MenuHarness::Key::down, "m"}, ""},  // in the password database
+    };
+    for (const Case& c : cases) {
+        MenuHarness h;
+        h.system_root = h.sandbox.drive('C').string();
+        h.environment.emplace_back(c.variable);
+        // "etc" sorts after every folder asked about.
+        if (std::string_view(c.folder).starts_with("data"))
+            h.sandbox.write_file('C', "etc/passwd", "anna:x:1001:1001::/data/anna:/bin/sh\n");
+        h.later_run();
+        h.sandbox.make_folder('C', c.folder);
+        h.press(c.keys);
+        h.run();
+        EXPECT_EQ(h.path_list(), kDefaultList) << c.folder;
+    }
+}
+
 TEST(Menu, LegendDoubleClicksActAsTheirCommands) {
     using Check = std::function<bool(const MenuHarness&)>;
     const auto list_is = [](const std::string& expected) {

@@ -18,6 +18,8 @@ namespace kehrwix::testing {
 // part of a started tool.
 class CleaningHarness : public ProgramHarness {
   public:
+    using ProgramHarness::ProgramHarness;
+
     // Runs a later run with these path list lines.
     int clean(const std::vector<std::string>& lines) {
         std::string bytes;

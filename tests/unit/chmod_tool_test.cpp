@@ -98,6 +98,8 @@ TEST_F(ChmodTool, NeverTouchesWhatALinkPointsAtNorADriveRootNorAnythingOffTheDri
     make("T/", nullptr, 0755);
     stdfs::create_symlink(canary, box.host('C', "T/to_file"));
     stdfs::create_symlink(outside, box.host('C', "T/to_folder"));
+    // A hard link shares the file's attributes: the file keeps them.
+    ASSERT_EQ(::link(canary.c_str(), box.host('C', "T/hard_link").c_str()), 0);
 
     for (const char* target :
          {"C:\\T", "C:\\T\\to_folder", "C:\\T\\to_file", "C:\\T\\to_folder\\inner"})

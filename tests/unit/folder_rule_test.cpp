@@ -1,48 +1,13 @@
-// The portable decisions of the folder rule: the exclusion table for both kinds of host, the
-// ownership rule for links, and the judgement of the folder a listed path reaches.
+// The portable decisions of the folder rule: the ownership rule for links and the judgement of
+// the folder a listed path reaches. (The exclusion table's tests are in
+// tests/program/exclusion_table_test.cpp.)
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "platform/listed_folder.h"
-#include "rules/exclusion_table.h"
 
 namespace kehrwix {
 namespace {
-
-using Strings = std::vector<std::string>;
-
-TEST(ExclusionTable, WindowsFoldersComeFromTheEnvironment) {
-    HostSystem host;
-    host.windows = true;
-    host.environment = {"programfiles=C:\\Program Files\\", "ProgramFiles(x86)=C:\\Programme (x86)",
-                        "ProgramW6432=relative\\ignored",   "SystemRoot=D:\\WINNT",
-                        "USERPROFILE=C:\\Users\\Jörg",      "LOCALAPPDATA=E:\\Profile\\Local"};
-    const ExclusionTable table = exclusion_table(host);
-    EXPECT_EQ(table.trees,
-              (Strings{"C:\\Program Files", "C:\\Programme (x86)", "D:\\WINNT\\WinSxS",
-                       "C:\\Users\\*\\AppData\\Local\\Programs", "E:\\Profile\\Local\\Programs"}));
-    EXPECT_TRUE(table.shared_temp_folders.empty());
-
-    host.environment = {"PUBLIC=C:\\Users\\Public"};  // no profile of its own: the public one's
-    EXPECT_EQ(exclusion_table(host).trees, (Strings{"C:\\Users\\*\\AppData\\Local\\Programs"}));
-}
-
-TEST(ExclusionTable, PatternsMatchAnyRunAndAnyCase) {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"lib*", "lib", true},
-        {"lib*", "LIBX32", true},
-        {"lib*", "glib", false},
-        {".X*-lock", ".x1024-LOCK", true},
-        {".X*-lock", ".X0-lock~", false},
-        {"systemd-private-*", "systemd-private-1a-x", true},
-        {"Jörg", "JÖRG", true}};
-    for (const auto& [pattern, name, matches] : cases)
-        EXPECT_EQ(name_matches(pattern, name), matches) << pattern << " " << name;
-}
 
 TEST(LinkRule, AnUnprivilegedOwnerLeadsOnlyToTheirOwnFolders) {
     const fs::Owner root{"uid:0", true}, alice{"uid:1000", false}, mallory{"uid:1001", false};

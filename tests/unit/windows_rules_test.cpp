@@ -12,6 +12,7 @@
 #include "platform/file_replace.h"
 #include "platform/pending_renames.h"
 #include "platform/reparse_tags.h"
+#include "platform/shell_folders.h"
 #include "platform/tool_trust.h"
 
 namespace kehrwix {
@@ -92,6 +93,19 @@ TEST(WindowsRules, ReparseTagsDrivesAndReplacedFiles) {
     for (std::uint32_t keep :
          {0x9000001Au, 0x9000101Au, 0x9000F01Au, 0x8000001Eu, 0x80000013u, 0x80000017u, 0u})
         EXPECT_EQ(reparse::handling_of(keep), Handling::leave_alone) << std::hex << keep;
+    // Other users' document folders, as their "User Shell Folders" name them.
+    using shell_folders::expand;
+    EXPECT_EQ(expand("%USERPROFILE%\\Documents", "C:\\Users\\anna"), "C:\\Users\\anna\\Documents");
+    EXPECT_EQ(expand("%userprofile%\\OneDrive\\Bilder\\", "C:\\Users\\anna"),
+              "C:\\Users\\anna\\OneDrive\\Bilder");
+    EXPECT_EQ(expand("d:/Daten/Anna", ""), "D:\\Daten\\Anna");
+    for (const char* nothing : {"%USERPROFILE%\\Documents", "%HOMEDRIVE%\\Docs", "Documents", ""})
+        EXPECT_EQ(expand(nothing, ""), "") << nothing;
+
+    // A mount point that names a volume stays: removing it would unmount the path. A junction
+    // (the same tag, naming a folder) goes as a link.
+    EXPECT_EQ(reparse::handling_of(reparse::kTagMountPoint, true), Handling::leave_alone);
+    EXPECT_EQ(reparse::handling_of(reparse::kTagSymlink, true), Handling::remove_as_link);
 
     for (DriveKind kind :
          {DriveKind::fixed, DriveKind::removable, DriveKind::cdrom, DriveKind::ramdisk})
@@ -152,6 +166,16 @@ TEST(WindowsRules, PendingRenamesNameBothSidesOfEveryPair) {
     EXPECT_FALSE(files.contains("C:\\Windows\\Temp\\sub", "old.tmp"));
     EXPECT_FALSE(files.contains("C:\\Windows\\Temp", "old.tmp2"));
     EXPECT_TRUE(RestartFiles().empty());
+
+    // A staged folder, moved as a whole at the next restart, is named itself; the folders on
+    // the way to it are not, and keep it only by holding it.
+    const RestartFiles staged({"C:\\Temp\\{setup-guid}", "C:\\Program Files\\App\\staged"});
+    EXPECT_TRUE(staged.names("c:\\TEMP\\{Setup-Guid}"));
+    EXPECT_TRUE(staged.contains("C:\\Temp", "{setup-guid}"));
+    EXPECT_TRUE(staged.names("C:\\Program Files\\App\\staged"));
+    for (const char* other :
+         {"C:\\Temp", "C:\\Temp\\{setup-guid}\\payload", "C:\\", "C:\\Temp2\\{setup-guid}"})
+        EXPECT_FALSE(staged.names(other)) << other;
 }
 
 }  // namespace

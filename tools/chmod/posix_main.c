@@ -262,7 +262,9 @@ static void clear_folder_entries(int folder, dev_t device, const struct request*
         const int fd = open_entry(folder, e->d_name, &st);
         if (fd < 0)
             continue;
-        if (st.st_dev == device)
+        /* A file with other names shares its attributes with them, perhaps outside this
+         * folder: it keeps them. */
+        if (st.st_dev == device && (S_ISDIR(st.st_mode) || st.st_nlink == 1))
             clear_attributes(fd, &st, rq);
         close(fd);
     }

@@ -78,6 +78,20 @@ static wchar_t* join(const wchar_t* folder, const wchar_t* name) {
     return joined;
 }
 
+/* A file with other names (hard links) shares its attributes with them, perhaps outside this
+ * folder: it keeps them. A file whose links cannot be counted keeps them too. */
+static int has_other_names(const wchar_t* path) {
+    HANDLE h = CreateFileW(path, FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return 1;
+    BY_HANDLE_FILE_INFORMATION info;
+    const int counted = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return !counted || info.nNumberOfLinks != 1;
+}
+
 static void clear_folder_entries(const wchar_t* folder) {
     wchar_t* pattern = join(folder, L"*");
     if (!pattern)
@@ -91,7 +105,8 @@ static void clear_folder_entries(const wchar_t* folder) {
         if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
             continue;
         wchar_t* entry = join(folder, data.cFileName);
-        if (entry)
+        if (entry &&
+            ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !has_other_names(entry)))
             clear_path(entry, data.dwFileAttributes);
         free(entry);
     } while (FindNextFileW(find, &data));

@@ -70,41 +70,79 @@ fs::Attributes attributes_of(int dir, const std::string& name, const struct stat
     return a;
 }
 
-void clear_entry_attributes(int dir, const std::string& name) {
-    // The entry is pinned by a descriptor that cannot be a followed link, and changed through
-    // that descriptor, so swapping the name for a link meanwhile changes nothing outside.
+namespace {
+
+// The entry pinned by a descriptor that cannot be a followed link, so that changing it through
+// that descriptor changes nothing outside when the name is swapped for a link meanwhile.
+// Invalid for a link.
+UniqueFd pinned_entry(int dir, const std::string& name, struct stat& st) {
 #ifdef O_PATH
-    const UniqueFd entry(::openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd entry(::openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
 #else
-    const UniqueFd entry(::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd entry(::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
 #endif
     if (!entry.valid()) {
         if (errno == ELOOP)
-            return;  // a link: O_NOFOLLOW without O_PATH refuses it
+            return entry;  // a link: O_NOFOLLOW without O_PATH refuses it
         throw_errno(errno, name);
     }
-    struct stat st {};
     if (::fstat(entry.get(), &st) != 0)
         throw_errno(errno, name);
     // Nor is another mount's root, a bind mount of the same file system among them: it is not
     // part of this folder.
     if (S_ISLNK(st.st_mode) || (S_ISDIR(st.st_mode) && on_other_mount(dir, entry.get())))
+        return UniqueFd();
+    return entry;
+}
+
+void set_mode(int dir, const std::string& name, const std::string& pinned, mode_t mode) {
+    if (::chmod(pinned.c_str(), mode) == 0)
         return;
+    if (errno != ENOENT)
+        throw_errno(errno, name);
+    // No /proc: the library call refuses links on its own.
+    if (::fchmodat(dir, name.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0)
+        throw_errno(errno, name);
+}
+
+}  // namespace
+
+fs::SavedAttributes clear_entry_attributes(int dir, const std::string& name) {
+    fs::SavedAttributes saved;
+    struct stat st {};
+    const UniqueFd entry = pinned_entry(dir, name, st);
+    if (!entry.valid() || !fs::may_clear_attributes(S_ISDIR(st.st_mode), st.st_nlink))
+        return saved;
     const std::string pinned = proc_path(entry.get());
+    saved.word = st.st_mode & 07777;
+    char buffer[256];
+    const ssize_t size = ::getxattr(pinned.c_str(), kDosAttribName, buffer, sizeof buffer);
+    if (size > 0)
+        saved.stored.assign(buffer, static_cast<std::size_t>(size));
     if ((st.st_mode & S_IWUSR) == 0) {
-        const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
-        if (::chmod(pinned.c_str(), mode) != 0) {
-            if (errno != ENOENT)
-                throw_errno(errno, name);
-            // No /proc: the library call refuses links on its own.
-            if (::fchmodat(dir, name.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0) {
-                throw_errno(errno, name);
-            }
-        }
+        set_mode(dir, name, pinned, (st.st_mode & 07777) | S_IWUSR);
+        saved.changed = true;
     }
     // The stored word only adds hidden and system; they never keep a file from going on this
     // platform, so a word that cannot be removed is not worth failing for.
-    ::removexattr(pinned.c_str(), kDosAttribName);
+    if (!saved.stored.empty() && ::removexattr(pinned.c_str(), kDosAttribName) == 0)
+        saved.changed = true;
+    return saved;
+}
+
+void restore_entry_attributes(int dir, const std::string& name, const fs::SavedAttributes& saved) {
+    if (!saved.changed)
+        return;
+    struct stat st {};
+    const UniqueFd entry = pinned_entry(dir, name, st);
+    if (!entry.valid())
+        return;
+    const std::string pinned = proc_path(entry.get());
+    if ((st.st_mode & 07777) != saved.word)
+        set_mode(dir, name, pinned, static_cast<mode_t>(saved.word));
+    if (!saved.stored.empty()) {
+        ::setxattr(pinned.c_str(), kDosAttribName, saved.stored.data(), saved.stored.size(), 0);
+    }
 }
 
 }  // namespace kehrwix::posix

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folder.h"
 #include "platform/fs.h"
 
 namespace kehrwix::posix {
@@ -28,7 +29,10 @@ fs::Attributes attributes_of(int dir, const std::string& name, const struct stat
                              dev_t parent_device);
 
 // Read-only, hidden (as far as stored) and system off. A link is left alone: changing it
-// would change what it points to. Throws RunError when the entry cannot be changed.
-void clear_entry_attributes(int dir, const std::string& name);
+// would change what it points to; so is a file with other names (fs::may_clear_attributes).
+// Throws RunError when the entry cannot be changed.
+fs::SavedAttributes clear_entry_attributes(int dir, const std::string& name);
+// Puts back what clear_entry_attributes changed, on the same entry.
+void restore_entry_attributes(int dir, const std::string& name, const fs::SavedAttributes& saved);
 
 }  // namespace kehrwix::posix

@@ -176,13 +176,20 @@ std::vector<DirEntry> Folder::entries() const {
     return entries;
 }
 
-void Folder::clear_attributes(std::string_view name) const {
+SavedAttributes Folder::clear_attributes(std::string_view name) const {
     const std::string wanted = checked_name(name, "clear_attributes");
     struct stat st {};
     const std::optional<std::string> on_disk = posix::find_entry(impl_->fd.get(), wanted, st);
     if (!on_disk)
         throw_windows_error(posix::kWinFileNotFound, path::join(path_, wanted));
-    posix::clear_entry_attributes(impl_->fd.get(), *on_disk);
+    return posix::clear_entry_attributes(impl_->fd.get(), *on_disk);
+}
+
+void Folder::restore_attributes(std::string_view name, const SavedAttributes& saved) const {
+    const std::string wanted = checked_name(name, "restore_attributes");
+    struct stat st {};
+    if (const std::optional<std::string> on_disk = posix::find_entry(impl_->fd.get(), wanted, st))
+        posix::restore_entry_attributes(impl_->fd.get(), *on_disk, saved);
 }
 
 void Folder::delete_file(std::string_view name) const {

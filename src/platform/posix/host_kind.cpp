@@ -6,4 +6,8 @@ bool host_is_windows() {
     return false;
 }
 
+std::vector<std::string> known_document_folders() {
+    return {};
+}
+
 }  // namespace kehrwix::fs

@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -99,12 +100,17 @@ std::optional<ScanFolder> ScanFolder::open_child(std::string_view name) const {
     return ScanFolder(std::move(impl));
 }
 
-void ScanFolder::list(ScanListing& listing) const {
+void ScanFolder::list(ScanListing& listing, const std::vector<std::string>& watched) const {
     listing.subfolders.clear();
     listing.entries = 0;
+    listing.holds_watched = false;
     const int fd = impl_->fd.get();
     const int error = posix::for_each_dirent(fd, [&](const char* name, unsigned char type) {
         const std::uint32_t index = listing.entries++;
+        for (const std::string& wanted : watched) {
+            if (::strcasecmp(name, wanted.c_str()) == 0)
+                listing.holds_watched = true;
+        }
         if (type == DT_UNKNOWN) {
             // Some file systems do not tell the kind in the listing.
             struct stat st {};

@@ -50,10 +50,10 @@ fs::Attributes attributes_from(DWORD attributes, DWORD reparse_tag, bool targets
     a.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         const bool surrogate =
-            reparse::handling_of(reparse_tag) == reparse::Handling::remove_as_link;
+            reparse::handling_of(reparse_tag, targets_volume) == reparse::Handling::remove_as_link;
         a.link = surrogate;
-        a.placeholder = !surrogate;
         a.mount = reparse_tag == IO_REPARSE_TAG_MOUNT_POINT && targets_volume;
+        a.placeholder = !surrogate && !a.mount;
     }
     return a;
 }

@@ -87,8 +87,10 @@ struct Folder::Impl {
                                      folder ? FILE_DIRECTORY_FILE : 0);
         const FILE_ATTRIBUTE_TAG_INFO info = tag_info(h.get());
         if (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            if (reparse::handling_of(info.ReparseTag) != reparse::Handling::remove_as_link)
-                throw RunError(kErrorPathFileAccess, "a placeholder; left alone");
+            const bool mounted = info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT &&
+                                 win32::mount_point_targets_volume(h.get());
+            if (reparse::handling_of(info.ReparseTag, mounted) != reparse::Handling::remove_as_link)
+                throw RunError(kErrorPathFileAccess, "a placeholder or mount point; left alone");
         } else if (!folder && (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             throw_windows_error(ERROR_ACCESS_DENIED, "a folder is no file");
         }
@@ -214,17 +216,45 @@ std::vector<DirEntry> Folder::entries() const {
     }
 }
 
-void Folder::clear_attributes(std::string_view name) const {
+SavedAttributes Folder::clear_attributes(std::string_view name) const {
     win32::Handle h =
         impl_->open_entry(win32::wide(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0);
     FILE_BASIC_INFO info{};
-    if (!GetFileInformationByHandleEx(h.get(), FileBasicInfo, &info, sizeof info)) {
+    FILE_STANDARD_INFO standard{};
+    if (!GetFileInformationByHandleEx(h.get(), FileBasicInfo, &info, sizeof info) ||
+        !GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard)) {
         throw_windows_error(GetLastError(), "reading attributes");
     }
+    SavedAttributes saved;
+    saved.word = info.FileAttributes;
+    const DWORD cleared = win32::cleared_attributes(info.FileAttributes);
+    if (!may_clear_attributes(standard.Directory != 0, standard.NumberOfLinks) ||
+        cleared == info.FileAttributes) {
+        return saved;
+    }
     FILE_BASIC_INFO change{};  // zero times mean "leave unchanged"
-    change.FileAttributes = win32::cleared_attributes(info.FileAttributes);
+    change.FileAttributes = cleared;
     if (!SetFileInformationByHandle(h.get(), FileBasicInfo, &change, sizeof change)) {
         throw_windows_error(GetLastError(), "clearing attributes");
+    }
+    saved.changed = true;
+    return saved;
+}
+
+void Folder::restore_attributes(std::string_view name, const SavedAttributes& saved) const {
+    if (!saved.changed)
+        return;
+    win32::Handle h =
+        impl_->open_entry(win32::wide(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0);
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD word = saved.word & kSettable;
+    FILE_BASIC_INFO change{};
+    change.FileAttributes = word == 0 ? FILE_ATTRIBUTE_NORMAL : word;
+    if (!SetFileInformationByHandle(h.get(), FileBasicInfo, &change, sizeof change)) {
+        throw_windows_error(GetLastError(), "restoring attributes");
     }
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/folder.h"
+#include "platform/text.h"
 
 namespace kehrwix::fs {
 
@@ -28,11 +29,16 @@ std::optional<ScanFolder> ScanFolder::open_child(std::string_view name) const {
     return ScanFolder(std::make_unique<Impl>(Impl{impl_->folder.open_child(name)}));
 }
 
-void ScanFolder::list(ScanListing& listing) const {
+void ScanFolder::list(ScanListing& listing, const std::vector<std::string>& watched) const {
     listing.subfolders.clear();
     listing.entries = 0;
+    listing.holds_watched = false;
     for (DirEntry& entry : impl_->folder.entries()) {
         const std::uint32_t index = listing.entries++;
+        for (const std::string& wanted : watched) {
+            if (text::equal_nocase(entry.name, wanted))
+                listing.holds_watched = true;
+        }
         if (entry.attributes.directory && !entry.attributes.link) {
             listing.subfolders.push_back(
                 ScanEntry{std::move(entry.name), index, entry.attributes.mount});

@@ -76,6 +76,10 @@ class ConsoleDevice {
     // Makes everything written so far visible.
     virtual void flush() = 0;
 
+    // Takes in what has been typed without waiting and tells whether a Ctrl+C (character 3) is
+    // among it; the other events stay queued. For long work that reads no keys.
+    virtual bool interrupt_pending() { return false; }
+
     // True when standard output goes to the very terminal or console window this device draws
     // on, so text for standard output belongs on the screen at the cursor.
     virtual bool shares_standard_output() const { return false; }

@@ -7,6 +7,7 @@
 #include "pathlist/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "run/command_line.h"
 #include "run/path_list_location.h"
 #include "run/timed_prompt.h"
 
@@ -14,11 +15,7 @@ namespace kehrwix {
 namespace {
 
 bool help_requested(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
-        if (argument.find('?') != std::string::npos)
-            return true;
-    }
-    return false;
+    return read_command_line(arguments) == CommandLineRequest::help;
 }
 
 void record_start_location(Context& program) {
@@ -40,6 +37,7 @@ void record_start_location(Context& program) {
 // program ends in order.
 void start_up(Context& program) {
     program.screen.help_hook = [&program] { return show_help(program); };
+    program.screen.end_hook = [&program] { end_step(program); };
     program.screen.normal_colours();
     program.screen.clear();
     record_start_location(program);

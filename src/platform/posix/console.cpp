@@ -22,6 +22,7 @@
 
 #include "platform/console_device.h"
 #include "platform/double_click.h"
+#include "platform/end_request.h"
 #include "platform/headless_console.h"
 #include "platform/posix/terminal_colours.h"
 #include "platform/posix/terminal_info.h"
@@ -38,6 +39,10 @@ constexpr int kEscDelayMs = 25;
 // Any-motion tracking with SGR reports (the only format without a coordinate limit).
 constexpr const char* kMouseOn = "\033[?1000h\033[?1002h\033[?1003h\033[?1006h";
 constexpr const char* kMouseOff = "\033[?1006l\033[?1003l\033[?1002l\033[?1000l";
+// The program draws on 80x25 cells; a smaller terminal gets this line alone.
+constexpr int kNeededRows = 25;
+constexpr int kNeededColumns = 80;
+constexpr const char* kTooSmall = "kehrwix braucht ein Fenster von 80x25 Zeichen.";
 
 volatile std::sig_atomic_t resized = 0;
 
@@ -99,16 +104,21 @@ class TerminalConsole : public ConsoleDevice {
     ~TerminalConsole() override {
         flush();
         terminal::disarm_restore();
-        putp(kMouseOff);
+        if (raw_)
+            write_all(fileno(terminal_), kMouseOff);
         curs_set(1);
         const bool colours = has_colors();
+        const bool fits = !too_small();
         endwin();
         std::fflush(terminal_);
-        // The alternate screen is gone now; the last picture stays on the normal screen, as it
-        // does in a console window after the program has ended. (Without an alternate screen
-        // the picture is still there.)
-        if (alternate_screen_)
-            write_all(fileno(terminal_), terminal::final_picture(grid_, colours));
+        // The last picture stays on the normal screen, as it does in a console window after the
+        // program has ended. It is drawn over whatever is there, row by row from the top, so a
+        // terminal without an alternate screen (or one that ignores it) shows it once, and
+        // nothing scrolls.
+        if (fits) {
+            write_all(fileno(terminal_), terminal::final_picture(grid_, colours, LINES,
+                                                                 cursor_row_, cursor_column_));
+        }
         delscreen(screen_);
         if (input_fd_ != fileno(terminal_))
             ::close(input_fd_);
@@ -132,8 +142,8 @@ class TerminalConsole : public ConsoleDevice {
             return;
         raw_ = true;
         raw();  // Ctrl+C arrives as character 3
-        putp(kMouseOn);
-        std::fflush(terminal_);
+        // Straight to the terminal: it must be on before the first wait for a click.
+        write_all(fileno(terminal_), kMouseOn);
     }
 
     std::optional<InputEvent> poll() override {
@@ -145,11 +155,20 @@ class TerminalConsole : public ConsoleDevice {
         for (;;) {
             if (auto event = take())
                 return event;
-            if (input_closed_)
+            if (input_closed_ || end_request::requested())
                 return std::nullopt;
             flush();
             read_available(-1);
         }
+    }
+
+    bool interrupt_pending() override {
+        read_available(0);
+        for (const InputEvent& event : pending_) {
+            if (event.kind == InputEvent::Kind::key && event.ch == 3)
+                return true;
+        }
+        return false;
     }
 
     void flush() override {
@@ -160,6 +179,14 @@ class TerminalConsole : public ConsoleDevice {
                 resizeterm(size.ws_row, size.ws_col);
             clearok(stdscr, TRUE);
             grid_.forget_shown();
+        }
+        if (too_small()) {
+            // Cut off, the legend and the commands would be gone without a word.
+            werase(stdscr);
+            mvwaddnstr(stdscr, 0, 0, kTooSmall, COLS);
+            wrefresh(stdscr);
+            grid_.forget_shown();
+            return;
         }
         grid_.present_changes([this](int row, int column, std::span<const Cell> cells) {
             for (const Cell& cell : cells)
@@ -175,6 +202,8 @@ class TerminalConsole : public ConsoleDevice {
     bool shares_standard_output() const override { return shares_stdout_; }
 
   private:
+    static bool too_small() { return LINES < kNeededRows || COLS < kNeededColumns; }
+
     // Draws one cell where the terminal has room for it.
     void paint(int row, int column, const Cell& c) {
         if (row >= LINES || column >= COLS)
@@ -202,14 +231,17 @@ class TerminalConsole : public ConsoleDevice {
         if (input_closed_)
             return;
         for (;;) {
-            pollfd fd{input_fd_, POLLIN, 0};
-            const int n = ::poll(&fd, 1, timeout_ms);
+            // The wake descriptor ends a wait as soon as an end signal has come.
+            pollfd fds[2] = {{input_fd_, POLLIN, 0}, {end_request::wake_descriptor(), POLLIN, 0}};
+            const int n = ::poll(fds, fds[1].fd >= 0 ? 2 : 1, timeout_ms);
+            if (end_request::requested())
+                return;
             if (n < 0) {
                 if (errno == EINTR && timeout_ms < 0 && !resized)
                     continue;
                 return;  // a resize: the caller redraws before waiting on
             }
-            if (n == 0) {
+            if (n == 0 || (fds[0].revents == 0)) {
                 if (parser_.pending())
                     parse_timeout();
                 return;

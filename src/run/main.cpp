@@ -42,8 +42,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "kehrwix: no console\n");
             return 2;
         }
-        const Services services{*console,       system_clock(), system_process_launcher(),
-                                environment_entries(), arguments,      start_folder,
+        const Services services{*console,
+                                system_clock(),
+                                system_process_launcher(),
+                                environment_entries(),
+                                arguments,
+                                start_folder,
                                 std::cout};
         status = run_program(services);
     }

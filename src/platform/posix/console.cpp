@@ -116,8 +116,8 @@ class TerminalConsole : public ConsoleDevice {
         // terminal without an alternate screen (or one that ignores it) shows it once, and
         // nothing scrolls.
         if (fits) {
-            write_all(fileno(terminal_), terminal::final_picture(grid_, colours, LINES,
-                                                                 cursor_row_, cursor_column_));
+            write_all(fileno(terminal_),
+                      terminal::final_picture(grid_, colours, LINES, cursor_row_, cursor_column_));
         }
         delscreen(screen_);
         if (input_fd_ != fileno(terminal_))

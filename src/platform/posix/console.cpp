@@ -108,14 +108,15 @@ class TerminalConsole : public ConsoleDevice {
             write_all(fileno(terminal_), kMouseOff);
         curs_set(1);
         const bool colours = has_colors();
-        const bool fits = !too_small();
+        // A signal's end leaves a terminal that the user closed or gave another job clean.
+        const bool keep_picture = !too_small() && end_request::signal_number() == 0;
         endwin();
         std::fflush(terminal_);
         // The last picture stays on the normal screen, as it does in a console window after the
         // program has ended. It is drawn over whatever is there, row by row from the top, so a
         // terminal without an alternate screen (or one that ignores it) shows it once, and
         // nothing scrolls.
-        if (fits) {
+        if (keep_picture) {
             write_all(fileno(terminal_),
                       terminal::final_picture(grid_, colours, LINES, cursor_row_, cursor_column_));
         }

@@ -84,6 +84,10 @@ class ConsoleDevice {
     // on, so text for standard output belongs on the screen at the cursor.
     virtual bool shares_standard_output() const { return false; }
 
+    // False for a terminal that only takes lines (the line mode): screens that need cells in
+    // place, such as the menu, cannot be shown there.
+    virtual bool draws_screens() const { return true; }
+
     // What to tidy up when the console ends the program from outside (its window closed,
     // Ctrl+Break, logoff, shutdown). It may run on another thread, just before the end.
     void on_forced_end(std::function<void()> action) { forced_end_ = std::move(action); }

@@ -14,6 +14,9 @@
 namespace kehrwix {
 namespace {
 
+constexpr std::string_view kNoMenuInLineMode =
+    "Das Menü braucht ein Terminal mit Bildschirmsteuerung; nichts wurde gelöscht.";
+
 bool help_requested(const std::vector<std::string>& arguments) {
     return read_command_line(arguments) == CommandLineRequest::help;
 }
@@ -30,7 +33,7 @@ void record_start_location(Context& program) {
         fs::delete_file(program.path_list_path);
     if (drive_scan(program) == ScanOutcome::failed)
         end_step(program);
-    leave_menu(program, enter_menu(program));
+    leave_menu(program, menu_or_end(program));
 }
 
 // Start-up steps 2 to 12. An error here has no caller to return to, so after its message the
@@ -97,6 +100,16 @@ void leave_menu(Context& program, MenuOutcome outcome) {
         }
     }
     end_step(program);
+}
+
+MenuOutcome menu_or_end(Context& program) {
+    if (!program.services.console.draws_screens()) {
+        program.screen.end_line();
+        program.screen.write(kNoMenuInLineMode);
+        program.screen.end_line();
+        end_step(program);
+    }
+    return enter_menu(program);
 }
 
 void clean_and_end(Context& program) {

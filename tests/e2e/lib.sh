@@ -5,6 +5,7 @@ set -euo pipefail
 
 E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kehrwix-e2e-XXXXXX")
 E2E_SOCKET="kehrwix-e2e-$$"
+E2E_STARTS=0
 E2E_EXIT_FILE="$E2E_ROOT/exit-status"
 
 e2e_cleanup() {
@@ -27,6 +28,8 @@ e2e_start() {
     shift
     printf -v cmd '%q ' "$@"
     rm -f "$E2E_EXIT_FILE"
+    # A server of its own each time: a killed one may still hold its socket for a moment.
+    E2E_SOCKET="kehrwix-e2e-$$-$((++E2E_STARTS))"
     tmux -L "$E2E_SOCKET" -f /dev/null new-session -d -x 80 -y 25 -s main \
         "cd $(printf %q "$dir") && $cmd; echo \$? > $(printf %q "$E2E_EXIT_FILE"); sleep 600"
     tmux -L "$E2E_SOCKET" set-option -g status off >/dev/null

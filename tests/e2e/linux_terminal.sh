@@ -73,6 +73,44 @@ e2e_ended 5
 [[ -e $drive/T/a.tmp ]] || e2e_fail "the help cleaned"
 e2e_stop
 
+# A terminal that cannot be drawn on gets lines: the help pages wait for keys, a key at the
+# prompt ends without cleaning and says so; without a key the run cleans and says " fertig. ".
+for term in dumb unknown-to-terminfo; do
+    e2e_start "$drive" env TERM=$term KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary" -h
+    e2e_wait_for "Temp-Dateien  Kehrwix" 10
+    e2e_keys Space
+    e2e_wait_for "nachsehen und ggf. selbst" 5
+    e2e_keys Space
+    e2e_ended 5
+    e2e_stop
+    e2e_start "$drive" env TERM=$term KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary"
+    e2e_wait_for "kehrwix     press any key to menue" 10
+    e2e_keys x
+    e2e_ended 5
+    e2e_shows "Das Menü braucht ein Terminal" || e2e_fail "no line says why the menu is missing"
+    [[ -e $drive/T/a.tmp ]] || e2e_fail "a key at the prompt cleaned (TERM=$term)"
+    e2e_stop
+done
+e2e_start "$drive" env -u TERM KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary"
+e2e_wait_for "cleaning" 10
+e2e_ended 10
+e2e_capture | grep -qx " fertig\." || e2e_fail "no fertig line"
+[[ ! -e $drive/T/a.tmp && -e $E2E_ROOT/canary ]] || e2e_fail "line mode did not clean T alone"
+e2e_stop
+
+# The options end before anything is read or written.
+echo junk >"$drive/T/a.tmp"
+cd "$drive"
+run() { KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary" "$@" </dev/null; }
+[[ $(run --version 2>&1) == "kehrwix "[0-9]* ]] || e2e_fail "--version"
+out=$(run --bogus 2>"$E2E_ROOT/err") && e2e_fail "--bogus ended with 0"
+[[ $? == 2 && -z $out && $(cat "$E2E_ROOT/err") == usage:* ]] || e2e_fail "--bogus: no usage"
+for option in -h --help; do
+    [[ -z $(run "$option" 2>&1) ]] || e2e_fail "$option wrote output without a terminal"
+done
+[[ -e $drive/T/a.tmp && ! -e $drive/chmod.com ]] || e2e_fail "an option cleaned or left chmod.com"
+cd - >/dev/null
+
 # Ctrl+C 0.3 s into a clean of 60,000 files: most of them stay.
 mkdir -p "$drive/T/many"
 (cd "$drive/T/many" && seq -f "f%05g.tmp" 1 60000 | xargs touch)

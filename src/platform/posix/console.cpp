@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "platform/console_device.h"
-#include "platform/double_click.h"
 #include "platform/end_request.h"
 #include "platform/headless_console.h"
 #include "platform/posix/terminal_colours.h"
 #include "platform/posix/terminal_info.h"
-#include "platform/posix/terminal_input.h"
+#include "platform/posix/terminal_keys.h"
+#include "platform/posix/terminal_lines.h"
 #include "platform/posix/terminal_picture.h"
 #include "platform/posix/terminal_restore.h"
 
@@ -34,8 +34,6 @@ namespace kehrwix {
 
 namespace {
 
-// How long the rest of a key sequence may take after its Esc before the Esc counts alone.
-constexpr int kEscDelayMs = 25;
 // Any-motion tracking with SGR reports (the only format without a coordinate limit).
 constexpr const char* kMouseOn = "\033[?1000h\033[?1002h\033[?1003h\033[?1006h";
 constexpr const char* kMouseOff = "\033[?1006l\033[?1003l\033[?1002l\033[?1000l";
@@ -48,11 +46,6 @@ volatile std::sig_atomic_t resized = 0;
 
 void on_resize(int) {
     resized = 1;
-}
-
-std::int64_t steady_ms() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 bool utf8_locale() {
@@ -148,28 +141,24 @@ class TerminalConsole : public ConsoleDevice {
     }
 
     std::optional<InputEvent> poll() override {
-        read_available(0);
-        return take();
+        keys_.read_available(0);
+        return keys_.take();
     }
 
     std::optional<InputEvent> wait() override {
         for (;;) {
-            if (auto event = take())
+            if (auto event = keys_.take())
                 return event;
-            if (input_closed_ || end_request::requested())
+            if (keys_.closed() || end_request::requested())
                 return std::nullopt;
             flush();
-            read_available(-1);
+            keys_.read_available(-1);
         }
     }
 
     bool interrupt_pending() override {
-        read_available(0);
-        for (const InputEvent& event : pending_) {
-            if (event.kind == InputEvent::Kind::key && event.ch == 3)
-                return true;
-        }
-        return false;
+        keys_.read_available(0);
+        return keys_.ctrl_c_queued();
     }
 
     void flush() override {
@@ -218,83 +207,17 @@ class TerminalConsole : public ConsoleDevice {
         mvwadd_wch(stdscr, row, column, &glyph);
     }
 
-    std::optional<InputEvent> take() {
-        if (pending_.empty())
-            return std::nullopt;
-        InputEvent e = pending_.front();
-        pending_.pop_front();
-        return e;
-    }
-
-    // Reads what the terminal has sent, waiting up to `timeout_ms` (-1: until something comes)
-    // for the first byte; an unfinished sequence gets a moment to complete.
-    void read_available(int timeout_ms) {
-        if (input_closed_)
-            return;
-        for (;;) {
-            // The wake descriptor ends a wait as soon as an end signal has come.
-            pollfd fds[2] = {{input_fd_, POLLIN, 0}, {end_request::wake_descriptor(), POLLIN, 0}};
-            const int n = ::poll(fds, fds[1].fd >= 0 ? 2 : 1, timeout_ms);
-            if (end_request::requested())
-                return;
-            if (n < 0) {
-                if (errno == EINTR && timeout_ms < 0 && !resized)
-                    continue;
-                return;  // a resize: the caller redraws before waiting on
-            }
-            if (n == 0 || (fds[0].revents == 0)) {
-                if (parser_.pending())
-                    parse_timeout();
-                return;
-            }
-            unsigned char bytes[256];
-            const ssize_t got = ::read(input_fd_, bytes, sizeof bytes);
-            if (got < 0 && (errno == EINTR || errno == EAGAIN))
-                continue;
-            if (got <= 0) {  // end of input or a hang-up: no key will ever come
-                input_closed_ = true;
-                return;
-            }
-            std::vector<InputEvent> events;
-            for (ssize_t i = 0; i < got; ++i)
-                parser_.feed(bytes[i], events);
-            queue(events);
-            if (!parser_.pending() && !pending_.empty())
-                return;
-            timeout_ms = parser_.pending() ? kEscDelayMs : 0;
-        }
-    }
-
-    void parse_timeout() {
-        std::vector<InputEvent> events;
-        parser_.time_out(events);
-        queue(events);
-    }
-
-    void queue(const std::vector<InputEvent>& events) {
-        for (InputEvent event : events) {
-            if (event.kind == InputEvent::Kind::mouse) {
-                event.action = double_clicks_.classify(event.action, event.button, event.row,
-                                                       event.column, steady_ms());
-            }
-            pending_.push_back(event);
-        }
-    }
-
     SCREEN* screen_;
     std::FILE* terminal_;
     int input_fd_;
     bool shares_stdout_;
     bool alternate_screen_;
-    bool input_closed_ = false;
+    terminal::TerminalKeys keys_{input_fd_};
     bool raw_ = false;
     bool cursor_visible_ = true;
     int cursor_row_ = 0;
     int cursor_column_ = 0;
-    std::deque<InputEvent> pending_;
-    terminal::InputParser parser_;
     terminal::ColourPairs colours_;
-    DoubleClickDetector double_clicks_;
 };
 
 // The terminal to draw on: standard output when it is one, otherwise the controlling terminal,
@@ -334,21 +257,25 @@ std::unique_ptr<ConsoleDevice> open_console() {
         std::setlocale(LC_CTYPE, fallback);
     }
 
+    // A terminal that cannot be drawn on still shows lines and gives keys.
     const terminal::TerminalInfo info = terminal::probe_terminal(fd);
+    const int input_fd = open_input(fd);
     std::FILE* terminal = info.usable ? fdopen(fd, "r+") : nullptr;
-    if (terminal == nullptr) {
-        ::close(fd);
-        return std::make_unique<HeadlessConsole>();
-    }
+    if (terminal == nullptr)
+        return terminal::open_line_console(fd, input_fd, shares_stdout);
     termios saved{};
     const bool have_modes = tcgetattr(fd, &saved) == 0;
-    const int input_fd = open_input(fd);
     SCREEN* screen = newterm(nullptr, terminal, terminal);
     if (screen == nullptr) {
-        if (input_fd != fd)
-            ::close(input_fd);
+        const int line_fd = fcntl(fd, F_DUPFD_CLOEXEC, 3);
         std::fclose(terminal);
-        return std::make_unique<HeadlessConsole>();
+        if (line_fd < 0) {
+            if (input_fd != fd)
+                ::close(input_fd);
+            return std::make_unique<HeadlessConsole>();
+        }
+        return terminal::open_line_console(line_fd, input_fd == fd ? line_fd : input_fd,
+                                           shares_stdout);
     }
     set_term(screen);
     if (have_modes)

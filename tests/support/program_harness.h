@@ -58,8 +58,10 @@ class ProgramHarness {
     // Runs the program to its end; returns its exit status.
     int run() {
         end_request::reset();  // one process runs many programs
-        return run_program({console, clock, launcher, environment, arguments, start_folder,
-                            standard_output, at_end, system_root});
+        const int status = run_program({console, clock, launcher, environment, arguments,
+                                        start_folder, standard_output, at_end, system_root});
+        end_request::reset();
+        return status;
     }
 
     std::string row(int r) const { return console.row_trimmed(r); }

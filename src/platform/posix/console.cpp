@@ -75,13 +75,8 @@ bool same_file(int a, int b) {
 
 class TerminalConsole : public ConsoleDevice {
   public:
-    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout,
-                    bool alternate_screen)
-        : screen_(screen),
-          terminal_(terminal),
-          input_fd_(input_fd),
-          shares_stdout_(shares_stdout),
-          alternate_screen_(alternate_screen) {
+    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout)
+        : screen_(screen), terminal_(terminal), input_fd_(input_fd), shares_stdout_(shares_stdout) {
         noecho();
         cbreak();
         nonl();
@@ -211,7 +206,6 @@ class TerminalConsole : public ConsoleDevice {
     std::FILE* terminal_;
     int input_fd_;
     bool shares_stdout_;
-    bool alternate_screen_;
     terminal::TerminalKeys keys_{input_fd_};
     bool raw_ = false;
     bool cursor_visible_ = true;
@@ -280,8 +274,7 @@ std::unique_ptr<ConsoleDevice> open_console() {
     set_term(screen);
     if (have_modes)
         terminal::arm_restore(fd, saved, std::string(kMouseOff) + info.undo);
-    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout,
-                                             info.alternate_screen);
+    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout);
 }
 
 }  // namespace kehrwix

@@ -7,8 +7,8 @@
 namespace kehrwix::terminal {
 
 struct TerminalInfo {
-    bool usable = false;            // known to terminfo and able to place the cursor
-    std::string undo;               // leaves the alternate screen, shows the cursor, plain colours
+    bool usable = false;  // known to terminfo and able to place the cursor
+    std::string undo;     // leaves the alternate screen, shows the cursor, plain colours
 };
 
 TerminalInfo probe_terminal(int fd);

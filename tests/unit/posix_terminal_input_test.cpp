@@ -9,6 +9,7 @@
 #include "platform/cell_grid.h"
 #include "platform/double_click.h"
 #include "platform/posix/terminal_input.h"
+#include "platform/posix/terminal_lines.h"
 #include "platform/posix/terminal_picture.h"
 
 namespace kehrwix {
@@ -93,6 +94,20 @@ TEST(PosixTerminalInput, TheLastPictureKeepsEveryCellAndItsColoursWithoutScrolli
     EXPECT_EQ(terminal::final_picture(grid, true, 3, 0, 3),
               "\x1b[H\x1b[0;97;44mab?\x1b[0;37;44m \x1b[0m\x1b[K\r\n"
               "\x1b[0;37;44m   \x1b[0;34;47mz\x1b[0m\x1b[K\x1b[3;1H\x1b[K\x1b[1;4H");
+}
+
+// The line mode writes each row once when its text changes; rows that went blank write nothing.
+TEST(PosixTerminalInput, TheLineModeWritesChangedRowsOnce) {
+    CellGrid grid(3, 10);
+    grid.fill(0x17);
+    std::vector<std::u32string> shown;
+    grid.put(0, 0, U"prompt", 0x17);
+    grid.put(2, 2, U"\x01x", 0x17);
+    EXPECT_EQ(terminal::changed_lines(grid, shown), "prompt\n  ?x\n");
+    EXPECT_EQ(terminal::changed_lines(grid, shown), "");
+    grid.fill(0x17);
+    grid.put(1, 0, U"fertig", 0x17);
+    EXPECT_EQ(terminal::changed_lines(grid, shown), "fertig\n");
 }
 
 TEST(DoubleClickDetector, OnlyAQuickSecondPressOfTheSameButtonOnTheSameCellIsADoubleClick) {

@@ -3,6 +3,8 @@
 // terminfo) gets the program's texts as plain lines and still gives its keys.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/console_device.h"
 

@@ -28,7 +28,7 @@ void hits_to_path_list(const std::string& hits_path, const std::string& path_lis
     if (bytes.size() < kMinimumHitsBytes)
         bytes = std::string(kDefaultEntry);
 
-    std::vector<std::string> lines = split_lines(bytes, kMaxHitLines);
+    std::vector<std::string> lines = split_lines(bytes);
     if (present)
         fs::delete_file(hits_path);
     std::reverse(lines.begin(), lines.end());

@@ -23,9 +23,10 @@ const std::string& entry_at(const MenuSession& session, int slot) {
 }
 
 void page_down(MenuState& menu, const MenuSession& session) {
-    menu.top_index = std::min(menu.top_index + kMaxOffset, kLastSlot);
+    const int last_slot = session.listing.last_slot();
+    menu.top_index = std::min(menu.top_index + kMaxOffset, last_slot);
     const int below = menu.top_index + menu.highlight_offset + kMaxOffset;
-    if (below > kLastSlot || entry_at(session, below).empty())
+    if (below > last_slot || entry_at(session, below).empty())
         menu.highlight_offset = kMaxOffset;
 }
 
@@ -119,8 +120,9 @@ void clamp_highlight(MenuSession& session) {
         menu.top_index = 1;
         menu.highlight_offset = 0;
     }
-    if (menu.top_index > kMaxTopIndex)
-        menu.top_index = kMaxTopIndex;
+    const int max_top_index = session.listing.last_slot() - kMaxOffset;
+    if (menu.top_index > max_top_index)
+        menu.top_index = max_top_index;
     while (entry_at(session, menu.top_index + menu.highlight_offset).empty()) {
         if (--menu.top_index < 1) {
             menu.top_index = 1;

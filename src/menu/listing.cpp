@@ -13,9 +13,6 @@ namespace kehrwix {
 namespace {
 
 constexpr std::size_t kTextWidth = 79;
-// At most this many candidates (the up entry included) are collected; slot 400 always stays
-// empty, so the list ends in a marker.
-constexpr int kCandidates = 399;
 
 // Sort keys that order after every UTF-8 text, since UTF-8 never uses these bytes: drive
 // entries before empty slots, both after all folder names.
@@ -35,10 +32,18 @@ std::string drive_text(char letter) {
 }
 
 void clear_slots(ListingState& listing) {
-    for (int i = 1; i <= ListingState::kSlots; ++i) {
-        listing.display[i].clear();
-        listing.entry[i].clear();
-    }
+    const auto size = static_cast<std::size_t>(ListingState::kMinSlots + 1);
+    listing.display.assign(size, std::string());
+    listing.entry.assign(size, std::string());
+}
+
+// Room for `slot` with an empty slot after it.
+void make_room(ListingState& listing, int slot) {
+    if (slot < listing.last_slot() + 1)
+        return;
+    const auto size = static_cast<std::size_t>(listing.slots()) * 2 + 1;
+    listing.display.resize(size);
+    listing.entry.resize(size);
 }
 
 // The current folder as the listing shows it; a folder that has gone away is a failed change.
@@ -79,7 +84,7 @@ int collect_subfolders(MenuSession& session, const std::string& current, int slo
     std::unordered_set<std::string> seen;
     fs::DirReader reader(current);
     fs::DirEntry entry;
-    while (slot <= kCandidates && reader.next(entry)) {
+    while (reader.next(entry)) {
         const fs::Attributes& a = entry.attributes;
         if (!a.directory && !a.link)
             continue;
@@ -90,6 +95,7 @@ int collect_subfolders(MenuSession& session, const std::string& current, int slo
         if (!can_be_entered(path::join(current, entry.name)))
             continue;
         seen.insert(name);
+        make_room(listing, slot);
         listing.display[slot] = folder_text(name);
         listing.entry[slot] = listing.listed_folder + name;
         ++slot;
@@ -98,19 +104,20 @@ int collect_subfolders(MenuSession& session, const std::string& current, int slo
 }
 
 void sort_slots(ListingState& listing) {
-    for (int i = 1; i <= ListingState::kSlots; ++i) {
+    const int slots = listing.slots();
+    for (int i = 1; i <= slots; ++i) {
         if (listing.display[i].empty()) {
             listing.display[i] = kEmptyMarker;
             listing.entry[i].clear();
         }
     }
-    std::vector<int> order(ListingState::kSlots);
+    std::vector<int> order(static_cast<std::size_t>(slots));
     std::iota(order.begin(), order.end(), 1);
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return listing.display[a] < listing.display[b]; });
-    std::vector<std::string> display(ListingState::kSlots + 1);
-    std::vector<std::string> entry(ListingState::kSlots + 1);
-    for (int i = 0; i < ListingState::kSlots; ++i) {
+    std::vector<std::string> display(listing.display.size());
+    std::vector<std::string> entry(listing.entry.size());
+    for (int i = 0; i < slots; ++i) {
         std::string& shown = listing.display[order[i]];
         if (shown != kEmptyMarker) {
             display[i + 1] = std::move(shown);
@@ -155,7 +162,7 @@ void build_drive_listing(ListingState& listing) {
 
 // Texts are cut to the list width, and the up entry always leads the list.
 void finish_slots(ListingState& listing) {
-    for (int i = 1; i <= ListingState::kSlots && !listing.display[i].empty(); ++i) {
+    for (int i = 1; i <= listing.slots() && !listing.display[i].empty(); ++i) {
         if (text::length(listing.display[i]) > kTextWidth) {
             listing.display[i] = text::left(listing.display[i], kTextWidth);
         }

@@ -17,10 +17,15 @@ struct FolderChangeFailed {};
 enum class ListingKind { folders, drives };
 
 struct ListingState {
-    static constexpr int kSlots = 400;
-    // Index 0 is not used; slots 1..400.
-    std::vector<std::string> display = std::vector<std::string>(kSlots + 1);
-    std::vector<std::string> entry = std::vector<std::string>(kSlots + 1);
+    // A listing has at least this many slots; a folder with more subfolders gets as many as it
+    // needs, and its last slot always stays empty, so the list ends in a marker.
+    static constexpr int kMinSlots = 400;
+    // Index 0 is not used; slots 1..slots().
+    std::vector<std::string> display = std::vector<std::string>(kMinSlots + 1);
+    std::vector<std::string> entry = std::vector<std::string>(kMinSlots + 1);
+    int slots() const { return static_cast<int>(display.size()) - 1; }
+    // The last slot that can hold an entry.
+    int last_slot() const { return slots() - 1; }
     std::string listed_folder;  // always ends with "\"
     std::string shown_path;
     ListingKind kind = ListingKind::folders;

@@ -17,8 +17,6 @@ inline constexpr int kFirstListRow = 5;  // screen row of list row 0
 inline constexpr int kListColumn = 3;    // display texts are shown from their third character
 inline constexpr int kListWidth = 71;    // characters 3 to 73
 inline constexpr int kMaxOffset = 12;    // largest highlight offset, and the page step
-inline constexpr int kLastSlot = 399;
-inline constexpr int kMaxTopIndex = kLastSlot - kMaxOffset;
 
 // Where a legend word's text starts, and the columns a double-click on it answers to.
 struct LegendPlace {

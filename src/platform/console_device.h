@@ -76,9 +76,17 @@ class ConsoleDevice {
     // Makes everything written so far visible.
     virtual void flush() = 0;
 
+    // Takes in what has been typed without waiting and tells whether a Ctrl+C (character 3) is
+    // among it; the other events stay queued. For long work that reads no keys.
+    virtual bool interrupt_pending() { return false; }
+
     // True when standard output goes to the very terminal or console window this device draws
     // on, so text for standard output belongs on the screen at the cursor.
     virtual bool shares_standard_output() const { return false; }
+
+    // False for a terminal that only takes lines (the line mode): screens that need cells in
+    // place, such as the menu, cannot be shown there.
+    virtual bool draws_screens() const { return true; }
 
     // What to tidy up when the console ends the program from outside (its window closed,
     // Ctrl+Break, logoff, shutdown). It may run on another thread, just before the end.

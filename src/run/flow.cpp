@@ -7,18 +7,18 @@
 #include "pathlist/path_list.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "run/command_line.h"
 #include "run/path_list_location.h"
 #include "run/timed_prompt.h"
 
 namespace kehrwix {
 namespace {
 
+constexpr std::string_view kNoMenuInLineMode =
+    "Das Menü braucht ein Terminal mit Bildschirmsteuerung; nichts wurde gelöscht.";
+
 bool help_requested(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
-        if (argument.find('?') != std::string::npos)
-            return true;
-    }
-    return false;
+    return read_command_line(arguments) == CommandLineRequest::help;
 }
 
 void record_start_location(Context& program) {
@@ -33,13 +33,14 @@ void record_start_location(Context& program) {
         fs::delete_file(program.path_list_path);
     if (drive_scan(program) == ScanOutcome::failed)
         end_step(program);
-    leave_menu(program, enter_menu(program));
+    leave_menu(program, menu_or_end(program));
 }
 
 // Start-up steps 2 to 12. An error here has no caller to return to, so after its message the
 // program ends in order.
 void start_up(Context& program) {
     program.screen.help_hook = [&program] { return show_help(program); };
+    program.screen.end_hook = [&program] { end_step(program); };
     program.screen.normal_colours();
     program.screen.clear();
     record_start_location(program);
@@ -99,6 +100,16 @@ void leave_menu(Context& program, MenuOutcome outcome) {
         }
     }
     end_step(program);
+}
+
+MenuOutcome menu_or_end(Context& program) {
+    if (!program.services.console.draws_screens()) {
+        program.screen.end_line();
+        program.screen.write(kNoMenuInLineMode);
+        program.screen.end_line();
+        end_step(program);
+    }
+    return enter_menu(program);
 }
 
 void clean_and_end(Context& program) {

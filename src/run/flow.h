@@ -18,6 +18,10 @@ struct ProgramEnd {};
 // handler, then the end step; or the end step at once.
 [[noreturn]] void leave_menu(Context& program, MenuOutcome outcome);
 
+// The menu screen, where the console can draw one; the line mode says why there is none and
+// ends without cleaning.
+MenuOutcome menu_or_end(Context& program);
+
 // The cleaning run under the common error handler, then the end step.
 [[noreturn]] void clean_and_end(Context& program);
 

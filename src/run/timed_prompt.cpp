@@ -14,7 +14,7 @@ void timed_prompt(Context& program) {
     for (int poll = 0; poll < kPromptPolls; ++poll) {
         const KeyInput& input = screen.poll_key();
         if (!input.key.empty() || input.click != Click::none) {
-            leave_menu(program, enter_menu(program));
+            leave_menu(program, menu_or_end(program));
         }
         program.sleep(kKeyPollMs);
     }

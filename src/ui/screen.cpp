@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/end_request.h"
 #include "platform/text.h"
 
 namespace kehrwix {
@@ -16,6 +17,9 @@ constexpr int kHighlightBackground = 7;
 // At most this often while work runs on between key reads: often enough to watch, rarely
 // enough that drawing costs the work nothing.
 constexpr std::int64_t kProgressIntervalMs = 30;
+
+// Ctrl+C: in raw mode the terminal sends it as a character instead of a signal.
+constexpr char32_t kCtrlC = 3;
 
 bool is_colour(int value) {
     return value >= 0 && value < 16;
@@ -109,8 +113,21 @@ void Screen::flush() {
 }
 
 void Screen::flush_if_due() {
-    if (clock_.now_ms() - last_flush_ms_ >= kProgressIntervalMs)
+    if (clock_.now_ms() - last_flush_ms_ >= kProgressIntervalMs) {
         flush();
+        if (device_.interrupt_pending())
+            end_request::request(0);
+    }
+    end_if_requested();
+}
+
+void Screen::end_if_requested() {
+    if (!end_request::requested() || !end_hook)
+        return;
+    // Once only: the end step itself may read keys or show progress.
+    const std::function<void()> end = std::move(end_hook);
+    end_hook = nullptr;
+    end();
 }
 
 void Screen::draw_frame(const Frame& f) {
@@ -178,6 +195,9 @@ void Screen::poll_once(bool wait) {
         event = device_.wait();
         input_closed_ = !event.has_value();
     }
+    if (event && event->kind == InputEvent::Kind::key && event->ch == kCtrlC)
+        end_request::request(0);
+    end_if_requested();
     if (!event) {
         // Without usable input a waiting read would never end; Esc lets every screen leave.
         if (wait)

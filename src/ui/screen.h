@@ -83,6 +83,9 @@ class Screen {
 
     // Called on F1; returns true when the help showed itself (its last read is the result).
     std::function<bool()> help_hook;
+    // Called once, at a key read or a progress flush, when Ctrl+C was typed or an end signal
+    // came; it does not return (the program's end step).
+    std::function<void()> end_hook;
     // The frame variables, left as the last frame drawn set them.
     Frame frame;
 
@@ -91,6 +94,7 @@ class Screen {
     void poll_once(bool wait);
     void next_row();  // column 1 of the next row, scrolling at the bottom
     void sync_cursor();
+    void end_if_requested();
     std::uint8_t cell_attribute() const { return static_cast<std::uint8_t>(attribute_); }
     ConsoleDevice& device_;
     Clock& clock_;

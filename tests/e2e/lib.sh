@@ -5,6 +5,7 @@ set -euo pipefail
 
 E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kehrwix-e2e-XXXXXX")
 E2E_SOCKET="kehrwix-e2e-$$"
+E2E_STARTS=0
 E2E_EXIT_FILE="$E2E_ROOT/exit-status"
 
 e2e_cleanup() {
@@ -27,6 +28,8 @@ e2e_start() {
     shift
     printf -v cmd '%q ' "$@"
     rm -f "$E2E_EXIT_FILE"
+    # A server of its own each time: a killed one may still hold its socket for a moment.
+    E2E_SOCKET="kehrwix-e2e-$$-$((++E2E_STARTS))"
     tmux -L "$E2E_SOCKET" -f /dev/null new-session -d -x 80 -y 25 -s main \
         "cd $(printf %q "$dir") && $cmd; echo \$? > $(printf %q "$E2E_EXIT_FILE"); sleep 600"
     tmux -L "$E2E_SOCKET" set-option -g status off >/dev/null
@@ -38,7 +41,33 @@ e2e_kehrwix() {
     shift
     e2e_start "$dir" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$dir" KEHRWIX='C:\' "$@"
 }
-e2e_stop() { tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true; }
+e2e_stop() {
+    if [[ -n ${E2E_CLIENT_FD:-} ]]; then
+        exec {E2E_CLIENT_FD}>&-
+        E2E_CLIENT_FD=
+    fi
+    tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true
+}
+
+# e2e_attach: a tmux client on an 80x25 pseudo-terminal; e2e_client_input BYTES then types as a
+# real terminal would (a mouse report reaches the program only when it switched reporting on).
+e2e_attach() {
+    rm -f "$E2E_ROOT/client-in"
+    mkfifo "$E2E_ROOT/client-in"
+    (exec 3<>"$E2E_ROOT/client-in" && TERM=xterm-256color script -qfc \
+        "stty rows 25 cols 80; tmux -L $E2E_SOCKET attach -t main" /dev/null <&3 >/dev/null 2>&1) &
+    exec {E2E_CLIENT_FD}>"$E2E_ROOT/client-in"
+    e2e_until 5 eval '[[ -n $(tmux -L "$E2E_SOCKET" list-clients) ]]' || e2e_fail "no client"
+}
+e2e_client_input() { printf '%b' "$1" >&"$E2E_CLIENT_FD"; }
+
+# e2e_pid BINARY: the program in this test's own pane (other runs of it may be going on).
+e2e_pid() {
+    local shell
+    shell=$(tmux -L "$E2E_SOCKET" display -p -t main '#{pane_pid}')
+    pgrep -P "$shell" -f "^$1" || e2e_fail "program not found"
+}
+e2e_flag() { tmux -L "$E2E_SOCKET" display -p -t main "#{$1}"; }
 
 e2e_capture() { tmux -L "$E2E_SOCKET" capture-pane -p -t main; }
 e2e_capture_colours() { tmux -L "$E2E_SOCKET" capture-pane -p -e -t main; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The terminal is given back on every way out: SIGTERM and SIGHUP while the menu waits leave the
-# alternate screen, mouse reporting off and the shell usable; nothing was cleaned.
+# alternate screen, mouse reporting off and the shell usable; nothing was cleaned, the run's
+# chmod.com is gone and the program ended as the signal ends it.
 source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
 
@@ -14,11 +15,11 @@ for signal in TERM HUP; do
     e2e_wait_for "press any key to menue" 10
     e2e_keys x
     e2e_wait_for "(Z)eige Pfade" 10
-    # The program in this test's own pane: other runs of the same binary may be going on.
-    shell=$(tmux -L "$E2E_SOCKET" display -p -t main '#{pane_pid}')
-    pid=$(pgrep -P "$shell" -f "^$binary\$") || e2e_fail "program not found"
+    pid=$(e2e_pid "$binary\$")
     kill -s "$signal" "$pid"
-    e2e_wait_exit 10 >/dev/null
+    status=$(e2e_wait_exit 10)
+    [[ $status == $((128 + $(kill -l "$signal"))) ]] || e2e_fail "SIG$signal: exit status $status"
+    [[ ! -e $drive/chmod.com ]] || e2e_fail "SIG$signal left chmod.com"
     sleep 0.3
     e2e_capture | grep -qF "(Z)eige Pfade" && e2e_fail "SIG$signal left the menu on screen"
     # Mouse tracking must be off again: the pane reports no mouse mode.

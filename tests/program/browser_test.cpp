@@ -108,6 +108,21 @@ TEST(Browser, RowsBelowTheLastEntryAreBlankAfterAPageDown) {
         EXPECT_EQ(h.row(5 + i), " ║" + blanks(72) + "║") << i;
 }
 
+// A big folder is listed whole, and paging reaches its last subfolder.
+TEST(Browser, EverySubfolderOfABigFolderCanBeReached) {
+    MenuHarness h;
+    for (int i = 1; i <= 600; ++i) {
+        const std::string number = std::to_string(i);
+        h.sandbox.make_folder('C', "F" + std::string(3 - number.size(), '0') + number);
+    }
+    h.later_run();
+    h.extended(pc_keys::kPageDown, 60);
+    h.run();
+    EXPECT_EQ(h.list_name(0), "F588");
+    EXPECT_EQ(h.list_name(12), "F600");
+    EXPECT_EQ(h.highlighted_row(), 12);
+}
+
 TEST(Browser, UpEntryLeadsToTheParentAndStopsAtTheRoot) {
     MenuHarness h;
     h.sandbox.make_folder('C', "TEMP/SUB/DEEP");

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/durations.h"
+#include "run/command_line.h"
 #include "support/file_marks.h"
 #include "support/program_harness.h"
 
@@ -72,6 +73,68 @@ TEST(RunFlow, PromptCleansUnlessAKeyOrClickComes) {
         EXPECT_EQ(h.run(), 0);
         EXPECT_EQ(h.clock.now_ms(), kPromptMs + (key ? 2 * kKeyPollMs : kClosingPauseMs));
     }
+}
+
+// Ctrl+C ends the program wherever it is, through the end step: nothing more is cleaned, the
+// hits found so far stay as ESC leaves them, and the run's attribute tool is gone.
+TEST(RunFlow, CtrlCEndsAtThePromptInTheMenuAndDuringTheScan) {
+    for (const char* where : {"prompt", "menu", "scan"}) {
+        ProgramHarness h;
+        if (where == std::string("scan")) {
+            h.sandbox.make_folder('C', "TEMP");
+            h.console.type("  \x03");  // both help pages, then Ctrl+C at the scan's first look
+        } else {
+            junk_run(h);
+            if (where == std::string("menu"))
+                h.console.type("x", 400);
+            h.console.type("\x03", 1000);
+        }
+        bool tool_at_start = false;
+        h.launcher.act = [&](const std::string&, const std::string&) { tool_at_start = true; };
+        EXPECT_EQ(h.run(), 0) << where;
+        EXPECT_LT(h.clock.now_ms(), 3000) << where;
+        EXPECT_FALSE(h.sandbox.exists('C', "chmod.com")) << where;
+        EXPECT_FALSE(tool_at_start) << where;  // no cleaning run began
+        if (where == std::string("scan")) {
+            EXPECT_EQ(h.sandbox.read_file('C', "kehrwix.tmp"), "*C:\\TEMP\\\r\n");
+            EXPECT_FALSE(h.console.ever_shown("(Z)eige Pfade"));
+        } else {
+            EXPECT_TRUE(h.sandbox.exists('C', "T/junk.tmp")) << where;
+            EXPECT_EQ(h.console.ever_shown("(Z)eige Pfade"), where == std::string("menu"));
+        }
+    }
+}
+
+// "-h" and "--help" are the help, as "?" is: the pages show and nothing is cleaned. The other
+// options end the program before it starts (main), so a typo never cleans either.
+TEST(RunFlow, HelpOptionsShowTheHelpAndNothingIsCleaned) {
+    for (const char* option : {"-h", "--help", "?", "/?"}) {
+        ProgramHarness h;
+        junk_run(h);
+        h.arguments = {"words", option};
+        EXPECT_EQ(h.run(), 0);
+        EXPECT_TRUE(h.console.ever_shown(kHelpTitle)) << option;
+        EXPECT_FALSE(h.console.ever_shown(kPrompt)) << option;
+        EXPECT_TRUE(h.sandbox.exists('C', "T/junk.tmp")) << option;
+    }
+    using Request = CommandLineRequest;
+    const struct {
+        std::vector<std::string> arguments;
+        Request request;
+    } cases[] = {
+        {{}, Request::run},
+        {{"any", "words"}, Request::run},
+        {{"--version"}, Request::version},
+        {{"-h", "--version"}, Request::version},
+        {{"--bogus"}, Request::unknown_option},
+        {{"--version", "-x"}, Request::unknown_option},
+        {{"-"}, Request::unknown_option},
+        {{"-?"}, Request::help},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(read_command_line(c.arguments), c.request)
+            << ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(version_line(), "kehrwix 2.2");
 }
 
 TEST(RunFlow, PathListLocationFallsBackInOrder) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "platform/end_request.h"
 #include "platform/process.h"
 #include "run/flow.h"
 #include "support/sandbox.h"
@@ -56,8 +57,11 @@ class ProgramHarness {
 
     // Runs the program to its end; returns its exit status.
     int run() {
-        return run_program({console, clock, launcher, environment, arguments, start_folder,
-                            standard_output, at_end, system_root});
+        end_request::reset();  // one process runs many programs
+        const int status = run_program({console, clock, launcher, environment, arguments,
+                                        start_folder, standard_output, at_end, system_root});
+        end_request::reset();
+        return status;
     }
 
     std::string row(int r) const { return console.row_trimmed(r); }

@@ -74,6 +74,12 @@ class ScriptedConsole : public ConsoleDevice {
     std::optional<InputEvent> poll() override;
     std::optional<InputEvent> wait() override;
     void flush() override;
+    bool interrupt_pending() override {
+        return std::any_of(queue_.begin(), queue_.end(), [this](const Timed& t) {
+            return t.at <= clock_.now_ms() && t.event.kind == InputEvent::Kind::key &&
+                   t.event.ch == 3;
+        });
+    }
 
   private:
     struct Timed {

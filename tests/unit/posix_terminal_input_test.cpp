@@ -9,6 +9,7 @@
 #include "platform/cell_grid.h"
 #include "platform/double_click.h"
 #include "platform/posix/terminal_input.h"
+#include "platform/posix/terminal_lines.h"
 #include "platform/posix/terminal_picture.h"
 
 namespace kehrwix {
@@ -81,15 +82,32 @@ TEST(PosixTerminalInput, MouseReportsBecomeButtonsOrNothing) {
     EXPECT_EQ(parse("\x1b[M\x22\x2a\x25\x1b[M\x23\x2a\x25\x1b[M\x60\x21\x21"), "m02@4,9 m12@4,9 ");
 }
 
-TEST(PosixTerminalInput, TheLastPictureKeepsEveryCellAndItsColours) {
+// Drawn over the screen from the top, no line feed after the last row (nothing scrolls), rows
+// below the picture cleared, the cursor where the program left it.
+TEST(PosixTerminalInput, TheLastPictureKeepsEveryCellAndItsColoursWithoutScrolling) {
     CellGrid grid(2, 4);
     grid.fill(0x17);
     grid.put(0, 0, U"ab\x01", 0x1F);
     grid.put(1, 3, U"z", 0x71);
-    EXPECT_EQ(terminal::final_picture(grid, false), "ab? \r\n   z\r\n");
-    EXPECT_EQ(terminal::final_picture(grid, true),
-              "\x1b[0;97;44mab?\x1b[0;37;44m \x1b[0m\r\n"
-              "\x1b[0;37;44m   \x1b[0;34;47mz\x1b[0m\r\n");
+    EXPECT_EQ(terminal::final_picture(grid, false, 2, 1, 0),
+              "\x1b[Hab? \x1b[K\r\n   z\x1b[K\x1b[2;1H");
+    EXPECT_EQ(terminal::final_picture(grid, true, 3, 0, 3),
+              "\x1b[H\x1b[0;97;44mab?\x1b[0;37;44m \x1b[0m\x1b[K\r\n"
+              "\x1b[0;37;44m   \x1b[0;34;47mz\x1b[0m\x1b[K\x1b[3;1H\x1b[K\x1b[1;4H");
+}
+
+// The line mode writes each row once when its text changes; rows that went blank write nothing.
+TEST(PosixTerminalInput, TheLineModeWritesChangedRowsOnce) {
+    CellGrid grid(3, 10);
+    grid.fill(0x17);
+    std::vector<std::u32string> shown;
+    grid.put(0, 0, U"prompt", 0x17);
+    grid.put(2, 2, U"\x01x", 0x17);
+    EXPECT_EQ(terminal::changed_lines(grid, shown), "prompt\n  ?x\n");
+    EXPECT_EQ(terminal::changed_lines(grid, shown), "");
+    grid.fill(0x17);
+    grid.put(1, 0, U"fertig", 0x17);
+    EXPECT_EQ(terminal::changed_lines(grid, shown), "fertig\n");
 }
 
 TEST(DoubleClickDetector, OnlyAQuickSecondPressOfTheSameButtonOnTheSameCellIsADoubleClick) {

@@ -21,11 +21,12 @@
 #include <vector>
 
 #include "platform/console_device.h"
-#include "platform/double_click.h"
+#include "platform/end_request.h"
 #include "platform/headless_console.h"
 #include "platform/posix/terminal_colours.h"
 #include "platform/posix/terminal_info.h"
-#include "platform/posix/terminal_input.h"
+#include "platform/posix/terminal_keys.h"
+#include "platform/posix/terminal_lines.h"
 #include "platform/posix/terminal_picture.h"
 #include "platform/posix/terminal_restore.h"
 
@@ -33,21 +34,18 @@ namespace kehrwix {
 
 namespace {
 
-// How long the rest of a key sequence may take after its Esc before the Esc counts alone.
-constexpr int kEscDelayMs = 25;
 // Any-motion tracking with SGR reports (the only format without a coordinate limit).
 constexpr const char* kMouseOn = "\033[?1000h\033[?1002h\033[?1003h\033[?1006h";
 constexpr const char* kMouseOff = "\033[?1006l\033[?1003l\033[?1002l\033[?1000l";
+// The program draws on 80x25 cells; a smaller terminal gets this line alone.
+constexpr int kNeededRows = 25;
+constexpr int kNeededColumns = 80;
+constexpr const char* kTooSmall = "kehrwix braucht ein Fenster von 80x25 Zeichen.";
 
 volatile std::sig_atomic_t resized = 0;
 
 void on_resize(int) {
     resized = 1;
-}
-
-std::int64_t steady_ms() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 bool utf8_locale() {
@@ -77,13 +75,8 @@ bool same_file(int a, int b) {
 
 class TerminalConsole : public ConsoleDevice {
   public:
-    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout,
-                    bool alternate_screen)
-        : screen_(screen),
-          terminal_(terminal),
-          input_fd_(input_fd),
-          shares_stdout_(shares_stdout),
-          alternate_screen_(alternate_screen) {
+    TerminalConsole(SCREEN* screen, std::FILE* terminal, int input_fd, bool shares_stdout)
+        : screen_(screen), terminal_(terminal), input_fd_(input_fd), shares_stdout_(shares_stdout) {
         noecho();
         cbreak();
         nonl();
@@ -99,16 +92,22 @@ class TerminalConsole : public ConsoleDevice {
     ~TerminalConsole() override {
         flush();
         terminal::disarm_restore();
-        putp(kMouseOff);
+        if (raw_)
+            write_all(fileno(terminal_), kMouseOff);
         curs_set(1);
         const bool colours = has_colors();
+        // A signal's end leaves a terminal that the user closed or gave another job clean.
+        const bool keep_picture = !too_small() && end_request::signal_number() == 0;
         endwin();
         std::fflush(terminal_);
-        // The alternate screen is gone now; the last picture stays on the normal screen, as it
-        // does in a console window after the program has ended. (Without an alternate screen
-        // the picture is still there.)
-        if (alternate_screen_)
-            write_all(fileno(terminal_), terminal::final_picture(grid_, colours));
+        // The last picture stays on the normal screen, as it does in a console window after the
+        // program has ended. It is drawn over whatever is there, row by row from the top, so a
+        // terminal without an alternate screen (or one that ignores it) shows it once, and
+        // nothing scrolls.
+        if (keep_picture) {
+            write_all(fileno(terminal_),
+                      terminal::final_picture(grid_, colours, LINES, cursor_row_, cursor_column_));
+        }
         delscreen(screen_);
         if (input_fd_ != fileno(terminal_))
             ::close(input_fd_);
@@ -132,24 +131,29 @@ class TerminalConsole : public ConsoleDevice {
             return;
         raw_ = true;
         raw();  // Ctrl+C arrives as character 3
-        putp(kMouseOn);
-        std::fflush(terminal_);
+        // Straight to the terminal: it must be on before the first wait for a click.
+        write_all(fileno(terminal_), kMouseOn);
     }
 
     std::optional<InputEvent> poll() override {
-        read_available(0);
-        return take();
+        keys_.read_available(0);
+        return keys_.take();
     }
 
     std::optional<InputEvent> wait() override {
         for (;;) {
-            if (auto event = take())
+            if (auto event = keys_.take())
                 return event;
-            if (input_closed_)
+            if (keys_.closed() || end_request::requested())
                 return std::nullopt;
             flush();
-            read_available(-1);
+            keys_.read_available(-1);
         }
+    }
+
+    bool interrupt_pending() override {
+        keys_.read_available(0);
+        return keys_.ctrl_c_queued();
     }
 
     void flush() override {
@@ -160,6 +164,14 @@ class TerminalConsole : public ConsoleDevice {
                 resizeterm(size.ws_row, size.ws_col);
             clearok(stdscr, TRUE);
             grid_.forget_shown();
+        }
+        if (too_small()) {
+            // Cut off, the legend and the commands would be gone without a word.
+            werase(stdscr);
+            mvwaddnstr(stdscr, 0, 0, kTooSmall, COLS);
+            wrefresh(stdscr);
+            grid_.forget_shown();
+            return;
         }
         grid_.present_changes([this](int row, int column, std::span<const Cell> cells) {
             for (const Cell& cell : cells)
@@ -175,6 +187,8 @@ class TerminalConsole : public ConsoleDevice {
     bool shares_standard_output() const override { return shares_stdout_; }
 
   private:
+    static bool too_small() { return LINES < kNeededRows || COLS < kNeededColumns; }
+
     // Draws one cell where the terminal has room for it.
     void paint(int row, int column, const Cell& c) {
         if (row >= LINES || column >= COLS)
@@ -188,80 +202,16 @@ class TerminalConsole : public ConsoleDevice {
         mvwadd_wch(stdscr, row, column, &glyph);
     }
 
-    std::optional<InputEvent> take() {
-        if (pending_.empty())
-            return std::nullopt;
-        InputEvent e = pending_.front();
-        pending_.pop_front();
-        return e;
-    }
-
-    // Reads what the terminal has sent, waiting up to `timeout_ms` (-1: until something comes)
-    // for the first byte; an unfinished sequence gets a moment to complete.
-    void read_available(int timeout_ms) {
-        if (input_closed_)
-            return;
-        for (;;) {
-            pollfd fd{input_fd_, POLLIN, 0};
-            const int n = ::poll(&fd, 1, timeout_ms);
-            if (n < 0) {
-                if (errno == EINTR && timeout_ms < 0 && !resized)
-                    continue;
-                return;  // a resize: the caller redraws before waiting on
-            }
-            if (n == 0) {
-                if (parser_.pending())
-                    parse_timeout();
-                return;
-            }
-            unsigned char bytes[256];
-            const ssize_t got = ::read(input_fd_, bytes, sizeof bytes);
-            if (got < 0 && (errno == EINTR || errno == EAGAIN))
-                continue;
-            if (got <= 0) {  // end of input or a hang-up: no key will ever come
-                input_closed_ = true;
-                return;
-            }
-            std::vector<InputEvent> events;
-            for (ssize_t i = 0; i < got; ++i)
-                parser_.feed(bytes[i], events);
-            queue(events);
-            if (!parser_.pending() && !pending_.empty())
-                return;
-            timeout_ms = parser_.pending() ? kEscDelayMs : 0;
-        }
-    }
-
-    void parse_timeout() {
-        std::vector<InputEvent> events;
-        parser_.time_out(events);
-        queue(events);
-    }
-
-    void queue(const std::vector<InputEvent>& events) {
-        for (InputEvent event : events) {
-            if (event.kind == InputEvent::Kind::mouse) {
-                event.action = double_clicks_.classify(event.action, event.button, event.row,
-                                                       event.column, steady_ms());
-            }
-            pending_.push_back(event);
-        }
-    }
-
     SCREEN* screen_;
     std::FILE* terminal_;
     int input_fd_;
     bool shares_stdout_;
-    bool alternate_screen_;
-    bool input_closed_ = false;
+    terminal::TerminalKeys keys_{input_fd_};
     bool raw_ = false;
     bool cursor_visible_ = true;
     int cursor_row_ = 0;
     int cursor_column_ = 0;
-    std::deque<InputEvent> pending_;
-    terminal::InputParser parser_;
     terminal::ColourPairs colours_;
-    DoubleClickDetector double_clicks_;
 };
 
 // The terminal to draw on: standard output when it is one, otherwise the controlling terminal,
@@ -301,27 +251,30 @@ std::unique_ptr<ConsoleDevice> open_console() {
         std::setlocale(LC_CTYPE, fallback);
     }
 
+    // A terminal that cannot be drawn on still shows lines and gives keys.
     const terminal::TerminalInfo info = terminal::probe_terminal(fd);
+    const int input_fd = open_input(fd);
     std::FILE* terminal = info.usable ? fdopen(fd, "r+") : nullptr;
-    if (terminal == nullptr) {
-        ::close(fd);
-        return std::make_unique<HeadlessConsole>();
-    }
+    if (terminal == nullptr)
+        return terminal::open_line_console(fd, input_fd, shares_stdout);
     termios saved{};
     const bool have_modes = tcgetattr(fd, &saved) == 0;
-    const int input_fd = open_input(fd);
     SCREEN* screen = newterm(nullptr, terminal, terminal);
     if (screen == nullptr) {
-        if (input_fd != fd)
-            ::close(input_fd);
+        const int line_fd = fcntl(fd, F_DUPFD_CLOEXEC, 3);
         std::fclose(terminal);
-        return std::make_unique<HeadlessConsole>();
+        if (line_fd < 0) {
+            if (input_fd != fd)
+                ::close(input_fd);
+            return std::make_unique<HeadlessConsole>();
+        }
+        return terminal::open_line_console(line_fd, input_fd == fd ? line_fd : input_fd,
+                                           shares_stdout);
     }
     set_term(screen);
     if (have_modes)
         terminal::arm_restore(fd, saved, std::string(kMouseOff) + info.undo);
-    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout,
-                                             info.alternate_screen);
+    return std::make_unique<TerminalConsole>(screen, terminal, input_fd, shares_stdout);
 }
 
 }  // namespace kehrwix

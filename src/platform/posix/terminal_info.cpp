@@ -24,7 +24,6 @@ TerminalInfo probe_terminal(int fd) {
         return info;
     info.usable = !capability("cup").empty();
     info.undo = capability("sgr0") + capability("cnorm") + capability("rmcup");
-    info.alternate_screen = !capability("smcup").empty();
     del_curterm(cur_term);
     cur_term = nullptr;
     return info;

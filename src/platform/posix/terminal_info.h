@@ -7,9 +7,8 @@
 namespace kehrwix::terminal {
 
 struct TerminalInfo {
-    bool usable = false;            // known to terminfo and able to place the cursor
-    std::string undo;               // leaves the alternate screen, shows the cursor, plain colours
-    bool alternate_screen = false;  // curses draws on a screen of its own, gone at the end
+    bool usable = false;  // known to terminfo and able to place the cursor
+    std::string undo;     // leaves the alternate screen, shows the cursor, plain colours
 };
 
 TerminalInfo probe_terminal(int fd);

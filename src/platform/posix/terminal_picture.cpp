@@ -26,9 +26,12 @@ char32_t printable(char32_t ch) {
     return ch;
 }
 
-std::string final_picture(const CellGrid& grid, bool colours) {
-    std::string out;
+std::string final_picture(const CellGrid& grid, bool colours, int terminal_rows, int cursor_row,
+                          int cursor_column) {
+    std::string out = "\033[H";
     for (int r = 0; r < grid.rows(); ++r) {
+        if (r > 0)
+            out += "\r\n";
         int current = -1;
         std::u32string run;
         for (const Cell& cell : grid.row(r)) {
@@ -43,8 +46,11 @@ std::string final_picture(const CellGrid& grid, bool colours) {
         out += text::to_utf8(run);
         if (colours)
             out += "\033[0m";
-        out += "\r\n";
+        out += "\033[K";  // a wider terminal keeps nothing of before beside the picture
     }
+    for (int r = grid.rows(); r < terminal_rows; ++r)
+        out += "\033[" + std::to_string(r + 1) + ";1H\033[K";
+    out += "\033[" + std::to_string(cursor_row + 1) + ";" + std::to_string(cursor_column + 1) + "H";
     return out;
 }
 

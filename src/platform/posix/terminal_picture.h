@@ -9,9 +9,12 @@
 
 namespace kehrwix::terminal {
 
-// Every row in full (so the background colour stays), each ended by CR LF; the colours are
-// reset at the end, so the cursor waits below the picture in the terminal's own colours.
-std::string final_picture(const CellGrid& grid, bool colours);
+// Every row in full (so the background colour stays), drawn from the top-left corner over what
+// the terminal shows, the rest of each row and the rows below cleared, and no line feed after
+// the last row: nothing scrolls. The cursor is left where the program left it, as a console
+// window's is; the colours are reset, so the shell goes on in the terminal's own colours.
+std::string final_picture(const CellGrid& grid, bool colours, int terminal_rows, int cursor_row,
+                          int cursor_column);
 
 // What a terminal cell can show for `ch`: control characters and characters that do not take
 // exactly one cell would shift everything after them, so they show as "?".

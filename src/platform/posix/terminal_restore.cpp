@@ -42,8 +42,9 @@ void install_handlers() {
     action.sa_handler = on_fatal_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
-    for (int s : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
-        sigaction(s, &action, nullptr);
+    // SIGHUP, SIGTERM and SIGINT end the program through its end step (end_request); a quit
+    // leaves at once.
+    sigaction(SIGQUIT, &action, nullptr);
     previous_terminate = std::set_terminate(on_terminate);
     std::atexit(restore_terminal);
 }

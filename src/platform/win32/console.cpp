@@ -131,6 +131,20 @@ class Win32Console : public ConsoleDevice {
         return take();
     }
 
+    bool interrupt_pending() override {
+        if (!input_usable_)
+            return false;
+        INPUT_RECORD record{};
+        DWORD available = 0;
+        while (PeekConsoleInputW(input_, &record, 1, &available) && available > 0) {
+            if (!read_record())
+                break;
+        }
+        return std::any_of(pending_.begin(), pending_.end(), [](const InputEvent& e) {
+            return e.kind == InputEvent::Kind::key && e.ch == 3;
+        });
+    }
+
     void flush() override {
         if (!output_)
             return;

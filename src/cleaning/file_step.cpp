@@ -13,25 +13,34 @@ bool is_file(const fs::Attributes& a) {
     return !a.directory || a.link;
 }
 
+// A placeholder's data lives in the cloud; a file Windows still needs at the next restart
+// belongs to an unfinished installation.
+bool must_stay(const RestartFiles& restart_files, const std::string& folder,
+               const fs::DirEntry& entry) {
+    return entry.attributes.placeholder || restart_files.contains(folder, entry.name);
+}
+
 // On POSIX deleting does not depend on these attributes, and clearing costs a call per file,
 // so it is done only where the listing shows one of them, or after a failed delete.
-void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
+// False when someone else removed the file first.
+bool delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
     const fs::Attributes& a = entry.attributes;
     const bool marked = a.readonly || a.hidden || a.system;
     try {
         if (marked && !a.link)
             folder.clear_attributes(entry.name);
         folder.delete_file(entry.name);
-        return;
+        return true;
     } catch (const RunError& error) {
         // Someone else removed it first: it is gone, which is all the step wants.
         if (error.number() == kErrorFileNotFound)
-            return;
+            return false;
         if (marked || a.link)
             throw;
     }
     folder.clear_attributes(entry.name);
     folder.delete_file(entry.name);
+    return true;
 }
 
 class Pass {
@@ -70,11 +79,8 @@ class Pass {
     }
 
   private:
-    // A placeholder's data lives in the cloud; a file Windows still needs at the next restart
-    // belongs to an unfinished installation.
     bool must_stay(const fs::DirEntry& entry) const {
-        return entry.attributes.placeholder ||
-               state_.restart_files.contains(target_.path, entry.name);
+        return kehrwix::must_stay(state_.restart_files, target_.path, entry);
     }
 
     // True when the tree-deletion tool took over and the folder is a new one.
@@ -83,15 +89,18 @@ class Pass {
         if (!keep_list.empty() && keep_list.count(kept_name(entry.name)) != 0)
             return false;
         if (is_protected_file(entry.name) || must_stay(entry)) {
-            keep_list.insert(kept_name(entry.name));
+            if (keep_list.insert(kept_name(entry.name)).second)
+                state_.tally.keep(KeptReason::protected_entry);
             return false;
         }
         try {
-            delete_one(target_.folder, entry);
-        } catch (const RunError&) {
+            if (delete_one(target_.folder, entry))
+                state_.tally.file_deleted(entry);
+        } catch (const RunError& error) {
             if (hand_over_to_tree_tool())
                 return true;
-            keep_list.insert(kept_name(entry.name));
+            if (keep_list.insert(kept_name(entry.name)).second)
+                state_.tally.keep(kept_reason(error));
             program_.screen.locate(17, 1);
         }
         return false;
@@ -128,6 +137,12 @@ class Pass {
 };
 
 }  // namespace
+
+bool file_step_would_delete(const RestartFiles& restart_files, const std::string& folder,
+                            const fs::DirEntry& entry) {
+    return is_file(entry.attributes) && !is_protected_file(entry.name) &&
+           !must_stay(restart_files, folder, entry);
+}
 
 FileStepResult file_step(Context& program, CleaningState& state, const FileStepFolder& target,
                          const std::vector<fs::DirEntry>& entries) {

@@ -47,6 +47,9 @@ expected='*C:\Program Files\PixelWerk\Cache\
 start
 e2e_wait_for "kehrwix     press any key to menue" 10
 e2e_wait_for " fertig." 60
+# The result line, on the row of " fertig. ". The real binary measures the free space of a
+# shared file system, so only the counts are exact.
+result=$(e2e_capture | grep -F " fertig. ")
 e2e_ended 15
 
 C="$demo/C"
@@ -57,10 +60,15 @@ C/Users/Anna/AppData/Local/Temp/d Suchpfade.tmp'
 # Locked files exist only where the file system has the immutable flag (and we are root).
 block="$C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1"
 flags=$(lsattr -d "$block" 2>/dev/null | cut -d' ' -f1)
+size='\([0-9]+(,[0-9])? (B|KiB|MiB|GiB)\)'
 if [[ $flags == *i* ]]; then
     expected+=$'\nC/Windows/Temp/MpSigStub.log'
     [[ -f $block ]] || e2e_fail "locked file gone"
+    pattern="^ fertig\. 91 Dateien, 13 Ordner gelöscht $size; 2 gesperrt, 2 geschützt *\$"
+else
+    pattern="^ fertig\. [0-9]+ Dateien, [0-9]+ Ordner gelöscht $size; blieben: 2 geschützt *\$"
 fi
+[[ $result =~ $pattern ]] || e2e_fail "result line: $result"
 [[ $leftovers == "$expected" ]] || e2e_fail "left in the emptied folders: $leftovers"
 for kept in "Users/Anna/Documents/Steuer/Belege 2025.txt" "Program Files/PixelWerk/PixelWerk.exe" \
     "Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Code Cache/js/index" \

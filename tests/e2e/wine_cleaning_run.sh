@@ -61,7 +61,9 @@ e2e_wait_for "kehrwix     press any key to menue" 60
 background=$(e2e_background_at "kehrwix     press any key to menue")
 [[ $background == 44 ]] || e2e_fail "prompt background is $background, not blue (44)"
 e2e_wait_for " fertig." 60
+result=$(e2e_capture | grep -F " fertig. ")
 e2e_ended 60
+echo "RESULT: $result"
 
 remaining=$(cd "$root/tree" && find . -mindepth 1 | sort | tr '\n' ' ')
 [[ -d $root/tree && -z $remaining ]] || e2e_fail "tree not emptied: $remaining"

@@ -70,13 +70,17 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
         return;
 
     show_line(program.screen, folder, subtree);
-    freed.line_starts(folder);
+    // A folder that is not there frees nothing, and its volume need not be asked.
+    const std::string reached = verdict.folder ? verdict.folder->path() : std::string();
+    if (!reached.empty())
+        freed.line_starts(reached);
     if (subtree) {
         empty_whole_subtree(program, state, tools, rule, folder, std::move(verdict.folder));
     } else {
         empty_files_only(program, state, rule, verdict.folder);
     }
-    freed.line_ends(folder);
+    if (!reached.empty())
+        freed.line_ends(reached);
 }
 
 // What is left of the row after " fertig. ", without its last column: text that fills it would

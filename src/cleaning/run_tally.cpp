@@ -30,19 +30,22 @@ KeptReason kept_reason(const RunError& error) {
 std::vector<fs::DirEntry> entries_to_empty(const FolderRule& rule, const fs::Folder& folder,
                                            std::vector<fs::DirEntry> entries, bool whole_subtree,
                                            RunTally& tally) {
-    const auto is_folder = [](const fs::DirEntry& e) {
-        return e.attributes.directory && !e.attributes.link;
-    };
     std::uint64_t kept = 0;
-    for (const fs::DirEntry& entry : entries) {
-        if (!whole_subtree && is_folder(entry))
-            continue;
-        if (rule.keeps_entry(folder.identity(), entry.name) ||
-            (is_folder(entry) && !is_subfolder(entry.attributes)))
+    // One pass, asking the rule once per entry: this runs for every folder of a "*" line.
+    std::erase_if(entries, [&](const fs::DirEntry& entry) {
+        const bool folder_entry = entry.attributes.directory && !entry.attributes.link;
+        // In a files-only line a folder stays whatever it is; that is no keep.
+        const bool counts = whole_subtree || !folder_entry;
+        if (rule.keeps_entry(folder.identity(), entry.name)) {
+            kept += counts ? 1 : 0;
+            return true;
+        }
+        if (whole_subtree && folder_entry && !is_subfolder(entry.attributes))
             ++kept;
-    }
+        return false;
+    });
     tally.keep(KeptReason::protected_entry, kept);
-    return kept_entries_removed(rule, folder, std::move(entries));
+    return entries;
 }
 
 FreedSpace::FreedSpace(const Services& services) {

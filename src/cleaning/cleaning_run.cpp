@@ -15,7 +15,6 @@
 #include "platform/error.h"
 #include "platform/files_in_use.h"
 #include "platform/folder.h"
-#include "platform/text.h"
 #include "rules/folder_rule.h"
 
 namespace kehrwix {

@@ -61,9 +61,6 @@ class PathListDisplay {
 
     void run() {
         Screen& screen = program_.screen;
-        screen.clear();
-        screen.end_line();
-        screen.write("   zu leerende Verzeichnisse:");
         draw_page();
         program_.sleep(200);
         screen.drain_input();
@@ -111,7 +108,12 @@ class PathListDisplay {
         program_.screen.write(padded_right(text, kRowWidth));
     }
 
+    // Whole, heading included: the help (F1 while counting) may have drawn over it.
     void draw_page() {
+        Screen& screen = program_.screen;
+        screen.clear();
+        screen.end_line();
+        screen.write("   zu leerende Verzeichnisse:");
         const std::size_t first = static_cast<std::size_t>(page_) * kPageRows;
         for (int r = 0; r <= kPageRows; ++r) {
             const std::size_t i = first + static_cast<std::size_t>(r);

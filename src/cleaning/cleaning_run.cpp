@@ -6,7 +6,9 @@
 #include "cleaning/cleaning_state.h"
 #include "cleaning/descent.h"
 #include "cleaning/file_step.h"
+#include "cleaning/line_sizes.h"
 #include "cleaning/progress_row.h"
+#include "cleaning/run_tally.h"
 #include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "pathlist/path_list.h"
@@ -14,7 +16,6 @@
 #include "platform/error.h"
 #include "platform/files_in_use.h"
 #include "platform/folder.h"
-#include "platform/text.h"
 #include "rules/folder_rule.h"
 
 namespace kehrwix {
@@ -35,7 +36,7 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
         // A folder that is missing has no files to delete.
         if (opened) {
             const std::vector<fs::DirEntry> entries =
-                kept_entries_removed(rule, *opened, opened->entries());
+                entries_to_empty(rule, *opened, opened->entries(), false, state.tally);
             file_step(program, state, FileStepFolder{*opened, opened->path(), false}, entries);
         }
     } catch (const RunError&) {
@@ -59,12 +60,11 @@ void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tool
 }
 
 void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
-                const std::string& line) {
-    const bool subtree = !line.empty() && line[0] == '*';
+                FreedSpace& freed, const std::string& line) {
+    const ListedLine listed = parse_listed_line(line);
+    const bool subtree = listed.whole_subtree;
+    const std::string& folder = listed.folder;
     program.subfolder_flag = subtree ? SubfolderFlag::whole_subtree : SubfolderFlag::files_only;
-    std::string folder = text::substr(line, 1);
-    if (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
     FolderVerdict verdict = rule.judge(program.paths, folder);
     if (verdict.refused)
         return;
@@ -73,12 +73,22 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
         return;
 
     show_line(program.screen, folder, subtree);
+    // A folder that is not there frees nothing, and its volume need not be asked.
+    const std::string reached = verdict.folder ? verdict.folder->path() : std::string();
+    if (!reached.empty())
+        freed.line_starts(reached);
     if (subtree) {
         empty_whole_subtree(program, state, tools, rule, folder, std::move(verdict.folder));
     } else {
         empty_files_only(program, state, rule, verdict.folder);
     }
+    if (!reached.empty())
+        freed.line_ends(reached);
 }
+
+// What is left of the row after " fertig. ", without its last column: text that fills it would
+// move the cursor on at once.
+constexpr std::size_t kResultLineWidth = 80 - 9 - 1;
 
 // A key or a click ends the closing pause early.
 void closing_pause(Context& program) {
@@ -106,12 +116,14 @@ void cleaning_run(Context& program) {
     CleaningState state;
     state.restart_files = RestartFiles::queued_now();
     ToolFiles tools;
+    FreedSpace freed(program.services);
     for (const std::string& line : lines)
-        clean_line(program, state, tools, rule, line);
+        clean_line(program, state, tools, rule, freed, line);
 
     for (int i = 0; i < 3; ++i)
         screen.end_line();
-    screen.write(" fertig. ");
+    screen.write(" fertig. " +
+                 result_line(state.tally, freed.bytes(state.tally), kResultLineWidth));
     screen.end_line();
     closing_pause(program);
 }

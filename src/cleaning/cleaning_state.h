@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "cleaning/restart_files.h"
+#include "cleaning/run_tally.h"
 
 namespace kehrwix {
 
@@ -14,6 +15,8 @@ struct CleaningState {
     std::unordered_set<std::string> keep_list;
     // Files Windows replaces or deletes at the next restart; read once per run.
     RestartFiles restart_files;
+    // What went and what stayed, for the result line.
+    RunTally tally;
 };
 
 }  // namespace kehrwix

@@ -7,6 +7,7 @@
 #include "cleaning/attribute_fallback.h"
 #include "cleaning/file_step.h"
 #include "cleaning/progress_row.h"
+#include "cleaning/run_tally.h"
 #include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "platform/error.h"
@@ -91,7 +92,7 @@ class Descent {
     void list(Level& level) {
         program_.screen.drain_input();
         std::vector<fs::DirEntry> entries =
-            kept_entries_removed(rule_, *level.folder, level.folder->entries());
+            entries_to_empty(rule_, *level.folder, level.folder->entries(), true, state_.tally);
         for (const fs::DirEntry& entry : entries) {
             if (is_subfolder(entry.attributes)) {
                 // A folder Windows moves at the next restart is a staged installation.
@@ -153,8 +154,10 @@ class Descent {
         try {
             child.folder = handle(top).open_child(name);
             // A system tree under another name (a bind mount, say) is left whole.
-            if (rule_.refuses_entered(child.folder->identity()))
+            if (rule_.refuses_entered(child.folder->identity())) {
+                state_.tally.keep(KeptReason::protected_entry);
                 return;
+            }
             list(child);
         } catch (const RunError&) {
             // Not enterable: shown and removed like an emptied one, which works only when it
@@ -162,7 +165,7 @@ class Descent {
             // refuse to remove an open folder.
             child.folder.reset();
             leaf_without_files(child.shown);
-            remove_child(top, name);
+            remove_child(top, name, false);
             return;
         }
         stack_.push_back(std::move(child));
@@ -176,6 +179,7 @@ class Descent {
         } catch (const RunError&) {
             return false;
         }
+        ++state_.tally.folders;
         leaf_without_files(stack_[top].shown + "\\" + name);
         return true;
     }
@@ -242,12 +246,14 @@ class Descent {
         remove_child(top, name);
     }
 
-    void remove_child(std::size_t top, const std::string& name) {
+    void remove_child(std::size_t top, const std::string& name, bool entered = true) {
         try {
             prepare_removal(top);
             handle(top).remove_folder(name);
-        } catch (const RunError&) {
+            ++state_.tally.folders;
+        } catch (const RunError& error) {
             // It stays, like a kept file; the descent goes on with the next subfolder.
+            state_.tally.folder_stayed(error, entered);
         }
     }
 

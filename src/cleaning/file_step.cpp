@@ -14,19 +14,27 @@ bool taken_by_file_step(const fs::Attributes& a) {
 
 namespace {
 
+// A placeholder's data lives in the cloud; a file Windows still needs at the next restart
+// belongs to an unfinished installation.
+bool must_stay(const RestartFiles& restart_files, const std::string& folder,
+               const fs::DirEntry& entry) {
+    return entry.attributes.placeholder || restart_files.contains(folder, entry.name);
+}
+
 // Deleting ignores read-only where the system can (Windows 10 and later, and POSIX, where the
 // file's own mode never mattered), so attributes are touched only after a delete failed. They
 // belong to the file, not to the name: a hard link to a read-only file elsewhere must not
 // leave that file writable. So clear_attributes changes only a file with one name, and what it
-// changed is put back when the file stays anyway.
-void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
+// changed is put back when the file stays anyway. False when someone else removed the file
+// first.
+bool delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
     try {
         folder.delete_file(entry.name);
-        return;
+        return true;
     } catch (const RunError& error) {
         // Someone else removed it first: it is gone, which is all the step wants.
         if (error.number() == kErrorFileNotFound)
-            return;
+            return false;
         if (entry.attributes.link)
             throw;
     }
@@ -41,6 +49,7 @@ void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
         }
         throw;
     }
+    return true;
 }
 
 class Pass {
@@ -79,11 +88,8 @@ class Pass {
     }
 
   private:
-    // A placeholder's data lives in the cloud; a file Windows still needs at the next restart
-    // belongs to an unfinished installation.
     bool must_stay(const fs::DirEntry& entry) const {
-        return entry.attributes.placeholder ||
-               state_.restart_files.contains(target_.path, entry.name);
+        return kehrwix::must_stay(state_.restart_files, target_.path, entry);
     }
 
     // True when the tree-deletion tool took over and the folder is a new one.
@@ -92,15 +98,18 @@ class Pass {
         if (!keep_list.empty() && keep_list.count(kept_name(entry.name)) != 0)
             return false;
         if (is_protected_file(entry.name) || must_stay(entry)) {
-            keep_list.insert(kept_name(entry.name));
+            if (keep_list.insert(kept_name(entry.name)).second)
+                state_.tally.keep(KeptReason::protected_entry);
             return false;
         }
         try {
-            delete_one(target_.folder, entry);
-        } catch (const RunError&) {
+            if (delete_one(target_.folder, entry))
+                state_.tally.file_deleted(entry);
+        } catch (const RunError& error) {
             if (hand_over_to_tree_tool())
                 return true;
-            keep_list.insert(kept_name(entry.name));
+            if (keep_list.insert(kept_name(entry.name)).second)
+                state_.tally.keep(kept_reason(error));
             program_.screen.locate(17, 1);
         }
         return false;
@@ -137,6 +146,12 @@ class Pass {
 };
 
 }  // namespace
+
+bool file_step_would_delete(const RestartFiles& restart_files, const std::string& folder,
+                            const fs::DirEntry& entry) {
+    return taken_by_file_step(entry.attributes) && !is_protected_file(entry.name) &&
+           !must_stay(restart_files, folder, entry);
+}
 
 FileStepResult file_step(Context& program, CleaningState& state, const FileStepFolder& target,
                          const std::vector<fs::DirEntry>& entries) {

@@ -23,6 +23,11 @@ bool taken_by_file_step(const fs::Attributes& a);
 
 enum class FileStepResult { done, folder_replaced };
 
+// Whether the step would try to delete this entry of the folder (canonical path): a file or a
+// link, none of the program's own files, no placeholder, nothing pending a restart.
+bool file_step_would_delete(const RestartFiles& restart_files, const std::string& folder,
+                            const fs::DirEntry& entry);
+
 // Deletes every file of the folder (links as links; subfolders are never touched) from the
 // given entries. Protected names and files that will not go are put on the keep list; names
 // already on it are passed over. During a "*" line a "deltree.exe" in the folder takes over

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ struct Services {
     // POSIX: the host directory that stands for "/" when the system trees (/usr, /var/lib, ...)
     // are looked for; tests point it into their sandbox.
     std::string system_root = "/";
+    // Free bytes on the volume of a folder (canonical path), asked before and after each line
+    // of a cleaning run where the listing carries no sizes. Unset: fs::free_space. Tests
+    // measure their own sandbox, since a shared file system never holds still.
+    std::function<std::optional<std::uint64_t>(const std::string&)> free_space = nullptr;
 };
 
 // How far the run has come: start-up, the menu, or a run that only shows the help.

@@ -32,7 +32,7 @@ constexpr std::array<std::string_view, 19> kPage1{
 };
 
 // Page 2 starts on row 3.
-constexpr std::array<std::string_view, 15> kPage2{
+constexpr std::array<std::string_view, 16> kPage2{
     " Sie können vor dem cleaning in der 'Kehrwix.ini' (pfad wird unten angezeigt)",
     " nachsehen und ggf. selbst veränderungen in der ini vornehmen.",
     " Mit * am anfang der Zeile werden auch unterverzeichnisse gelöscht. So kann es",
@@ -43,6 +43,7 @@ constexpr std::array<std::string_view, 15> kPage2{
     " 3 Sek. drücken, sonst beginnt der cleanvorgang automatisch. Das ist praktisch",
     " für eine Verknüpfung auf dem Desktop um mal eben vor oder nach dem Internet",
     " schnell ein cleaning zu machen.",
+    " Nach dem cleaning steht hinter 'fertig.' was gelöscht wurde und was blieb.",
     "",
     "PS: Die Registry wird nicht angefasst. Dieses Programm ist kein schutz vor",
     "    Spyware o.ä. Es dient nur zum löschen überflüssiger Daten von",

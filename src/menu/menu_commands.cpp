@@ -7,6 +7,7 @@
 #include "discovery/drive_scan.h"
 #include "menu/browser.h"
 #include "menu/menu_session.h"
+#include "menu/path_list_sizes.h"
 #include "pathlist/path_list.h"
 #include "platform/durations.h"
 #include "platform/fs.h"
@@ -70,19 +71,7 @@ bool remember_command(MenuSession& session) {
 }
 
 void path_list_display(Context& program) {
-    Screen& screen = program.screen;
-    screen.clear();
-    screen.end_line();
-    screen.write("   zu leerende Verzeichnisse:");
-    screen.end_line();
-    screen.end_line();
-    for (const std::string& line : read_lines(program.path_list_path)) {
-        screen.write("   " + line);
-        screen.end_line();
-    }
-    program.sleep(kListSettleMs);
-    screen.drain_input();
-    screen.wait_key();
+    show_path_list_with_sizes(program);
 }
 
 void reset_to_default_entry_command(Context& program) {

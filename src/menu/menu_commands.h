@@ -13,7 +13,7 @@ struct MenuSession;
 // shows the path list. Returns false, doing nothing, when the highlighted entry names no folder.
 bool remember_command(MenuSession& session);
 
-// Shows every line of the path list file and waits for a key.
+// Shows every line of the path list file with what it would delete now, and waits for a key.
 void path_list_display(Context& program);
 
 // The path list becomes the single default entry, whether or not the file is still there.

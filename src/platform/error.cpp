@@ -65,7 +65,8 @@ int error_number_for_windows_code(unsigned long code) {
 
 void throw_windows_error(unsigned long windows_code, std::string_view context) {
     throw RunError(error_number_for_windows_code(windows_code),
-                   std::string(context) + " (system error " + std::to_string(windows_code) + ")");
+                   std::string(context) + " (system error " + std::to_string(windows_code) + ")",
+                   windows_code);
 }
 
 }  // namespace kehrwix

@@ -18,12 +18,17 @@ inline constexpr int kErrorPathFileAccess = 75;
 
 class RunError : public std::runtime_error {
   public:
-    explicit RunError(int number, const std::string& what = "run-time error")
-        : std::runtime_error(what), number_(number) {}
+    explicit RunError(int number, const std::string& what = "run-time error",
+                      unsigned long windows_code = 0)
+        : std::runtime_error(what), number_(number), windows_code_(windows_code) {}
     int number() const noexcept { return number_; }
+    // The system's own reason where there was one (0 otherwise): several reasons share one
+    // number, and the cleaning run tells a file in use from a locked one by it.
+    unsigned long windows_code() const noexcept { return windows_code_; }
 
   private:
     int number_;
+    unsigned long windows_code_;
 };
 
 // Maps a Windows system error code to the number shown to the user.

@@ -98,6 +98,10 @@ class Folder {
     // All entries, in the order the file system returns them.
     std::vector<DirEntry> entries() const;
 
+    // Sets the size of every file among the entries (a call per file where the listing has
+    // none; nothing on Windows). An entry gone since the listing keeps size 0.
+    void fill_sizes(std::vector<DirEntry>& entries) const;
+
     // Operations on one name inside this folder; none of them follows a link. Read-only,
     // hidden and system are cleared only where may_clear_attributes allows.
     SavedAttributes clear_attributes(std::string_view name) const;

@@ -30,7 +30,18 @@ inline bool is_plain_file(const Attributes& a) {
 struct DirEntry {
     std::string name;  // as stored on disk
     Attributes attributes;
+    // Bytes of a file, where the listing carries them at no cost (Windows); otherwise 0 until
+    // Folder::fill_sizes asks for them.
+    std::uint64_t size = 0;
 };
+
+// True where a folder listing carries the file sizes (Windows). Elsewhere a size costs a call
+// per file, which a cleaning run does not spend.
+bool listing_carries_sizes();
+
+// Free bytes on the volume that holds the folder (canonical path); nullopt when it cannot be
+// asked.
+std::optional<std::uint64_t> free_space(const std::string& folder);
 
 // POSIX: "C:=/;D:=/media/usb" style map of drive letters onto host directories
 // (the KEHRWIX_DRIVES variable). Throws std::invalid_argument with a one-line message.

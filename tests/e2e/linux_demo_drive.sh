@@ -48,6 +48,9 @@ expected='*C:\Users\Anna\AppData\Local\Google\Chrome\User Data\Default\Cache\
 start
 e2e_wait_for "kehrwix     press any key to menue" 10
 e2e_wait_for " fertig." 60
+# The result line, on the row of " fertig. ". The real binary measures the free space of a
+# shared file system, so only the counts are exact.
+result=$(e2e_capture | grep -F " fertig. ")
 e2e_ended 15
 
 C="$demo/C"
@@ -56,6 +59,9 @@ leftovers=$(cd "$demo" && find C/Users/Anna/AppData/Local/Temp C/Windows/Temp D/
 expected='C/Users/Anna/AppData/Local/Temp/KEHRWIX.INI
 C/Users/Anna/AppData/Local/Temp/d Suchpfade.tmp
 C/Windows/Temp/MpSigStub.log'
+size='\([0-9]+(,[0-9])? (B|KiB|MiB|GiB)\)'
+pattern="^ fertig\. 91 Dateien, 13 Ordner gelöscht $size; 2 belegt, 2 geschützt *\$"
+[[ $result =~ $pattern ]] || e2e_fail "result line: $result"
 [[ $leftovers == "$expected" ]] || e2e_fail "left in the emptied folders: $leftovers"
 [[ -f "$C/Users/Anna/AppData/Local/Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_1" ]] ||
     e2e_fail "the browser's held block file was deleted"

@@ -94,7 +94,7 @@ done
 e2e_start "$drive" env -u TERM KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' "$binary"
 e2e_wait_for "cleaning" 10
 e2e_ended 10
-e2e_capture | grep -qx " fertig\." || e2e_fail "no fertig line"
+e2e_capture | grep -q "^ fertig\. " || e2e_fail "no fertig line"
 [[ ! -e $drive/T/a.tmp && -e $E2E_ROOT/canary ]] || e2e_fail "line mode did not clean T alone"
 e2e_stop
 

@@ -39,7 +39,7 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
     EXPECT_TRUE(h.empty_folder("T"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\T  mit Sub-dir.");
     EXPECT_EQ(h.row(5), "");
-    EXPECT_EQ(h.row(10), " fertig.");
+    EXPECT_EQ(h.row(10), " fertig. 6 Dateien, 3 Ordner gelöscht (24 B)");
 }
 
 // The folder line ends exactly at the right edge of row 5 here; the cursor moves on at once,
@@ -49,7 +49,7 @@ TEST_F(CleaningRun, AFolderLineReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
     EXPECT_EQ(h.clean({"*" + folder}), 0);
     EXPECT_EQ(h.row(3), "  cleaning  " + folder + "  mit Sub-dir.");
     EXPECT_EQ(h.row(9), "");
-    EXPECT_EQ(h.row(10), " fertig.");
+    EXPECT_EQ(h.row(10), " fertig. Nichts gelöscht");
 }
 
 TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {

@@ -100,7 +100,8 @@ TEST_F(FileStep, UndeletableFilesAreKeptAndEveryOtherFileStillGoes) {
     h.clean({"*C:\\T"});
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(h.exists("T/f" + std::to_string(i)), i % 2 == 0) << i;
-    EXPECT_EQ(h.row(20), " fertig.");  // the kept file left the cursor on row 17
+    // The kept file left the cursor on row 17.
+    EXPECT_EQ(h.row(20), " fertig. 20 Dateien, 0 Ordner gelöscht (80 B); blieben: 20 gesperrt");
 }
 
 // A file that would not go is kept for the whole run: a later line for the same folder does not
@@ -252,6 +253,56 @@ TEST(FileStepOnTmpfs, AFileAnotherProgramOnlyMapsStays) {
     ASSERT_EQ(ok, '1') << "cannot map the file";
     EXPECT_TRUE(h.exists("T/mapped.bin"));
     EXPECT_FALSE(h.exists("T/junk.tmp"));
+}
+
+}  // namespace
+}  // namespace kehrwix::testing
+
+namespace kehrwix::testing {
+namespace {
+
+std::string fertig_row(const CleaningHarness& h) {
+    for (int row = 1; row <= 25; ++row) {
+        if (h.row(row).starts_with(" fertig."))
+            return h.row(row);
+    }
+    return "";
+}
+
+// The line after " fertig. ": exactly what went and why the rest stayed, and a second run over
+// what is left says that nothing went.
+TEST_F(FileStep, TheResultLineCountsWhatWentItsSizeAndWhatStayedWhy) {
+    h.sandbox.write_file('C', "T/a.tmp", std::string(1024, 'a'));
+    h.sandbox.write_file('C', "T/S/b.tmp", std::string(2048, 'b'));
+    h.sandbox.write_file('C', "T/S/S2/c.tmp", std::string(1024, 'c'));
+    h.sandbox.write_file('C', "T/held.log", std::string(500, 'h'));
+    h.sandbox.write_file('C', "T/d Suchpfade.tmp", std::string(300, 'p'));
+    h.sandbox.write_file('C', "T/locked.tmp", std::string(700, 'l'));
+    const bool locked = lock("T/locked.tmp");
+    const pid_t holder = hold(h.host("T/held.log"), h.host("T"));
+    ASSERT_GT(holder, 0);
+
+    h.clean({"*C:\\T"});
+    const std::string first = fertig_row(h);
+    h.clean({"*C:\\T"});
+    const std::string second = fertig_row(h);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+
+    if (locked) {
+        EXPECT_EQ(first,
+                  " fertig. 3 Dat., 2 Ord. gelöscht (4,0 KiB); 1 belegt, 1 gesperrt, "
+                  "1 geschützt");
+        EXPECT_EQ(second, " fertig. Nichts gelöscht; blieben: 1 belegt, 1 gesperrt, 1 geschützt");
+    } else {
+        EXPECT_EQ(first,
+                  " fertig. 4 Dateien, 2 Ordner gelöscht (4,7 KiB); blieben: 1 belegt, "
+                  "1 geschützt");
+        EXPECT_EQ(second, " fertig. Nichts gelöscht; blieben: 1 belegt, 1 geschützt");
+    }
+    h.sandbox.make_folder('C', "EMPTY");
+    h.clean({"*C:\\EMPTY", " C:\\MISSING"});
+    EXPECT_EQ(fertig_row(h), " fertig. Nichts gelöscht");
 }
 
 }  // namespace

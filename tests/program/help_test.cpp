@@ -33,8 +33,8 @@ TEST_F(Help, PagesWithTheScanAnnouncementOnlyBeforeAScan) {
         // Page 2 stays on the screen.
         EXPECT_EQ(h.row(3),
                   " Sie können vor dem cleaning in der 'Kehrwix.ini' (pfad wird unten angezeigt)");
-        EXPECT_EQ(h.row(16), "    der Festplatte z.B. vor einem Backup.");
-        EXPECT_EQ(h.row(18), mode == RunMode::start ? kAnnouncement : "");
+        EXPECT_EQ(h.row(17), "    der Festplatte z.B. vor einem Backup.");
+        EXPECT_EQ(h.row(19), mode == RunMode::start ? kAnnouncement : "");
     }
     const std::string page1 = h.console.snapshots().front();
     EXPECT_EQ(page1.substr(0, page1.find(" Fegwix")), std::string("\n") + kTitle + "\n\n");

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/pc_scan_codes.h"
+#include "platform/text.h"
 #include "run_harnesses.h"
 #include "support/program_harness.h"
 
@@ -147,16 +151,82 @@ TEST(Menu, ErrorsReturnToTheMenuWhereAFreshListCanBeMade) {
     EXPECT_NE(h.row(20).find("(Z)eige Pfade"), std::string::npos);
 }
 
-// Text that fills a row to the right edge moves the cursor on by itself, so the end of line
-// after a 77-character entry leaves an empty row before the next entry.
-TEST(Menu, AnEntryReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
+// Z counts what each line would delete now, by the cleaning run's rules, and deletes nothing.
+TEST(Menu, PathListDisplayShowsWhatEachLineWouldDeleteAndWhatTheRunSkips) {
     MenuHarness h;
     const std::string long_line = "*C:\\" + std::string(73, 'L');
-    h.later_run(long_line + "\r\n C:\\B\r\n");
+    h.later_run("*C:\\T\r\n C:\\F\r\n C:\\WINDOWS\r\n" + long_line + "\r\n");
+    h.sandbox.write_file('C', "T/a.tmp", std::string(1000, 'a'));
+    h.sandbox.write_file('C', "T/S/S2/b.tmp", std::string(2000, 'b'));
+    h.sandbox.write_file('C', "T/d Suchpfade.tmp", std::string(4000, 'p'));  // the program's own
+    h.sandbox.write_file('C', "OUT/big", std::string(9000, 'o'));
+    std::filesystem::create_symlink("../OUT", h.sandbox.host('C', "T/link"));  // 6 bytes itself
+    h.sandbox.write_file('C', "F/x.tmp", std::string(100, 'x'));
+    h.sandbox.write_file('C', "F/Sub/y.tmp", std::string(5000, 'y'));  // files only: stays
+    h.sandbox.write_file('C', "WINDOWS/z.dll", std::string(7000, 'z'));
     h.key("Z");
     EXPECT_EQ(h.run(), 0);
-    EXPECT_TRUE(h.console.ever_shown(std::string(kListHeading) + "\n\n   " + long_line +
-                                     "\n\n    C:\\B\n"));
+
+    const auto shown = [&](const std::string& line, const std::string& figures) {
+        const std::string expected =
+            "   " + line + std::string(50 - text::length(line), ' ') + figures;
+        EXPECT_TRUE(h.console.ever_shown(expected)) << expected;
+    };
+    shown("*C:\\T", "      3 Dateien    2,9 KiB");  // 1000 + 2000 + the link's 6 bytes
+    shown(" C:\\F", "        1 Datei      100 B");
+    shown(" C:\\WINDOWS", "      0 Dateien        0 B");
+    shown("*C:\\LLLLLLLLLLLL…" + std::string(32, 'L'), "      0 Dateien        0 B");
+    shown("zusammen", "      4 Dateien    3,0 KiB");
+    EXPECT_TRUE(h.sandbox.exists('C', "T/S/S2/b.tmp"));
+}
+
+// More lines than fit page; Esc during the counting keeps what was counted.
+TEST(Menu, PathListDisplayPagesAndEscEndsTheCounting) {
+    MenuHarness h;
+    std::string list;
+    for (int i = 0; i < 45; ++i) {
+        const std::string name = "P" + std::to_string(100 + i);
+        list += "*C:\\" + name + "\r\n";
+        h.sandbox.write_file('C', name + "/f", std::string(1024, 'f'));
+    }
+    h.later_run(list);
+    // Each step's keys go in once its screen is there and the program looks for input.
+    const std::vector<std::pair<std::function<bool()>, std::string>> steps{
+        {[&] { return h.row(20).find("(Z)eige Pfade") != std::string::npos; }, "Z"},
+        {[&] { return h.row(4).ends_with("1 Datei    1,0 KiB"); }, "\033"},
+        {[&] { return h.row(25) == "   Seite 1/3"; }, " "},
+        {[&] { return h.row(25) == "   Seite 2/3"; }, " "},
+        {[&] { return h.row(25) == "   Seite 3/3"; }, extended_key(pc_keys::kPageUp)},
+        {[&] { return h.row(25) == "   Seite 2/3"; }, "\033"},
+        {[&] { return h.row(20).find("(Z)eige Pfade") != std::string::npos; }, "\033"},
+    };
+    std::vector<std::string> pages;
+    std::size_t next = 0;
+    h.console.on_idle = [&](ScriptedConsole& console) {
+        if (next == steps.size() || !steps[next].first())
+            return;
+        if (next >= 2)
+            pages.push_back(console.screen_text());
+        const std::string& keys = steps[next++].second;
+        if (keys.size() == 2 && keys[0] == '\0')
+            console.press_extended(static_cast<unsigned char>(keys[1]), h.clock.now_ms());
+        else
+            console.type(keys, h.clock.now_ms());
+    };
+    EXPECT_EQ(h.run(), 0);
+    ASSERT_EQ(next, steps.size());
+    // Page 1: the first line counted, the second not, since Esc came in between.
+    EXPECT_NE(pages[0].find("*C:\\P100"), std::string::npos);
+    EXPECT_NE(pages[0].find("\n   *C:\\P101\n"), std::string::npos);
+    EXPECT_EQ(pages[0].find("2 Dateien"), std::string::npos);
+    EXPECT_EQ(std::count(pages[0].begin(), pages[0].end(), '\n'), 24);  // nothing scrolled off
+    EXPECT_NE(pages[1].find("*C:\\P120"), std::string::npos);
+    EXPECT_EQ(pages[1].find("*C:\\P119"), std::string::npos);
+    EXPECT_NE(pages[2].find("*C:\\P144"), std::string::npos);
+    // The total sums what was counted.
+    EXPECT_NE(pages[2].find("zusammen" + std::string(42, ' ') + "        1 Datei    1,0 KiB"),
+              std::string::npos);
+    EXPECT_EQ(pages[3], pages[1]);
 }
 
 }  // namespace

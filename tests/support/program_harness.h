@@ -2,7 +2,10 @@
 // Runs the whole program in-process on a sandbox drive with the scripted console and a virtual
 // clock. Child processes are recorded (and, if asked, really started).
 
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -54,12 +57,32 @@ class ProgramHarness {
     std::string system_root;
     // Sees the program's final state, once the end step has gone back to the start folder.
     std::function<void(const Context&)> at_end;
+    // The free space a cleaning run reads: a volume of 1 TiB holding only the sandbox's files,
+    // so what a run frees is exact while other tests fill the shared temp folder.
+    std::function<std::optional<std::uint64_t>(const std::string&)> free_space =
+        [this](const std::string&) { return std::optional<std::uint64_t>(sandbox_free_space()); };
+
+    std::uint64_t sandbox_free_space() const {
+        std::uint64_t used = 0;
+        std::error_code ignored;
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 sandbox.root(), std::filesystem::directory_options::skip_permission_denied,
+                 ignored);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+            if (!it->is_regular_file(ignored) || it->is_symlink(ignored))
+                continue;
+            const std::uintmax_t size = it->file_size(ignored);
+            used += ignored ? 0 : size;
+        }
+        return (std::uint64_t{1} << 40) - used;
+    }
 
     // Runs the program to its end; returns its exit status.
     int run() {
         end_request::reset();  // one process runs many programs
-        const int status = run_program({console, clock, launcher, environment, arguments,
-                                        start_folder, standard_output, at_end, system_root});
+        const int status =
+            run_program({console, clock, launcher, environment, arguments, start_folder,
+                         standard_output, at_end, system_root, free_space});
         end_request::reset();
         return status;
     }
@@ -72,7 +95,7 @@ class RoutineHarness : public ProgramHarness {
   public:
     using ProgramHarness::ProgramHarness;
     Services services{console,      clock,           launcher, environment, arguments,
-                      start_folder, standard_output, nullptr,  system_root};
+                      start_folder, standard_output, nullptr,  system_root, free_space};
     Context program{services};
 };
 

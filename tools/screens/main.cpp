@@ -5,11 +5,14 @@
 //
 //   scripts/demo-drive.sh run DEMO_DIR kehrwix_screens OUT_DIR   # help, prompt, menu, cleaning
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -87,6 +90,23 @@ bool shows(const ScriptedConsole& console, const Step& step) {
     return kehrwix::text::upper(screen).find(kehrwix::text::upper(step.text)) != std::string::npos;
 }
 
+// The free space the result line is measured by: a volume of 1 TiB holding only the drive's
+// files, so the picture shows what the run freed whatever else the machine writes meanwhile.
+std::optional<std::uint64_t> demo_drive_free_space(const std::string& folder) {
+    std::uint64_t used = 0;
+    std::error_code ignored;
+    const std::string root = kehrwix::fs::host_path(folder.substr(0, 2) + "\\");
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             root, std::filesystem::directory_options::skip_permission_denied, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (!it->is_regular_file(ignored) || it->is_symlink(ignored))
+            continue;
+        const std::uintmax_t size = it->file_size(ignored);
+        used += ignored ? 0 : size;
+    }
+    return (std::uint64_t{1} << 40) - used;
+}
+
 // Runs the program once through `steps`; false when a step never came.
 bool play(const std::vector<Step>& steps, const std::string& start_folder,
           const std::string& out_dir) {
@@ -112,7 +132,10 @@ bool play(const std::vector<Step>& steps, const std::string& start_folder,
                                      kehrwix::environment_entries(),
                                      {},
                                      start_folder,
-                                     standard_output};
+                                     standard_output,
+                                     nullptr,
+                                     "/",
+                                     demo_drive_free_space};
     kehrwix::run_program(services);
     if (next == steps.size())
         return true;

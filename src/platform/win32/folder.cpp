@@ -207,6 +207,7 @@ std::vector<DirEntry> Folder::entries() const {
                 } else {
                     entry.attributes = win32::attributes_from(record->FileAttributes, 0, false);
                 }
+                entry.size = static_cast<std::uint64_t>(record->EndOfFile.QuadPart);
                 result.push_back(std::move(entry));
             }
             if (record->NextEntryOffset == 0)

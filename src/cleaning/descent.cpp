@@ -25,16 +25,17 @@ struct Level {
     std::string name;                  // on-disk name in the parent level
     std::string path;                  // canonical
     std::string shown;
-    // On-disk names, in the order they are emptied: ascending by upper-case name. A subfolder
-    // that could not be removed is simply not met again, so one locked folder ends nothing.
-    std::vector<std::string> subfolders;
+    bool in_use = false;  // held by another process when its parent was listed
+    // In the order they are emptied: ascending by upper-case name. A subfolder that could not
+    // be removed is simply not met again, so one locked folder ends nothing.
+    std::vector<fs::DirEntry> subfolders;
     std::size_t next = 0;
-    // The entries of a folder that had no subfolder when it was listed: its file step follows
-    // at once, so the folder need not be read twice.
+    // The folder's entries as listed; its file step works on them after the subfolders, so
+    // every folder is read once.
     std::optional<std::vector<fs::DirEntry>> files;
     std::string attribute_tool;  // on-disk name of a plain "chmod.com" here, or ""
-    // The attribute tool call made before a subfolder of this level is removed; looked up
-    // once, while this level is the run's current folder.
+    // The attribute tool call made when a subfolder of this level was refused for its
+    // attributes; looked up once, while this level is the run's current folder.
     std::optional<std::optional<ToolCall>> tool_call;
     // Set once the tool was refused or failed here and its work was done in-process instead;
     // it is not tried again for this folder.
@@ -76,7 +77,8 @@ class Descent {
             }
             Level& level = stack_[top];
             if (level.next < level.subfolders.size()) {
-                descend(top, level.subfolders[level.next++]);
+                const fs::DirEntry next = level.subfolders[level.next++];
+                descend(top, next);
             } else if (top == 0) {
                 empty_files(0);
                 return;
@@ -94,22 +96,22 @@ class Descent {
             kept_entries_removed(rule_, *level.folder, level.folder->entries());
         for (const fs::DirEntry& entry : entries) {
             if (is_subfolder(entry.attributes)) {
-                level.subfolders.push_back(entry.name);
+                level.subfolders.push_back(entry);
             } else if (fs::is_plain_file(entry.attributes) &&
                        text::equal_nocase(entry.name, "chmod.com")) {
                 level.attribute_tool = entry.name;
             }
         }
-        if (level.subfolders.empty()) {
-            level.files = std::move(entries);
+        level.files = std::move(entries);
+        if (level.subfolders.empty())
             return;
-        }
-        std::vector<std::pair<std::string, std::string>> keyed;
+        std::vector<std::pair<std::string, fs::DirEntry>> keyed;
         keyed.reserve(level.subfolders.size());
-        for (std::string& name : level.subfolders) {
-            keyed.emplace_back(text::upper(name), std::move(name));
+        for (fs::DirEntry& entry : level.subfolders) {
+            keyed.emplace_back(text::upper(entry.name), std::move(entry));
         }
-        std::sort(keyed.begin(), keyed.end());
+        std::sort(keyed.begin(), keyed.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
         for (std::size_t i = 0; i < keyed.size(); ++i) {
             level.subfolders[i] = std::move(keyed[i].second);
         }
@@ -138,13 +140,18 @@ class Descent {
         return *stack_[index].folder;
     }
 
-    void descend(std::size_t top, std::string name) {
-        // An empty subfolder needs no visit: removing it at once is what emptying it and
-        // climbing back would do. With a tool to start first, the visit keeps its one start.
-        if (!tool_to_start(top) && remove_if_empty(top, name))
+    void descend(std::size_t top, const fs::DirEntry& entry) {
+        const std::string& name = entry.name;
+        // A subfolder the listing shows empty needs no visit: removing it at once is what
+        // emptying it and climbing back would do. Elsewhere no removal is tried before the
+        // folder was emptied, so none fails on the normal path.
+        if (entry.attributes.empty && !entry.attributes.in_use && remove_child(top, name)) {
+            leaf_without_files(stack_[top].shown + "\\" + name);
             return;
+        }
         Level child;
         child.name = name;
+        child.in_use = entry.attributes.in_use;
         child.path = path::join(stack_[top].path, name);
         child.shown = stack_[top].shown + "\\" + name;
         try {
@@ -159,30 +166,13 @@ class Descent {
             // refuse to remove an open folder.
             child.folder.reset();
             leaf_without_files(child.shown);
-            remove_child(top, name);
+            if (!child.in_use)
+                remove_child(top, name);
             return;
         }
         stack_.push_back(std::move(child));
         enter_model(stack_.back());
         close_far_handles();
-    }
-
-    bool remove_if_empty(std::size_t top, const std::string& name) {
-        try {
-            handle(top).remove_folder(name);
-        } catch (const RunError&) {
-            return false;
-        }
-        leaf_without_files(stack_[top].shown + "\\" + name);
-        return true;
-    }
-
-    bool tool_to_start(std::size_t index) {
-        try {
-            return tool_call(index).has_value();
-        } catch (const RunError&) {
-            return true;  // the climb will meet the same failure and keep the folder
-        }
     }
 
     const std::optional<ToolCall>& tool_call(std::size_t index) {
@@ -232,19 +222,31 @@ class Descent {
 
     void climb() {
         const std::string name = stack_.back().name;
+        const bool in_use = stack_.back().in_use;
         // Closed first: a folder that is still open cannot be removed on every system.
         stack_.pop_back();
         const std::size_t top = stack_.size() - 1;
         enter_model(stack_[top]);
-        remove_child(top, name);
+        if (!in_use)
+            remove_child(top, name);
     }
 
-    void remove_child(std::size_t top, const std::string& name) {
+    // The attribute tool can only matter where a removal was refused: then it runs (or its
+    // work is done in-process) and the removal is tried once more.
+    bool remove_child(std::size_t top, const std::string& name) {
+        try {
+            handle(top).remove_folder(name);
+            return true;
+        } catch (const RunError& error) {
+            if (error.number() != kErrorPermissionDenied)
+                return false;  // it stays, like a kept file; the descent goes on
+        }
         try {
             prepare_removal(top);
             handle(top).remove_folder(name);
+            return true;
         } catch (const RunError&) {
-            // It stays, like a kept file; the descent goes on with the next subfolder.
+            return false;
         }
     }
 

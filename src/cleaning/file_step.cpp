@@ -17,6 +17,9 @@ bool is_file(const fs::Attributes& a) {
 // so it is done only where the listing shows one of them, or after a failed delete.
 void delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
     const fs::Attributes& a = entry.attributes;
+    // Judged when the folder was listed; refused as Windows refuses a file in use.
+    if (a.in_use)
+        throw RunError(kErrorPermissionDenied, "in use");
     const bool marked = a.readonly || a.hidden || a.system;
     try {
         if (marked && !a.link)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "run_harnesses.h"
+#include "support/fault_injection.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -21,8 +22,9 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
          {"T/f1", "T/f2", "T/A/A1/x.tmp", "T/A/A1/y.tmp", "T/A/chmod.com", "T/chmod.com"})
         h.file(name);
     h.sandbox.make_folder('C', "T/B");
-    // The attribute tool runs on the parent just before each removal; what still exists then
+    // The attribute tool runs on the parent when a removal is refused; what still exists then
     // shows the order.
+    const RemovalsRefusedOnce refused;
     std::vector<std::string> seen;
     h.launcher.act = [&](const std::string&, const std::string& line) {
         seen.push_back(line + (h.exists("T/A/A1") ? " A1" : "") + (h.exists("T/A") ? " A" : "") +
@@ -52,11 +54,23 @@ TEST_F(CleaningRun, AFolderLineReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
     EXPECT_EQ(h.row(10), " fertig.");
 }
 
+// The attribute tool is started only where a removal was refused: a tree that goes as it is
+// costs no start, however many subfolders it has.
+TEST_F(CleaningRun, ATreeThatGoesAsItIsStartsNoAttributeTool) {
+    for (const char* name : {"bat/chmod.com", "T/A/x", "T/A/A1/y", "T/chmod.com"})
+        h.file(name);
+    h.sandbox.make_folder('C', "T/B");
+    EXPECT_EQ(h.clean({"*C:\\T"}), 0);
+    EXPECT_TRUE(h.launcher.started.empty());
+    EXPECT_TRUE(h.empty_folder("T"));
+}
+
 TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {
     for (const char* name : {"bat/chmod.com", "T/A/x", "T/chmod.com", "LONGER/FOLDER/B/x"})
         h.file(name);
     h.launcher.limit =
         40;  // a line the platform would cut is not handed over; the folder still goes
+    const RemovalsRefusedOnce refused;
     h.clean({"*C:\\T", "*C:\\LONGER\\FOLDER"});
     EXPECT_EQ(h.launcher.started,
               (decltype(h.launcher.started){

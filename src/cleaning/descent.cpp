@@ -155,7 +155,7 @@ class Descent {
         child.path = path::join(stack_[top].path, name);
         child.shown = stack_[top].shown + "\\" + name;
         try {
-            child.folder = handle(top).open_child(name);
+            child.folder = handle(top).open_child_to_remove(name);
             // A system tree under another name (a bind mount, say) is left whole.
             if (rule_.refuses_entered(child.folder->identity()))
                 return;
@@ -223,19 +223,24 @@ class Descent {
     void climb() {
         const std::string name = stack_.back().name;
         const bool in_use = stack_.back().in_use;
-        // Closed first: a folder that is still open cannot be removed on every system.
+        std::optional<fs::Folder> emptied = std::move(stack_.back().folder);
         stack_.pop_back();
         const std::size_t top = stack_.size() - 1;
         enter_model(stack_[top]);
         if (!in_use)
-            remove_child(top, name);
+            remove_child(top, name, std::move(emptied));
     }
 
     // The attribute tool can only matter where a removal was refused: then it runs (or its
-    // work is done in-process) and the removal is tried once more.
-    bool remove_child(std::size_t top, const std::string& name) {
+    // work is done in-process) and the removal is tried once more, by name.
+    bool remove_child(std::size_t top, const std::string& name,
+                      std::optional<fs::Folder> emptied = std::nullopt) {
         try {
-            handle(top).remove_folder(name);
+            const fs::Folder& parent = handle(top);
+            if (emptied)
+                parent.remove_entered(name, std::move(*emptied));
+            else
+                parent.remove_folder(name);
             return true;
         } catch (const RunError& error) {
             if (error.number() != kErrorPermissionDenied)

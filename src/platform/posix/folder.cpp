@@ -155,6 +155,10 @@ Folder Folder::open_child(std::string_view name) const {
     return Folder(std::move(impl), path::join(path_, opened));
 }
 
+Folder Folder::open_child_to_remove(std::string_view name) const {
+    return open_child(name);
+}
+
 std::vector<DirEntry> Folder::entries() const {
     if (const int fault = injected_fault("entries"))
         posix::throw_errno(fault, path_);
@@ -219,6 +223,11 @@ void Folder::delete_file(std::string_view name) const {
     });
     if (error != 0)
         posix::throw_errno(error, path::join(path_, wanted));
+}
+
+void Folder::remove_entered(std::string_view name, Folder child) const {
+    { const Folder closed = std::move(child); }  // an open folder is not removed everywhere
+    remove_folder(name);
 }
 
 void Folder::remove_folder(std::string_view name) const {

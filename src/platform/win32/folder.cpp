@@ -40,6 +40,7 @@ struct Folder::Impl {
     win32::Handle handle;
     // Asked for only where it is used: the scan enters folders without it.
     mutable std::optional<FileIdentity> identity;
+    bool deletable = false;   // opened with the right to delete it
     std::wstring final_path;  // kept only where links must be caught by path (Wine)
 
     // Opens an entry of this folder as itself, never what a link leads to.
@@ -150,10 +151,29 @@ const FileIdentity& Folder::identity() const {
 }
 
 Folder Folder::open_child(std::string_view name) const {
+    return open_child_with(name, false);
+}
+
+// With the right to delete, the emptied folder is removed through the handle it was emptied
+// by: no second open, no second look at what it is. A folder some program holds without
+// sharing deletion is still entered, without that right.
+Folder Folder::open_child_to_remove(std::string_view name) const {
+    try {
+        return open_child_with(name, true);
+    } catch (const RunError& error) {
+        if (error.number() != kErrorPermissionDenied)
+            throw;
+    }
+    return open_child_with(name, false);
+}
+
+Folder Folder::open_child_with(std::string_view name, bool to_remove) const {
     const std::wstring wide_name = win32::wide(name);
     auto impl = std::make_unique<Impl>();
-    impl->handle = impl_->open_entry(wide_name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                     FILE_DIRECTORY_FILE);
+    impl->handle = impl_->open_entry(
+        wide_name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | (to_remove ? DELETE : 0),
+        FILE_DIRECTORY_FILE);
+    impl->deletable = to_remove;
     std::string child_path = path::join(path_, name);
     // The entry was opened as itself: another volume is reached only through a mount point,
     // which is a reparse point like a link, so this one query refuses both.
@@ -218,12 +238,31 @@ void Folder::clear_attributes(std::string_view name) const {
     }
 }
 
+// A file the listing showed is opened as a file and marked at once: a folder is refused by
+// the open itself, and a link goes as a link, since the open never follows one. Anything else
+// (a folder link, a failure) takes the way that looks at the entry first.
 void Folder::delete_file(std::string_view name) const {
+    try {
+        win32::Handle h = impl_->open_entry(win32::wide(name), DELETE, FILE_NON_DIRECTORY_FILE);
+        win32::mark_for_deletion(h.get());
+        return;
+    } catch (const RunError&) {
+    }
     impl_->delete_by_handle(name, false);
 }
 
 void Folder::remove_folder(std::string_view name) const {
     impl_->delete_by_handle(name, true);
+}
+
+void Folder::remove_entered(std::string_view name, Folder child) const {
+    if (!child.impl_->deletable) {
+        { const Folder closed = std::move(child); }  // an open folder cannot be removed
+        remove_folder(name);
+        return;
+    }
+    // It was checked to be no reparse point when it was opened; it goes as the handle closes.
+    win32::mark_for_deletion(child.impl_->handle.get());
 }
 
 }  // namespace kehrwix::fs

@@ -1,6 +1,7 @@
 #include "cleaning/descent.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -26,9 +27,10 @@ struct Level {
     std::string path;                  // canonical
     std::string shown;
     bool in_use = false;  // held by another process when its parent was listed
-    // In the order they are emptied: ascending by upper-case name. A subfolder that could not
-    // be removed is simply not met again, so one locked folder ends nothing.
-    std::vector<fs::DirEntry> subfolders;
+    // Places in `files`, in the order they are emptied: ascending by upper-case name. A
+    // subfolder that could not be removed is simply not met again, so one locked folder ends
+    // nothing.
+    std::vector<std::uint32_t> subfolders;
     std::size_t next = 0;
     // The folder's entries as listed; its file step works on them after the subfolders, so
     // every folder is read once.
@@ -77,7 +79,7 @@ class Descent {
             }
             Level& level = stack_[top];
             if (level.next < level.subfolders.size()) {
-                const fs::DirEntry next = level.subfolders[level.next++];
+                const fs::DirEntry next = (*level.files)[level.subfolders[level.next++]];
                 descend(top, next);
             } else if (top == 0) {
                 empty_files(0);
@@ -94,27 +96,21 @@ class Descent {
         program_.screen.drain_input();
         std::vector<fs::DirEntry> entries =
             kept_entries_removed(rule_, *level.folder, level.folder->entries());
-        for (const fs::DirEntry& entry : entries) {
+        std::vector<std::pair<std::string, std::uint32_t>> keyed;
+        for (std::uint32_t i = 0; i < entries.size(); ++i) {
+            const fs::DirEntry& entry = entries[i];
             if (is_subfolder(entry.attributes)) {
-                level.subfolders.push_back(entry);
+                keyed.emplace_back(text::upper(entry.name), i);
             } else if (fs::is_plain_file(entry.attributes) &&
                        text::equal_nocase(entry.name, "chmod.com")) {
                 level.attribute_tool = entry.name;
             }
         }
         level.files = std::move(entries);
-        if (level.subfolders.empty())
-            return;
-        std::vector<std::pair<std::string, fs::DirEntry>> keyed;
-        keyed.reserve(level.subfolders.size());
-        for (fs::DirEntry& entry : level.subfolders) {
-            keyed.emplace_back(text::upper(entry.name), std::move(entry));
-        }
-        std::sort(keyed.begin(), keyed.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (std::size_t i = 0; i < keyed.size(); ++i) {
-            level.subfolders[i] = std::move(keyed[i].second);
-        }
+        std::sort(keyed.begin(), keyed.end());
+        level.subfolders.reserve(keyed.size());
+        for (const auto& key : keyed)
+            level.subfolders.push_back(key.second);
     }
 
     // The handle of a level, reopened through its ancestors when it was closed. Every step of
@@ -145,7 +141,7 @@ class Descent {
         // A subfolder the listing shows empty needs no visit: removing it at once is what
         // emptying it and climbing back would do. Elsewhere no removal is tried before the
         // folder was emptied, so none fails on the normal path.
-        if (entry.attributes.empty && !entry.attributes.in_use && remove_child(top, name)) {
+        if (entry.attributes.empty && !entry.attributes.in_use && remove_child(top, name, true)) {
             leaf_without_files(stack_[top].shown + "\\" + name);
             return;
         }
@@ -228,17 +224,20 @@ class Descent {
         const std::size_t top = stack_.size() - 1;
         enter_model(stack_[top]);
         if (!in_use)
-            remove_child(top, name, std::move(emptied));
+            remove_child(top, name, false, std::move(emptied));
     }
 
     // The attribute tool can only matter where a removal was refused: then it runs (or its
     // work is done in-process) and the removal is tried once more, by name.
-    bool remove_child(std::size_t top, const std::string& name,
+    // `listed_empty`: the listing has just judged it, and shown it empty.
+    bool remove_child(std::size_t top, const std::string& name, bool listed_empty = false,
                       std::optional<fs::Folder> emptied = std::nullopt) {
         try {
             const fs::Folder& parent = handle(top);
             if (emptied)
                 parent.remove_entered(name, std::move(*emptied));
+            else if (listed_empty)
+                parent.remove_listed_empty(name);
             else
                 parent.remove_folder(name);
             return true;

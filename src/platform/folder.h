@@ -90,6 +90,9 @@ class Folder {
     void clear_attributes(std::string_view name) const;
     void delete_file(std::string_view name) const;  // a link is removed as a link
     void remove_folder(std::string_view name) const;
+    // A subfolder this folder's listing has just shown empty and not in use: POSIX removes
+    // it without looking again.
+    void remove_listed_empty(std::string_view name) const;
     // Removes `child`, opened by open_child_to_remove(name) and emptied since; its handle is
     // closed either way. Windows marks it through that handle, POSIX removes `name`.
     void remove_entered(std::string_view name, Folder child) const;

@@ -230,6 +230,17 @@ void Folder::remove_entered(std::string_view name, Folder child) const {
     remove_folder(name);
 }
 
+void Folder::remove_listed_empty(std::string_view name) const {
+    const std::string wanted = checked_name(name, "remove_folder");
+    const int dir = impl_->fd.get();
+    const int error = on_entry(dir, wanted, [dir, &wanted](const std::string& n) {
+        return n == wanted ? ::unlinkat(dir, n.c_str(), AT_REMOVEDIR)
+                           : unlink_unless_held(dir, n, AT_REMOVEDIR);
+    });
+    if (error != 0)
+        posix::throw_errno(error, path::join(path_, wanted));
+}
+
 void Folder::remove_folder(std::string_view name) const {
     const std::string wanted = checked_name(name, "remove_folder");
     const int dir = impl_->fd.get();

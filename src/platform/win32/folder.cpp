@@ -255,6 +255,10 @@ void Folder::remove_folder(std::string_view name) const {
     impl_->delete_by_handle(name, true);
 }
 
+void Folder::remove_listed_empty(std::string_view name) const {
+    remove_folder(name);
+}
+
 void Folder::remove_entered(std::string_view name, Folder child) const {
     if (!child.impl_->deletable) {
         { const Folder closed = std::move(child); }  // an open folder cannot be removed

@@ -2,7 +2,11 @@
 // in, what it shows, and how it goes on past what it cannot remove.
 
 #include <gtest/gtest.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -62,6 +66,34 @@ TEST_F(CleaningRun, ATreeThatGoesAsItIsStartsNoAttributeTool) {
     h.sandbox.make_folder('C', "T/B");
     EXPECT_EQ(h.clean({"*C:\\T"}), 0);
     EXPECT_TRUE(h.launcher.started.empty());
+    EXPECT_TRUE(h.empty_folder("T"));
+}
+
+// On tmpfs a folder's size tells it is empty, and such a folder is removed without a visit.
+// One that fills between the listing and its removal is visited, emptied and removed after all.
+TEST(CleaningRunOnTmpfs, AFolderListedEmptyThatFillsBeforeItsRemovalIsStillEmptied) {
+    struct statfs shm {};
+    if (::statfs("/dev/shm", &shm) != 0 || shm.f_type != TMPFS_MAGIC)
+        GTEST_SKIP() << "no tmpfs at /dev/shm";
+    const char* old = std::getenv("TMPDIR");
+    const std::string saved = old ? old : "";
+    ::setenv("TMPDIR", "/dev/shm", 1);
+    CleaningHarness h;
+    old ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+    h.sandbox.make_folder('C', "T/E");
+    h.sandbox.make_folder('C', "T/F");
+    static std::string late_file;
+    late_file = h.host("T/E/late.tmp").string();
+    fs::fault_hook = [](std::string_view operation) {
+        if (operation == "remove_folder" && !late_file.empty()) {
+            std::ofstream(late_file) << "late";
+            late_file.clear();
+        }
+        return 0;
+    };
+    EXPECT_EQ(h.clean({"*C:\\T"}), 0);
+    fs::fault_hook = nullptr;
+    EXPECT_TRUE(late_file.empty());
     EXPECT_TRUE(h.empty_folder("T"));
 }
 

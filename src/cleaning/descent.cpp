@@ -1,6 +1,7 @@
 #include "cleaning/descent.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -26,16 +27,18 @@ struct Level {
     std::string name;                  // on-disk name in the parent level
     std::string path;                  // canonical
     std::string shown;
-    // On-disk names, in the order they are emptied: ascending by upper-case name. A subfolder
-    // that could not be removed is simply not met again, so one locked folder ends nothing.
-    std::vector<std::string> subfolders;
+    bool in_use = false;  // held by another process when its parent was listed
+    // Places in `files`, in the order they are emptied: ascending by upper-case name. A
+    // subfolder that could not be removed is simply not met again, so one locked folder ends
+    // nothing.
+    std::vector<std::uint32_t> subfolders;
     std::size_t next = 0;
-    // The entries of a folder that had no subfolder when it was listed: its file step follows
-    // at once, so the folder need not be read twice.
+    // The folder's entries as listed; its file step works on them after the subfolders, so
+    // every folder is read once.
     std::optional<std::vector<fs::DirEntry>> files;
     std::string attribute_tool;  // on-disk name of a plain "chmod.com" here, or ""
-    // The attribute tool call made before a subfolder of this level is removed; looked up
-    // once, while this level is the run's current folder.
+    // The attribute tool call made when a subfolder of this level was refused for its
+    // attributes; looked up once, while this level is the run's current folder.
     std::optional<std::optional<ToolCall>> tool_call;
     // Set once the tool was refused or failed here and its work was done in-process instead;
     // it is not tried again for this folder.
@@ -77,7 +80,8 @@ class Descent {
             }
             Level& level = stack_[top];
             if (level.next < level.subfolders.size()) {
-                descend(top, level.subfolders[level.next++]);
+                const fs::DirEntry next = (*level.files)[level.subfolders[level.next++]];
+                descend(top, next);
             } else if (top == 0) {
                 empty_files(0);
                 return;
@@ -93,30 +97,24 @@ class Descent {
         program_.screen.drain_input();
         std::vector<fs::DirEntry> entries =
             entries_to_empty(rule_, *level.folder, level.folder->entries(), true, state_.tally);
-        for (const fs::DirEntry& entry : entries) {
+        std::vector<std::pair<std::string, std::uint32_t>> keyed;
+        for (std::uint32_t i = 0; i < entries.size(); ++i) {
+            const fs::DirEntry& entry = entries[i];
             if (is_subfolder(entry.attributes)) {
                 // A folder Windows moves at the next restart is a staged installation.
                 if (state_.restart_files.contains(level.path, entry.name))
                     continue;
-                level.subfolders.push_back(entry.name);
+                keyed.emplace_back(text::upper(entry.name), i);
             } else if (fs::is_plain_file(entry.attributes) &&
                        text::equal_nocase(entry.name, "chmod.com")) {
                 level.attribute_tool = entry.name;
             }
         }
-        if (level.subfolders.empty()) {
-            level.files = std::move(entries);
-            return;
-        }
-        std::vector<std::pair<std::string, std::string>> keyed;
-        keyed.reserve(level.subfolders.size());
-        for (std::string& name : level.subfolders) {
-            keyed.emplace_back(text::upper(name), std::move(name));
-        }
+        level.files = std::move(entries);
         std::sort(keyed.begin(), keyed.end());
-        for (std::size_t i = 0; i < keyed.size(); ++i) {
-            level.subfolders[i] = std::move(keyed[i].second);
-        }
+        level.subfolders.reserve(keyed.size());
+        for (const auto& key : keyed)
+            level.subfolders.push_back(key.second);
     }
 
     // The handle of a level, reopened through its ancestors when it was closed. Every step of
@@ -142,17 +140,23 @@ class Descent {
         return *stack_[index].folder;
     }
 
-    void descend(std::size_t top, std::string name) {
-        // An empty subfolder needs no visit: removing it at once is what emptying it and
-        // climbing back would do. With a tool to start first, the visit keeps its one start.
-        if (!tool_to_start(top) && remove_if_empty(top, name))
+    void descend(std::size_t top, const fs::DirEntry& entry) {
+        const std::string& name = entry.name;
+        // A subfolder the listing shows empty needs no visit: removing it at once is what
+        // emptying it and climbing back would do. Elsewhere no removal is tried before the
+        // folder was emptied, so none fails on the normal path.
+        if (entry.attributes.empty && !entry.attributes.in_use &&
+            remove_child(top, name, false, true)) {
+            leaf_without_files(stack_[top].shown + "\\" + name);
             return;
+        }
         Level child;
         child.name = name;
+        child.in_use = entry.attributes.in_use;
         child.path = path::join(stack_[top].path, name);
         child.shown = stack_[top].shown + "\\" + name;
         try {
-            child.folder = handle(top).open_child(name);
+            child.folder = handle(top).open_child_to_remove(name);
             // A system tree under another name (a bind mount, say) is left whole.
             if (rule_.refuses_entered(child.folder->identity())) {
                 state_.tally.keep(KeptReason::protected_entry);
@@ -165,31 +169,15 @@ class Descent {
             // refuse to remove an open folder.
             child.folder.reset();
             leaf_without_files(child.shown);
-            remove_child(top, name, false);
+            if (!child.in_use)
+                remove_child(top, name, false);
+            else
+                state_.tally.keep(KeptReason::in_use);
             return;
         }
         stack_.push_back(std::move(child));
         enter_model(stack_.back());
         close_far_handles();
-    }
-
-    bool remove_if_empty(std::size_t top, const std::string& name) {
-        try {
-            handle(top).remove_folder(name);
-        } catch (const RunError&) {
-            return false;
-        }
-        ++state_.tally.folders;
-        leaf_without_files(stack_[top].shown + "\\" + name);
-        return true;
-    }
-
-    bool tool_to_start(std::size_t index) {
-        try {
-            return tool_call(index).has_value();
-        } catch (const RunError&) {
-            return true;  // the climb will meet the same failure and keep the folder
-        }
     }
 
     const std::optional<ToolCall>& tool_call(std::size_t index) {
@@ -239,21 +227,51 @@ class Descent {
 
     void climb() {
         const std::string name = stack_.back().name;
-        // Closed first: a folder that is still open cannot be removed on every system.
+        const bool in_use = stack_.back().in_use;
+        std::optional<fs::Folder> emptied = std::move(stack_.back().folder);
         stack_.pop_back();
         const std::size_t top = stack_.size() - 1;
         enter_model(stack_[top]);
-        remove_child(top, name);
+        if (!in_use)
+            remove_child(top, name, true, false, std::move(emptied));
+        else
+            state_.tally.keep(KeptReason::in_use);
     }
 
-    void remove_child(std::size_t top, const std::string& name, bool entered = true) {
+    // The attribute tool can only matter where a removal was refused: then it runs (or its
+    // work is done in-process) and the removal is tried once more, by name. `entered`: the run
+    // emptied it first, so one that stays is kept by what stayed inside it. `listed_empty`: the
+    // listing has just shown it empty; should that removal fail, the descent enters it, so
+    // nothing is counted yet.
+    bool remove_child(std::size_t top, const std::string& name, bool entered,
+                      bool listed_empty = false, std::optional<fs::Folder> emptied = std::nullopt) {
+        try {
+            const fs::Folder& parent = handle(top);
+            if (emptied)
+                parent.remove_entered(name, std::move(*emptied));
+            else if (listed_empty)
+                parent.remove_listed_empty(name);
+            else
+                parent.remove_folder(name);
+            ++state_.tally.folders;
+            return true;
+        } catch (const RunError& error) {
+            if (error.number() != kErrorPermissionDenied) {
+                // It stays, like a kept file; the descent goes on with the next subfolder.
+                if (!listed_empty)
+                    state_.tally.folder_stayed(error, entered);
+                return false;
+            }
+        }
         try {
             prepare_removal(top);
             handle(top).remove_folder(name);
             ++state_.tally.folders;
+            return true;
         } catch (const RunError& error) {
-            // It stays, like a kept file; the descent goes on with the next subfolder.
-            state_.tally.folder_stayed(error, entered);
+            if (!listed_empty)
+                state_.tally.folder_stayed(error, entered);
+            return false;
         }
     }
 

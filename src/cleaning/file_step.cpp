@@ -5,6 +5,7 @@
 #include "context/context.h"
 #include "platform/error.h"
 #include "platform/text.h"
+#include "platform/windows_codes.h"
 
 namespace kehrwix {
 
@@ -28,6 +29,9 @@ bool must_stay(const RestartFiles& restart_files, const std::string& folder,
 // changed is put back when the file stays anyway. False when someone else removed the file
 // first.
 bool delete_one(const fs::Folder& folder, const fs::DirEntry& entry) {
+    // Judged when the folder was listed; refused as Windows refuses a file in use.
+    if (entry.attributes.in_use)
+        throw RunError(kErrorPermissionDenied, "in use", win_code::kSharingViolation);
     try {
         folder.delete_file(entry.name);
         return true;

@@ -94,6 +94,8 @@ class Folder {
 
     // A subfolder by its on-disk name; refuses links, other volumes and non-folders (RunError).
     Folder open_child(std::string_view name) const;
+    // The same, for a subfolder that is to be emptied and then removed with remove_entered.
+    Folder open_child_to_remove(std::string_view name) const;
 
     // All entries, in the order the file system returns them.
     std::vector<DirEntry> entries() const;
@@ -108,6 +110,12 @@ class Folder {
     void restore_attributes(std::string_view name, const SavedAttributes& saved) const;
     void delete_file(std::string_view name) const;  // a link is removed as a link
     void remove_folder(std::string_view name) const;
+    // A subfolder this folder's listing has just shown empty and not in use: POSIX removes
+    // it without looking again.
+    void remove_listed_empty(std::string_view name) const;
+    // Removes `child`, opened by open_child_to_remove(name) and emptied since; its handle is
+    // closed either way. Windows marks it through that handle, POSIX removes `name`.
+    void remove_entered(std::string_view name, Folder child) const;
 
     const std::string& path() const { return path_; }
     // This folder's identity, read when it was opened.
@@ -116,6 +124,7 @@ class Folder {
   private:
     struct Impl;
     Folder(std::unique_ptr<Impl> impl, std::string path);
+    Folder open_child_with(std::string_view name, bool to_remove) const;
     std::unique_ptr<Impl> impl_;
     std::string path_;
 };

@@ -20,6 +20,12 @@ struct Attributes {
     // Any other reparse point, a cloud-file placeholder first of all: part of its data lives
     // elsewhere, so it is neither entered nor removed.
     bool placeholder = false;
+    // POSIX, from the listing: a socket, FIFO or device node, or what another process held at
+    // the last note of files in use. It stays, as a file in use stays on Windows.
+    bool in_use : 1 = false;  // bits: a listing of many thousand entries stays small
+    // A folder the listing already shows to be empty, where the file system's folder sizes
+    // tell it; false means "not known", never "not empty".
+    bool empty : 1 = false;
 };
 
 // What a directory search for plain files finds: no folder, link, hidden or system entry.

@@ -17,6 +17,7 @@
 #include "context/context.h"
 #include "platform/durations.h"
 #include "platform/error.h"
+#include "support/fault_injection.h"
 #include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
@@ -104,6 +105,7 @@ TEST_F(AttributeTool, TheToolIsWrittenToTheStartFolderClearsAttributesAndGoesAtT
         GTEST_SKIP() << "no user xattrs here";
     h.start_folder = "C:\\T";
     h.launcher.start_for_real = true;
+    const RemovalsRefusedOnce refused;
     bool looked = false;
     h.launcher.act = [&](const std::string&, const std::string&) {
         looked = true;
@@ -148,6 +150,7 @@ TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersG
     h.sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
     ::chmod(h.sandbox.host('C', "bat/chmod.com").c_str(), 0777);
     h.launcher.start_for_real = true;
+    const RemovalsRefusedOnce refused;
     EXPECT_EQ(h.run(), 0);
     EXPECT_FALSE(stdfs::exists(marker));
     EXPECT_FALSE(h.sandbox.exists('C', "T/A"));

@@ -2,11 +2,16 @@
 // in, what it shows, and how it goes on past what it cannot remove.
 
 #include <gtest/gtest.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "run_harnesses.h"
+#include "support/fault_injection.h"
 
 namespace kehrwix::testing {
 namespace {
@@ -21,8 +26,9 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
          {"T/f1", "T/f2", "T/A/A1/x.tmp", "T/A/A1/y.tmp", "T/A/chmod.com", "T/chmod.com"})
         h.file(name);
     h.sandbox.make_folder('C', "T/B");
-    // The attribute tool runs on the parent just before each removal; what still exists then
+    // The attribute tool runs on the parent when a removal is refused; what still exists then
     // shows the order.
+    const RemovalsRefusedOnce refused;
     std::vector<std::string> seen;
     h.launcher.act = [&](const std::string&, const std::string& line) {
         seen.push_back(line + (h.exists("T/A/A1") ? " A1" : "") + (h.exists("T/A") ? " A" : "") +
@@ -52,6 +58,45 @@ TEST_F(CleaningRun, AFolderLineReachingTheRightEdgeWrapsBeforeItsEndOfLine) {
     EXPECT_EQ(h.row(10), " fertig. Nichts gelöscht");
 }
 
+// The attribute tool is started only where a removal was refused: a tree that goes as it is
+// costs no start, however many subfolders it has.
+TEST_F(CleaningRun, ATreeThatGoesAsItIsStartsNoAttributeTool) {
+    for (const char* name : {"bat/chmod.com", "T/A/x", "T/A/A1/y", "T/chmod.com"})
+        h.file(name);
+    h.sandbox.make_folder('C', "T/B");
+    EXPECT_EQ(h.clean({"*C:\\T"}), 0);
+    EXPECT_TRUE(h.launcher.started.empty());
+    EXPECT_TRUE(h.empty_folder("T"));
+}
+
+// On tmpfs a folder's size tells it is empty, and such a folder is removed without a visit.
+// One that fills between the listing and its removal is visited, emptied and removed after all.
+TEST(CleaningRunOnTmpfs, AFolderListedEmptyThatFillsBeforeItsRemovalIsStillEmptied) {
+    struct statfs shm {};
+    if (::statfs("/dev/shm", &shm) != 0 || shm.f_type != TMPFS_MAGIC)
+        GTEST_SKIP() << "no tmpfs at /dev/shm";
+    const char* old = std::getenv("TMPDIR");
+    const std::string saved = old ? old : "";
+    ::setenv("TMPDIR", "/dev/shm", 1);
+    CleaningHarness h;
+    old ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+    h.sandbox.make_folder('C', "T/E");
+    h.sandbox.make_folder('C', "T/F");
+    static std::string late_file;
+    late_file = h.host("T/E/late.tmp").string();
+    fs::fault_hook = [](std::string_view operation) {
+        if (operation == "remove_folder" && !late_file.empty()) {
+            std::ofstream(late_file) << "late";
+            late_file.clear();
+        }
+        return 0;
+    };
+    EXPECT_EQ(h.clean({"*C:\\T"}), 0);
+    fs::fault_hook = nullptr;
+    EXPECT_TRUE(late_file.empty());
+    EXPECT_TRUE(h.empty_folder("T"));
+}
+
 TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {
     for (const char* name : {"bat/chmod.com", "T/A/x", "T/chmod.com", "LONGER/FOLDER/B/x"})
         h.file(name);
@@ -59,6 +104,7 @@ TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNot
     // the limit is.
     const std::string at_limit = "C:\\bat\\chmod.com C:\\T -h -s -r >nul";
     h.launcher.limit = at_limit.size();
+    const RemovalsRefusedOnce refused;
     h.clean({"*C:\\T", "*C:\\LONGER\\FOLDER"});
     EXPECT_EQ(h.launcher.started, (decltype(h.launcher.started){{"C:\\bat\\chmod.com", at_limit}}));
     EXPECT_FALSE(h.exists("T/A"));

@@ -24,6 +24,7 @@
 #include "platform/fault_injection.h"
 #include "platform/fs.h"
 #include "run_harnesses.h"
+#include "support/fault_injection.h"
 #include "support/file_marks.h"
 
 extern char** environ;
@@ -151,6 +152,7 @@ TEST_F(FileStep, AToolThatNeverEndsIsLeftAfterTenMinutes) {
     h.file("TEMP/SUB/a.tmp");
     h.file("TEMP/b.tmp");
     h.launcher.start_for_real = true;
+    const RemovalsRefusedOnce refused;
 
     EXPECT_EQ(h.clean({"*C:\\TEMP"}), 0);
     pid_t tool = 0;

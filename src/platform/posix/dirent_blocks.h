@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace kehrwix::posix {
 
@@ -20,8 +21,9 @@ struct RawDirent {
     char name[1];
 };
 
-// Calls visit(name, d_type) for every entry but "." and "..", from the descriptor's current
-// position on. Returns 0, or the errno that stopped the reading.
+// Calls visit(name, d_type), or visit(name, d_type, d_ino) where the visitor takes it, for every
+// entry but "." and "..", from the descriptor's current position on. Returns 0, or the errno
+// that stopped the reading.
 template <typename Visit>
 int for_each_dirent(int fd, Visit visit) {
     constexpr std::size_t kBlock = 64 * 1024;
@@ -41,7 +43,10 @@ int for_each_dirent(int fd, Visit visit) {
             const char* name = d->name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            visit(name, d->type);
+            if constexpr (std::is_invocable_v<Visit, const char*, unsigned char, std::uint64_t>)
+                visit(name, d->type, d->inode);
+            else
+                visit(name, d->type);
         }
     }
 }

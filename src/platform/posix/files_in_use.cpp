@@ -88,7 +88,11 @@ void note_mappings(const std::string& process, std::unordered_set<std::string>& 
 namespace posix {
 
 bool held_by_a_process(const struct stat& st) {
-    return held().count(Key{st.st_dev, st.st_ino}) != 0;
+    return held_by_a_process(st.st_dev, st.st_ino);
+}
+
+bool held_by_a_process(dev_t device, ino_t inode) {
+    return held().count(Key{device, inode}) != 0;
 }
 
 }  // namespace posix

@@ -3,7 +3,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -71,6 +73,19 @@ int unlink_unless_held(int dir, const std::string& name, int flags) {
         return -1;
     }
     return ::unlinkat(dir, name.c_str(), flags);
+}
+
+// tmpfs counts 20 bytes per entry, "." and ".." included; btrfs the names' lengths twice. On
+// other file systems (ext4 keeps whole blocks) a folder's size does not tell it is empty.
+long long empty_folder_size(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return kNoEmptySize;
+    if (fs.f_type == TMPFS_MAGIC)
+        return 40;
+    if (fs.f_type == BTRFS_SUPER_MAGIC)
+        return 0;
+    return kNoEmptySize;
 }
 
 int open_below(int dir, const std::string& name) {
@@ -142,7 +157,12 @@ Folder Folder::open_child(std::string_view name) const {
         posix::throw_errno(EXDEV, context);
     impl->device = st.st_dev;
     impl->identity = identity_of(st);
+    impl->empty_folder_size = impl_->empty_folder_size;
     return Folder(std::move(impl), path::join(path_, opened));
+}
+
+Folder Folder::open_child_to_remove(std::string_view name) const {
+    return open_child(name);
 }
 
 std::vector<DirEntry> Folder::entries() const {
@@ -153,24 +173,38 @@ std::vector<DirEntry> Folder::entries() const {
     if (impl_->listed && ::lseek(fd, 0, SEEK_SET) != 0)
         posix::throw_errno(errno, path_);
     impl_->listed = true;
+    if (impl_->empty_folder_size == kEmptySizeUnread)
+        impl_->empty_folder_size = empty_folder_size(fd);
+    const dev_t device = impl_->device;
+    const long long empty_size = impl_->empty_folder_size;
     std::vector<DirEntry> entries;
-    const int error = posix::for_each_dirent(fd, [&](const char* name, unsigned char type) {
-        struct stat st {};
-        if (type == DT_UNKNOWN || type == DT_DIR) {
-            // A folder's device tells a mount point; files need no system call at all. Gone
-            // since it was listed: as if the listing had come a moment later.
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                return;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
-        }
-        DirEntry& entry = entries.emplace_back();
-        entry.name.assign(name);
-        Attributes& a = entry.attributes;
-        a.directory = type == DT_DIR;
-        a.link = type == DT_LNK;
-        a.mount = a.directory && st.st_dev != impl_->device;
-        a.hidden = name[0] == '.';
-    });
+    // Kinds and inodes come from the listing, so a file costs no call before its delete. What a
+    // process holds, and sockets, FIFOs and device nodes, are judged from them here.
+    const int error =
+        posix::for_each_dirent(fd, [&](const char* name, unsigned char type, std::uint64_t inode) {
+            struct stat st {};
+            if (type == DT_UNKNOWN || type == DT_DIR) {
+                // A folder's device tells a mount point, whose listed inode is the folder it
+                // covers. Gone since it was listed: as if the listing had come a moment later.
+                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    return;
+                type = S_ISDIR(st.st_mode)      ? DT_DIR
+                       : S_ISLNK(st.st_mode)    ? DT_LNK
+                       : posix::is_endpoint(st) ? DT_FIFO
+                                                : DT_REG;
+                inode = st.st_ino;
+            }
+            DirEntry& entry = entries.emplace_back();
+            entry.name.assign(name);
+            Attributes& a = entry.attributes;
+            a.directory = type == DT_DIR;
+            a.link = type == DT_LNK;
+            a.mount = a.directory && st.st_dev != device;
+            a.hidden = name[0] == '.';
+            a.in_use = posix::is_endpoint_type(type) ||
+                       (!a.mount && posix::held_by_a_process(device, static_cast<ino_t>(inode)));
+            a.empty = a.directory && !a.mount && st.st_size == empty_size && st.st_nlink <= 2;
+        });
     if (error != 0)
         posix::throw_errno(error, path_);
     return entries;
@@ -192,11 +226,30 @@ void Folder::restore_attributes(std::string_view name, const SavedAttributes& sa
         posix::restore_entry_attributes(impl_->fd.get(), *on_disk, saved);
 }
 
+// The listing judged the name (Attributes::in_use); a name in another case was not listed, so
+// it is judged here.
 void Folder::delete_file(std::string_view name) const {
     const std::string wanted = checked_name(name, "delete");
     const int dir = impl_->fd.get();
-    const int error = on_entry(
-        dir, wanted, [dir](const std::string& n) { return unlink_unless_held(dir, n, 0); });
+    const int error = on_entry(dir, wanted, [dir, &wanted](const std::string& n) {
+        return n == wanted ? ::unlinkat(dir, n.c_str(), 0) : unlink_unless_held(dir, n, 0);
+    });
+    if (error != 0)
+        posix::throw_errno(error, path::join(path_, wanted));
+}
+
+void Folder::remove_entered(std::string_view name, Folder child) const {
+    { const Folder closed = std::move(child); }  // an open folder is not removed everywhere
+    remove_folder(name);
+}
+
+void Folder::remove_listed_empty(std::string_view name) const {
+    const std::string wanted = checked_name(name, "remove_folder");
+    const int dir = impl_->fd.get();
+    const int error = on_entry(dir, wanted, [dir, &wanted](const std::string& n) {
+        return n == wanted ? ::unlinkat(dir, n.c_str(), AT_REMOVEDIR)
+                           : unlink_unless_held(dir, n, AT_REMOVEDIR);
+    });
     if (error != 0)
         posix::throw_errno(error, path::join(path_, wanted));
 }

@@ -8,11 +8,17 @@
 
 namespace kehrwix::fs {
 
+inline constexpr long long kEmptySizeUnread = -2;
+inline constexpr long long kNoEmptySize = -1;
+
 struct Folder::Impl {
     posix::UniqueFd fd;
     dev_t device = 0;
     FileIdentity identity;
     bool listed = false;  // the descriptor's position is past the start
+    // The size an empty folder reports on this file system where folder sizes count the
+    // entries, kNoEmptySize where they do not; read at the first listing, passed to children.
+    long long empty_folder_size = kEmptySizeUnread;
 };
 
 inline FileIdentity identity_of(const struct stat& st) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/error.h"
@@ -25,14 +26,6 @@ namespace {
 
 constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
-DWORD volume_serial(HANDLE h) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(h, &info)) {
-        throw_windows_error(GetLastError(), "reading folder information");
-    }
-    return info.dwVolumeSerialNumber;
-}
-
 FILE_ATTRIBUTE_TAG_INFO tag_info(HANDLE h) {
     FILE_ATTRIBUTE_TAG_INFO info{};
     if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) {
@@ -45,8 +38,9 @@ FILE_ATTRIBUTE_TAG_INFO tag_info(HANDLE h) {
 
 struct Folder::Impl {
     win32::Handle handle;
-    DWORD volume = 0;
-    FileIdentity identity;
+    // Asked for only where it is used: the scan enters folders without it.
+    mutable std::optional<FileIdentity> identity;
+    bool deletable = false;   // opened with the right to delete it
     std::wstring final_path;  // kept only where links must be caught by path (Wine)
 
     // Opens an entry of this folder as itself, never what a link leads to.
@@ -114,8 +108,6 @@ Folder Folder::open(const std::string& path) {
     if (!(tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw_windows_error(ERROR_DIRECTORY, path + " is not a folder");
     }
-    impl->volume = volume_serial(impl->handle.get());
-    impl->identity = win32::identity_of(impl->handle.get());
     if (win32::running_under_wine())
         impl->final_path = win32::final_path(impl->handle.get());
     return Folder(std::move(impl), path);
@@ -130,7 +122,6 @@ ListedFolder Folder::open_listed(const std::string& path, const ListedChecks& ch
     try {
         auto impl = std::make_unique<Impl>();
         impl->handle = std::move(reached);
-        impl->volume = volume_serial(impl->handle.get());
         impl->identity = win32::identity_of(impl->handle.get());
         if (win32::running_under_wine())
             impl->final_path = win32::final_path(impl->handle.get());
@@ -156,22 +147,40 @@ std::optional<std::vector<FileIdentity>> Folder::host_ancestry(const std::string
 }
 
 const FileIdentity& Folder::identity() const {
-    return impl_->identity;
+    if (!impl_->identity)
+        impl_->identity = win32::identity_of(impl_->handle.get());
+    return *impl_->identity;
 }
 
 Folder Folder::open_child(std::string_view name) const {
+    return open_child_with(name, false);
+}
+
+// With the right to delete, the emptied folder is removed through the handle it was emptied
+// by: no second open, no second look at what it is. A folder some program holds without
+// sharing deletion is still entered, without that right.
+Folder Folder::open_child_to_remove(std::string_view name) const {
+    try {
+        return open_child_with(name, true);
+    } catch (const RunError& error) {
+        if (error.number() != kErrorPermissionDenied)
+            throw;
+    }
+    return open_child_with(name, false);
+}
+
+Folder Folder::open_child_with(std::string_view name, bool to_remove) const {
     const std::wstring wide_name = win32::wide(name);
     auto impl = std::make_unique<Impl>();
-    impl->handle = impl_->open_entry(wide_name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                     FILE_DIRECTORY_FILE);
+    impl->handle = impl_->open_entry(
+        wide_name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | (to_remove ? DELETE : 0),
+        FILE_DIRECTORY_FILE);
+    impl->deletable = to_remove;
     std::string child_path = path::join(path_, name);
+    // The entry was opened as itself: another volume is reached only through a mount point,
+    // which is a reparse point like a link, so this one query refuses both.
     if (tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         throw RunError(kErrorPathFileAccess, child_path + " is a link; not entered");
-    }
-    impl->volume = volume_serial(impl->handle.get());
-    impl->identity = win32::identity_of(impl->handle.get());
-    if (impl->volume != impl_->volume) {
-        throw RunError(kErrorPathFileAccess, child_path + " is on another volume; not entered");
     }
     if (win32::running_under_wine())
         impl->final_path = win32::final_path(impl->handle.get());
@@ -183,7 +192,8 @@ std::vector<DirEntry> Folder::entries() const {
     // Aligned for the 8-byte fields of the records.
     std::vector<LONGLONG> buffer(64 * 1024 / sizeof(LONGLONG));
     const DWORD buffer_bytes = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
-    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    // No file IDs or short names: asking for them makes NTFS build 8.3 names it never needed.
+    FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;
     for (;;) {
         if (!GetFileInformationByHandleEx(impl_->handle.get(), kind, buffer.data(), buffer_bytes)) {
             const DWORD error = GetLastError();
@@ -191,10 +201,10 @@ std::vector<DirEntry> Folder::entries() const {
                 return result;
             throw_windows_error(error, "listing " + path_);
         }
-        kind = FileIdBothDirectoryInfo;
+        kind = FileFullDirectoryInfo;
         const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
         for (std::size_t offset = 0;;) {
-            const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+            const auto* record = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes + offset);
             const std::wstring_view name(record->FileName,
                                          record->FileNameLength / sizeof(wchar_t));
             if (name != L"." && name != L"..") {
@@ -259,12 +269,35 @@ void Folder::restore_attributes(std::string_view name, const SavedAttributes& sa
     }
 }
 
+// A file the listing showed is opened as a file and marked at once: a folder is refused by
+// the open itself, and a link goes as a link, since the open never follows one. Anything else
+// (a folder link, a failure) takes the way that looks at the entry first.
 void Folder::delete_file(std::string_view name) const {
+    try {
+        win32::Handle h = impl_->open_entry(win32::wide(name), DELETE, FILE_NON_DIRECTORY_FILE);
+        win32::mark_for_deletion(h.get());
+        return;
+    } catch (const RunError&) {
+    }
     impl_->delete_by_handle(name, false);
 }
 
 void Folder::remove_folder(std::string_view name) const {
     impl_->delete_by_handle(name, true);
+}
+
+void Folder::remove_listed_empty(std::string_view name) const {
+    remove_folder(name);
+}
+
+void Folder::remove_entered(std::string_view name, Folder child) const {
+    if (!child.impl_->deletable) {
+        { const Folder closed = std::move(child); }  // an open folder cannot be removed
+        remove_folder(name);
+        return;
+    }
+    // It was checked to be no reparse point when it was opened; it goes as the handle closes.
+    win32::mark_for_deletion(child.impl_->handle.get());
 }
 
 }  // namespace kehrwix::fs

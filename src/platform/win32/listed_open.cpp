@@ -158,13 +158,8 @@ class Resolver {
 }  // namespace
 
 fs::FileIdentity identity_of(HANDLE h) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(h, &info))
-        throw_windows_error(GetLastError(), "reading folder information");
     fs::FileIdentity id;
-    id.volume = info.dwVolumeSerialNumber;
-    id.file_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    // ReFS gives 128-bit file IDs; where the system has them, they are the identity.
+    // One query where the system has 128-bit file IDs (ReFS needs them); they are the identity.
     FILE_ID_INFO wide_id{};
     if (GetFileInformationByHandleEx(h, FileIdInfo, &wide_id, sizeof wide_id)) {
         std::uint64_t high = 0;
@@ -175,7 +170,13 @@ fs::FileIdentity identity_of(HANDLE h) {
         id.volume = wide_id.VolumeSerialNumber;
         id.file_low = low;
         id.file_high = high;
+        return id;
     }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info))
+        throw_windows_error(GetLastError(), "reading folder information");
+    id.volume = info.dwVolumeSerialNumber;
+    id.file_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     return id;
 }
 

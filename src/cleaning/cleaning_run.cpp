@@ -7,7 +7,6 @@
 #include "cleaning/descent.h"
 #include "cleaning/file_step.h"
 #include "cleaning/progress_row.h"
-#include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "pathlist/path_list.h"
 #include "platform/error.h"
@@ -35,7 +34,7 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
         if (opened) {
             const std::vector<fs::DirEntry> entries =
                 kept_entries_removed(rule, *opened, opened->entries());
-            file_step(program, state, FileStepFolder{*opened, opened->path(), false}, entries);
+            file_step(program, state, FileStepFolder{*opened, opened->path()}, entries);
         }
     } catch (const RunError&) {
         // Nor has one that cannot be read.
@@ -43,8 +42,8 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
     blank_progress_row(program.screen);
 }
 
-void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                         const FolderRule& rule, const std::string& folder,
+void empty_whole_subtree(Context& program, CleaningState& state, const FolderRule& rule,
+                         const std::string& folder,
                          std::optional<fs::Folder> opened) {
     try {
         program.change_drive(folder[0]);
@@ -52,12 +51,11 @@ void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tool
         return;  // the drive is not there: next line
     }
     state.base_folder = folder;
-    tools.forget();
     if (opened)
-        empty_subtree(program, state, tools, rule, std::move(*opened), folder);
+        empty_subtree(program, state, rule, std::move(*opened), folder);
 }
 
-void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+void clean_line(Context& program, CleaningState& state, const FolderRule& rule,
                 const std::string& line) {
     const bool subtree = !line.empty() && line[0] == '*';
     program.subfolder_flag = subtree ? SubfolderFlag::whole_subtree : SubfolderFlag::files_only;
@@ -70,7 +68,7 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
 
     show_line(program.screen, folder, subtree);
     if (subtree) {
-        empty_whole_subtree(program, state, tools, rule, folder, std::move(verdict.folder));
+        empty_whole_subtree(program, state, rule, folder, std::move(verdict.folder));
     } else {
         empty_files_only(program, state, rule, verdict.folder);
     }
@@ -101,9 +99,8 @@ void cleaning_run(Context& program) {
     fs::note_files_in_use();
     CleaningState state;
     state.restart_files = RestartFiles::queued_now();
-    ToolFiles tools;
     for (const std::string& line : lines)
-        clean_line(program, state, tools, rule, line);
+        clean_line(program, state, rule, line);
 
     for (int i = 0; i < 3; ++i)
         screen.end_line();

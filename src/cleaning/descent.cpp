@@ -32,7 +32,6 @@ struct Level {
     // The entries of a folder that had no subfolder when it was listed: its file step follows
     // at once, so the folder need not be read twice.
     std::optional<std::vector<fs::DirEntry>> files;
-    std::string attribute_tool;  // on-disk name of a plain "chmod.com" here, or ""
     // The attribute tool call made before a subfolder of this level is removed; looked up
     // once, while this level is the run's current folder.
     std::optional<std::optional<ToolCall>> tool_call;
@@ -43,11 +42,9 @@ struct Level {
 
 class Descent {
   public:
-    Descent(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
-            std::size_t open_limit)
+    Descent(Context& program, CleaningState& state, const FolderRule& rule, std::size_t open_limit)
         : program_(program),
           state_(state),
-          tools_(tools),
           rule_(rule),
           open_limit_(std::max<std::size_t>(open_limit, 1)) {}
 
@@ -93,12 +90,8 @@ class Descent {
         std::vector<fs::DirEntry> entries =
             kept_entries_removed(rule_, *level.folder, level.folder->entries());
         for (const fs::DirEntry& entry : entries) {
-            if (is_subfolder(entry.attributes)) {
+            if (is_subfolder(entry.attributes))
                 level.subfolders.push_back(entry.name);
-            } else if (fs::is_plain_file(entry.attributes) &&
-                       text::equal_nocase(entry.name, "chmod.com")) {
-                level.attribute_tool = entry.name;
-            }
         }
         if (level.subfolders.empty()) {
             level.files = std::move(entries);
@@ -187,10 +180,8 @@ class Descent {
 
     const std::optional<ToolCall>& tool_call(std::size_t index) {
         Level& level = stack_[index];
-        if (!level.tool_call) {
-            level.tool_call =
-                find_attribute_tool(program_, tools_, level.path, level.attribute_tool);
-        }
+        if (!level.tool_call)
+            level.tool_call = attribute_tool_call(program_, level.path);
         return *level.tool_call;
     }
 
@@ -224,7 +215,7 @@ class Descent {
                 level.files ? std::move(*level.files)
                             : kept_entries_removed(rule_, folder, folder.entries());
             level.files.reset();
-            file_step(program_, state_, FileStepFolder{folder, level.path, true}, entries);
+            file_step(program_, state_, FileStepFolder{folder, level.path}, entries);
         } catch (const RunError&) {
             // A folder that cannot be read has no files the step could delete.
         }
@@ -294,7 +285,6 @@ class Descent {
 
     Context& program_;
     CleaningState& state_;
-    ToolFiles& tools_;
     const FolderRule& rule_;
     std::size_t open_limit_;
     std::vector<Level> stack_;
@@ -307,9 +297,9 @@ bool is_subfolder(const fs::Attributes& a) {
     return a.directory && !a.link && !a.mount && !a.placeholder;
 }
 
-void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+void empty_subtree(Context& program, CleaningState& state, const FolderRule& rule,
                    fs::Folder listed, const std::string& shown, std::size_t open_limit) {
-    Descent(program, state, tools, rule, open_limit).run(std::move(listed), shown);
+    Descent(program, state, rule, open_limit).run(std::move(listed), shown);
 }
 
 }  // namespace kehrwix

@@ -13,17 +13,14 @@ struct Context;
 
 struct FileStepFolder {
     const fs::Folder& folder;
-    const std::string& path;  // canonical; keep-list entries and tools name it
-    bool subtree_line;        // the line asked for the whole subtree ("*")
+    const std::string& path;  // canonical; keep-list entries name it
 };
-
-enum class FileStepResult { done, folder_replaced };
 
 // Deletes every file of the folder (links as links; subfolders are never touched) from the
 // given entries. Protected names and files that will not go are put on the keep list; names
-// already on it are passed over. During a "*" line a "deltree.exe" in the folder takes over
-// when a file will not go; the folder is then a new, empty one (folder_replaced).
-FileStepResult file_step(Context& program, CleaningState& state, const FileStepFolder& target,
+// already on it are passed over. A "deltree.exe" or "chmod.com" here is a file like any other:
+// no program found in a folder being emptied is ever started.
+void file_step(Context& program, CleaningState& state, const FileStepFolder& target,
                          const std::vector<fs::DirEntry>& entries);
 
 }  // namespace kehrwix

@@ -8,7 +8,7 @@
 #include "menu/browser.h"
 #include "menu/menu_session.h"
 #include "pathlist/path_list.h"
-#include "platform/fs.h"
+#include "platform/own_file.h"
 #include "platform/text.h"
 #include "rules/folder_rule.h"
 
@@ -89,8 +89,7 @@ void reset_command(Context& program) {
 }
 
 ScanOutcome default_paths_command(Context& program) {
-    if (fs::plain_file_exists(program.path_list_path))
-        fs::delete_file(program.path_list_path);
+    fs::delete_own_file(program.path_list_path);
     return drive_scan(program);
 }
 

@@ -11,8 +11,9 @@ namespace kehrwix {
 
 class Clock;
 
-// How long a started tool is waited for, by the program's clock. A tool still running then is
-// left to finish on its own, and the run goes on as if it could not be started.
+// How long a run waits for the tools it starts, all together, by the program's clock. A tool
+// still running then is left to finish on its own, and the run goes on as if it could not be
+// started; no tool is started after that.
 inline constexpr std::int64_t kToolWaitLimitMs = 10 * 60 * 1000;
 
 // The environment entry by entry ("NAME=value"), in the platform's order; on Windows the
@@ -30,10 +31,10 @@ class ProcessLauncher {
   public:
     virtual ~ProcessLauncher() = default;
     // Starts `program` (a canonical path) with the whole command line, no shell, and waits for
-    // it to end, at most kToolWaitLimitMs by `clock`. Exit status and output are ignored.
+    // it to end, at most `wait_limit_ms` by `clock`. Exit status and output are ignored.
     // Throws RunError when it cannot start or is still running at the limit.
     virtual void run_and_wait(const std::string& program, const std::string& command_line,
-                              Clock& clock) = 0;
+                              Clock& clock, std::int64_t wait_limit_ms) = 0;
     // The longest command line the platform accepts, in characters.
     virtual std::size_t max_command_line() const = 0;
 };

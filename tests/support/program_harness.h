@@ -18,13 +18,13 @@ namespace kehrwix::testing {
 
 class RecordingLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line,
-                      Clock& clock) override {
+    void run_and_wait(const std::string& program, const std::string& command_line, Clock& clock,
+                      std::int64_t wait_limit_ms) override {
         started.emplace_back(program, command_line);
         if (act)
             act(program, command_line);
         if (start_for_real)
-            system_process_launcher().run_and_wait(program, command_line, clock);
+            system_process_launcher().run_and_wait(program, command_line, clock, wait_limit_ms);
     }
     std::size_t max_command_line() const override { return limit; }
 

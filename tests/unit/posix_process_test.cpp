@@ -49,12 +49,11 @@ TEST(SplitCommandLine, FollowsTheBackslashAndQuoteRules) {
 TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     testing::Sandbox sandbox;
     const std::string record = sandbox.host('C', "args").string();
-    fs::overwrite_file("C:\\tool",
-                       "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n",
-                       true);
+    fs::create_executable("C:\\tool",
+                          "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n");
     ::setenv("KEHRWIX_DRIVES", "C:=/stale", 1);
     system_process_launcher().run_and_wait("C:\\TOOL", "C:\\tool C:\\TEMP -h -s -r >nul",
-                                           system_clock());
+                                           system_clock(), kToolWaitLimitMs);
     ::unsetenv("KEHRWIX_DRIVES");
     EXPECT_EQ(sandbox.read_file('C', "args"),
               "C:\\TEMP\n-h\n-s\n-r\n>nul\n" + posix::drive_map_text() + "\n");
@@ -63,7 +62,9 @@ TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     for (const auto& [tool, shown] :
          {std::pair{"C:\\missing", 53}, std::pair{"C:\\data.txt", 70}, std::pair{"Q:\\tool", 76}}) {
         EXPECT_EQ(error_number_of(
-                      [&] { system_process_launcher().run_and_wait(tool, tool, system_clock()); }),
+                      [&] { system_process_launcher().run_and_wait(tool, tool, system_clock(),
+                                                                   kToolWaitLimitMs);
+                  }),
                   shown)
             << tool;
     }
@@ -73,13 +74,13 @@ TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
 TEST(PosixProcess, OnlyProgramsOfOurOwnThatOthersCannotChangeAreStarted) {
     testing::Sandbox sandbox;
     const std::string marker = sandbox.host('C', "ran").string();
-    fs::overwrite_file("C:\\deltree.exe", "#!/bin/sh\ntouch '" + marker + "'\n", true);
+    fs::create_executable("C:\\deltree.exe", "#!/bin/sh\ntouch '" + marker + "'\n");
     const std::string host = sandbox.host('C', "deltree.exe").string();
     auto started = [&] {
         ::unlink(marker.c_str());
         try {
             system_process_launcher().run_and_wait("C:\\deltree.exe", "deltree.exe  /Y C:\\T",
-                                                   system_clock());
+                                                   system_clock(), kToolWaitLimitMs);
         } catch (const RunError& e) {
             EXPECT_EQ(e.number(), kErrorPermissionDenied);
             return false;

@@ -4,6 +4,7 @@
 #include "cleaning/attribute_tool.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -46,23 +47,36 @@ class AttributeTool : public ::testing::Test {
                       h.arguments, "C:\\WORK", h.standard_output};
 };
 
-TEST(AttributeToolKept, AChmodComThatWasThereBeforeIsNeverDestroyed) {
-    // A plain one is used as it is; a hidden one and a link are the user's too.
-    for (const std::string kind : {"plain", "hidden", "link"}) {
+TEST(AttributeToolKept, AChmodComThatWasThereBeforeIsNeitherDestroyedNorStarted) {
+    // A plain one, a hidden one, a link (existing or dangling) and a FIFO are the user's, or
+    // someone else's: never written through, never started.
+    for (const std::string kind : {"plain", "hidden", "link", "dangling", "fifo"}) {
         ProgramHarness h;
         later_run(h);
+        h.sandbox.write_file('C', "T/A/junk.tmp");
+        h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
         const stdfs::path tool = h.sandbox.host('C', "WORK/chmod.com");
-        const stdfs::path own = kind == "link" ? h.sandbox.host('C', "canary") : tool;
-        h.sandbox.write_file('C', kind == "link" ? "canary" : "WORK/chmod.com", "the user's own");
-        ::chmod(own.c_str(), 0640);
-        if (kind == "link")
-            stdfs::create_symlink(own, tool);
+        const bool linked = kind == "link" || kind == "dangling";
+        const std::string own = linked ? "canary" : "WORK/chmod.com";
+        if (kind == "fifo") {
+            ASSERT_EQ(::mkfifo(tool.c_str(), 0600), 0);
+        } else {
+            h.sandbox.write_file('C', own, "the user's own");
+            ::chmod(h.sandbox.host('C', own).c_str(), 0640);
+        }
+        if (linked)
+            stdfs::create_symlink(h.sandbox.host('C', kind == "link" ? own : "none"), tool);
         if (kind == "hidden" && !set_dos_attrib(tool, "0x2"))
             continue;
         EXPECT_EQ(h.run(), 0);
-        EXPECT_EQ(h.sandbox.read_file('C', "WORK/chmod.com"), "the user's own") << kind;
-        EXPECT_EQ(mode_of(own), 0640u) << kind;
-        EXPECT_EQ(stdfs::is_symlink(tool), kind == "link");
+        EXPECT_TRUE(h.launcher.started.empty()) << kind;
+        EXPECT_FALSE(h.sandbox.exists('C', "T/A")) << kind;  // cleared in-process instead
+        EXPECT_FALSE(h.sandbox.exists('C', "none")) << kind;
+        if (kind != "fifo") {
+            EXPECT_EQ(h.sandbox.read_file('C', own), "the user's own") << kind;
+            EXPECT_EQ(mode_of(h.sandbox.host('C', own)), 0640u) << kind;
+        }
+        EXPECT_EQ(stdfs::is_symlink(tool), linked);
     }
 }
 
@@ -136,19 +150,19 @@ TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersG
     EXPECT_EQ(h.launcher.started.size(), 1u);
     h.launcher.started.clear();
 
-    // C:\bat is writable by everybody: its tool is found first, and refused.
+    // A tool in C:\bat is never started: only the run's own is.
     h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
     h.sandbox.write_file('C', "T/A/B/junk.tmp");
     const stdfs::path marker = h.sandbox.host('C', "ran");
     h.sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
-    ::chmod(h.sandbox.host('C', "bat/chmod.com").c_str(), 0777);
+    ::chmod(h.sandbox.host('C', "bat/chmod.com").c_str(), 0755);
     h.launcher.start_for_real = true;
     EXPECT_EQ(h.run(), 0);
     EXPECT_FALSE(stdfs::exists(marker));
     EXPECT_FALSE(h.sandbox.exists('C', "T/A"));
     EXPECT_TRUE(h.sandbox.exists('C', "T"));
-    // Tried once per folder, then done in-process for the rest of that folder.
-    EXPECT_EQ(h.launcher.started.size(), 2u);
+    for (const auto& [started, command] : h.launcher.started)
+        EXPECT_EQ(started, "C:\\WORK\\chmod.com") << command;
 }
 
 }  // namespace

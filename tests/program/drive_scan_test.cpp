@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "pathlist/path_list.h"
+#include "platform/fault_injection.h"
 #include "support/file_marks.h"
 #include "support/outcome.h"
 #include "support/program_harness.h"
@@ -145,11 +147,15 @@ TEST_F(DriveScan, FailureShowsTheScanMessageAndTheFirstRunEndsThere) {
     EXPECT_TRUE(h.row(2).ends_with(" beim durchsuchen nach Directorys"));
     EXPECT_EQ(h.clock.slept_ms(), 3000);
 
-    // The whole first run ends with that message on the screen: no menu follows.
+    // The whole first run ends with that message on the screen: no menu follows. (A folder
+    // named like the hits file makes the place unusable for a whole run; here every write
+    // fails instead.)
     ProgramHarness run;
     run.sandbox.make_folder('C', "TEMP");
-    run.sandbox.make_folder('C', "kehrwix.tmp");
+    run.sandbox.write_file('C', "d Suchpfade.tmp", "\\TEMP\\\r\n");
+    fs::fault_hook = [](std::string_view operation) { return operation == "write" ? EIO : 0; };
     EXPECT_EQ(run.run(), 0);
+    fs::fault_hook = nullptr;
     EXPECT_TRUE(run.row(2).ends_with(" beim durchsuchen nach Directorys"));
 }
 

@@ -2,18 +2,22 @@
 // could change.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/process.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
+#include "support/scripted_console.h"
 
 namespace kehrwix {
 namespace {
@@ -98,6 +102,26 @@ TEST(PosixProcess, OnlyProgramsOfOurOwnThatOthersCannotChangeAreStarted) {
         ASSERT_EQ(::chown(host.c_str(), 65534, 65534), 0);
         EXPECT_FALSE(started());
     }
+}
+
+// A tool that never ends is waited for only as long as asked, by the program's clock, and is
+// left running.
+TEST(PosixProcess, AToolThatNeverEndsIsLeftAtTheLimit) {
+    testing::Sandbox sandbox;
+    const std::string pid_file = sandbox.host('C', "tool.pid").string();
+    fs::create_executable("C:\\tool", "#!/bin/sh\necho $$ > '" + pid_file + "'\nexec sleep 3600\n");
+    testing::VirtualClock clock;
+    EXPECT_EQ(error_number_of([&] {
+                  system_process_launcher().run_and_wait("C:\\tool", "tool", clock, 5000);
+              }),
+              kErrorPathFileAccess);
+    EXPECT_GE(clock.now_ms(), 5000);
+    EXPECT_LT(clock.now_ms(), 6000);
+    pid_t tool = 0;
+    std::ifstream(pid_file) >> tool;
+    ASSERT_GT(tool, 0);
+    EXPECT_EQ(::kill(tool, 0), 0) << "the tool is left running";
+    ::kill(tool, SIGKILL);
 }
 
 }  // namespace

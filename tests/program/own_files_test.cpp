@@ -1,0 +1,162 @@
+// The path list, the criteria and the hits file are obeyed only when nobody else could have
+// written them: a place holding one that fails is passed over and left exactly as it was, and
+// the run still ends in order. Another user is played by chown (root only).
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/fault_injection.h"
+#include "support/program_harness.h"
+
+namespace kehrwix::testing {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+constexpr uid_t kOther = 65534;
+constexpr gid_t kOtherGroup = 65534;
+const std::string kOrder = "*C:\\VICTIM\r\n";  // what a planted file asks for
+
+// What a place looks like: a folder C:\SHARED holding one of the three files, made some way.
+struct Plant {
+    const char* what;
+    bool root_only;
+    bool trusted;
+    std::function<void(const stdfs::path& file, const stdfs::path& outside)> make;
+};
+
+void write(const stdfs::path& file, const std::string& bytes, mode_t mode) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::fchmod(fd, mode);
+    ::close(fd);
+}
+
+const std::vector<Plant>& plants() {
+    static const std::vector<Plant> all{
+        {"own 644", false, true, [](auto& f, auto&) { write(f, kOrder, 0644); }},
+        {"own 666", false, false, [](auto& f, auto&) { write(f, kOrder, 0666); }},
+        {"own 664, shared group", true, false,
+         [](auto& f, auto&) {
+             write(f, kOrder, 0664);
+             ASSERT_EQ(::chown(f.c_str(), 0, kOtherGroup), 0);
+         }},
+        {"other's 666", true, false,
+         [](auto& f, auto&) {
+             write(f, kOrder, 0666);
+             ASSERT_EQ(::chown(f.c_str(), kOther, kOtherGroup), 0);
+         }},
+        {"other's 644 (readable, not writable)", true, false,
+         [](auto& f, auto&) {
+             write(f, kOrder, 0644);
+             ASSERT_EQ(::chown(f.c_str(), kOther, kOtherGroup), 0);
+         }},
+        {"link to another's file", false, false,
+         [](auto& f, auto& outside) { stdfs::create_symlink(outside / "thesis.txt", f); }},
+        {"dangling link", false, false,
+         [](auto& f, auto& outside) { stdfs::create_symlink(outside / "cron.d", f); }},
+        {"second name of another file", false, false,
+         [](auto& f, auto& outside) { stdfs::create_hard_link(outside / "thesis.txt", f); }},
+        {"FIFO", false, false, [](auto& f, auto&) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); }},
+        {"folder writable by all", false, false,
+         [](auto& f, auto&) {
+             write(f, kOrder, 0644);
+             ::chmod(f.parent_path().c_str(), 0777);
+         }},
+        {"sticky folder writable by all, own file", false, true,
+         [](auto& f, auto&) {
+             write(f, kOrder, 0644);
+             ::chmod(f.parent_path().c_str(), 01777);
+         }},
+        {"sticky folder of another user", true, false,
+         [](auto& f, auto&) {
+             write(f, kOrder, 0644);
+             ::chmod(f.parent_path().c_str(), 01777);
+             ASSERT_EQ(::chown(f.parent_path().c_str(), kOther, kOtherGroup), 0);
+         }},
+    };
+    return all;
+}
+
+// Everything a planted file could reach, and what must stay as it is.
+struct Scene {
+    ProgramHarness h;
+    stdfs::path outside;
+    std::string chosen;  // where the run found its path list
+
+    explicit Scene(const std::string& name) {
+        h.environment = {"KEHRWIX=C:\\SHARED"};
+        h.sandbox.make_folder('C', "SHARED");
+        h.sandbox.write_file('C', "VICTIM/thesis.txt", "years of work");
+        outside = h.sandbox.root() / "outside";
+        stdfs::create_directories(outside);
+        write(outside / "thesis.txt", kOrder + "years of work", 0600);
+        h.at_end = [this](const Context& program) { chosen = program.path_list_path; };
+        file = h.sandbox.host('C', "SHARED/" + name);
+        h.clock.on_sleep = [this](int) {
+            ASSERT_LT(h.clock.now_ms(), 3600 * 1000) << "the run does not end";
+        };
+    }
+
+    stdfs::path file;
+};
+
+std::string content(const stdfs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A file's kind, mode, owner, names and bytes, or a link's target: what must not change.
+std::string looks(const stdfs::path& p) {
+    std::error_code ignored;
+    const stdfs::file_status st = stdfs::symlink_status(p, ignored);
+    if (stdfs::is_symlink(st))
+        return "link to " + stdfs::read_symlink(p).string();
+    if (stdfs::is_fifo(st))
+        return "fifo";
+    if (!stdfs::exists(st))
+        return "missing";
+    struct stat info {};
+    ::lstat(p.c_str(), &info);
+    return std::to_string(info.st_mode) + " " + std::to_string(info.st_uid) + " " +
+           std::to_string(info.st_nlink) + " " + content(p);
+}
+
+TEST(OwnFiles, APlaceHoldingAFileNobodyElseCouldChangeIsObeyedAnyOtherIsPassedOver) {
+    for (const char* name : {"KEHRWIX.INI", "d Suchpfade.tmp", "kehrwix.tmp"}) {
+        for (const Plant& plant : plants()) {
+            if (plant.root_only && ::geteuid() != 0)
+                continue;
+            Scene s(name);
+            plant.make(s.file, s.outside);
+            const std::string before = looks(s.file);
+            SCOPED_TRACE(std::string(name) + ": " + plant.what);
+
+            EXPECT_EQ(s.h.run(), 0);
+            EXPECT_EQ(s.chosen, plant.trusted ? "C:\\SHARED\\KEHRWIX.INI" : "C:\\KEHRWIX.INI");
+            if (!plant.trusted) {
+                EXPECT_EQ(looks(s.file), before);
+                EXPECT_EQ(s.h.sandbox.exists('C', "SHARED/KEHRWIX.INI"),
+                          std::string(name) == "KEHRWIX.INI");
+                EXPECT_TRUE(s.h.sandbox.exists('C', "VICTIM/thesis.txt"));
+            }
+            EXPECT_EQ(content(s.outside / "thesis.txt"), kOrder + "years of work");
+            EXPECT_FALSE(stdfs::exists(s.outside / "cron.d"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kehrwix::testing

@@ -39,6 +39,9 @@ class LineSplitter {
         return take_in(bytes);
     }
 
+    // Inside a line too long to keep, whose bytes are only passed over.
+    bool passing_over() const { return too_long_; }
+
     void finish() {
         if (!head_done_) {
             head_done_ = true;
@@ -166,6 +169,8 @@ std::vector<std::string> read_lines(const std::string& path, std::size_t max_lin
     std::string buffer(kReadChunk, '\0');
     bool wanted = max_lines > 0;
     while (wanted) {
+        if (splitter.passing_over())
+            reader.skip_hole();
         const std::size_t got = reader.read(buffer.data(), buffer.size());
         if (got == 0) {
             splitter.finish();

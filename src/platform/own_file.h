@@ -30,6 +30,9 @@ class OwnFileReader {
 
     // Up to `size` further bytes; 0 at the end. Throws RunError.
     std::size_t read(char* buffer, std::size_t size);
+    // Moves past a hole at the current position (zero bytes a sparse file does not store,
+    // which hold no line end); does nothing where the system cannot tell.
+    void skip_hole();
     // The size when it was opened.
     std::uint64_t size() const;
 

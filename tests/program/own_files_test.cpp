@@ -158,5 +158,97 @@ TEST(OwnFiles, APlaceHoldingAFileNobodyElseCouldChangeIsObeyedAnyOtherIsPassedOv
     }
 }
 
+// A watcher that re-plants the list as a link once a first run has deleted it, at the moment
+// the scan writes the new list: before its write is opened, or just before the new file takes
+// the list's name. Driven through the fault-injection seam, so the race is won every time.
+TEST(OwnFiles, AListReplantedAsALinkDuringAFirstRunIsNeverWrittenThrough) {
+    for (const std::string moment : {"open_own", "rename"}) {
+        Scene s("KEHRWIX.INI");
+        write(s.file, "", 0644);  // empty: a first run, which deletes it
+        static std::mutex planting;
+        static std::atomic<bool> planted;
+        static const Scene* scene;
+        static std::string at;
+        planted = false;
+        scene = &s;
+        at = moment;
+        fs::fault_hook = [](std::string_view operation) {
+            const std::lock_guard lock(planting);
+            // The criteria file is written first; the list's turn comes after it.
+            const stdfs::path criteria = scene->file.parent_path() / "d Suchpfade.tmp";
+            if (!planted && operation == at && stdfs::exists(criteria) &&
+                !stdfs::exists(stdfs::symlink_status(scene->file))) {
+                stdfs::create_symlink(scene->outside / "thesis.txt", scene->file);
+                planted = true;
+            }
+            return 0;
+        };
+        EXPECT_EQ(s.h.run(), 0) << moment;
+        fs::fault_hook = nullptr;
+        EXPECT_TRUE(planted) << moment;
+        EXPECT_EQ(content(s.outside / "thesis.txt"), kOrder + "years of work") << moment;
+        // Replaced by the new list when it came at the last moment, else left as it is.
+        EXPECT_EQ(stdfs::is_symlink(s.file), moment == "open_own") << moment;
+    }
+}
+
+// The reader streams: a list far larger than the memory, with no line end in it, neither
+// aborts the run nor fills the memory; the lines before it are still obeyed.
+TEST(OwnFiles, AnEightGigabyteSparseListIsReadAsAStreamAndTheRunEndsInOrder) {
+    Scene s("KEHRWIX.INI");
+    s.h.sandbox.write_file('C', "T/junk.tmp");
+    write(s.file, "*C:\\T\r\n", 0644);
+    if (::truncate(s.file.c_str(), 8LL << 30) != 0)
+        GTEST_SKIP() << "no sparse files here";
+    EXPECT_EQ(s.h.run(), 0);
+    EXPECT_FALSE(s.h.sandbox.exists('C', "T/junk.tmp"));
+    EXPECT_TRUE(s.h.sandbox.exists('C', "VICTIM/thesis.txt"));
+    EXPECT_TRUE(s.h.console.ever_shown(" fertig."));
+}
+
+// On POSIX, with no variable naming a place, the list lives in the user's own configuration
+// folder (made private), not in a shared temp folder; a variable still wins.
+TEST(OwnFiles, WithoutAVariableTheListLivesInTheUsersConfigurationFolder) {
+    const struct {
+        std::vector<std::string> environment;
+        const char* list;  // on C:
+    } cases[] = {
+        {{"HOME=%C/home/u"}, "home/u/.config/kehrwix/KEHRWIX.INI"},
+        {{"HOME=%C/home/u", "XDG_CONFIG_HOME=%C/cfg"}, "cfg/kehrwix/KEHRWIX.INI"},
+        {{"XDG_CONFIG_HOME=relative", "HOME=%C/home/u"}, "home/u/.config/kehrwix/KEHRWIX.INI"},
+        {{"HOME=%C/home/u", "TMP=C:\\TMP"}, "TMP/KEHRWIX.INI"},
+        {{"HOME=%C/home/u", "KEHRWIX=C:\\K"}, "K/KEHRWIX.INI"},
+        {{"HOME=/nowhere-on-a-drive"}, "TMP/KEHRWIX.INI"},  // the fixed fall-backs
+    };
+    for (const auto& c : cases) {
+        ProgramHarness h;
+        h.sandbox.make_folder('C', "home/u");
+        h.sandbox.make_folder('C', "TMP");
+        h.sandbox.make_folder('C', "K");
+        h.environment.clear();
+        for (std::string entry : c.environment) {
+            if (const std::size_t at = entry.find("%C"); at != std::string::npos)
+                entry.replace(at, 2, h.sandbox.drive('C').string());
+            h.environment.push_back(entry);
+        }
+        SCOPED_TRACE(c.list);
+        std::string chosen;
+        h.at_end = [&](const Context& program) { chosen = program.path_list_path; };
+        EXPECT_EQ(h.run(), 0);
+        ASSERT_TRUE(h.sandbox.exists('C', c.list));
+        const stdfs::path folder = h.sandbox.host('C', c.list).parent_path();
+        if (std::string(c.list).find("kehrwix/") != std::string::npos) {
+            EXPECT_EQ(stdfs::status(folder).permissions(), stdfs::perms::owner_all);
+        }
+        // The first run's scan wrote the list there; the second run finds it there.
+        const std::string list = h.sandbox.read_file('C', c.list);
+        EXPECT_GE(list.size(), 3u);
+        const std::string first = chosen;
+        EXPECT_EQ(h.run(), 0);
+        EXPECT_EQ(chosen, first);
+        EXPECT_EQ(h.sandbox.read_file('C', c.list), list);
+    }
+}
+
 }  // namespace
 }  // namespace kehrwix::testing

@@ -39,6 +39,15 @@ bool make_private(const std::string& host, bool last) {
            (!last || st.st_uid == ::geteuid());
 }
 
+// Nothing is made where no drive reaches: the folder would never be used.
+bool on_a_drive(const std::string& host) {
+    const std::string existing =
+        ::access(host.c_str(), F_OK) == 0 ? host : host.substr(0, host.find_last_of('/') + 1);
+    char real[PATH_MAX];
+    return !existing.empty() && ::realpath(existing.c_str(), real) != nullptr &&
+           posix::model_path_of_host(real).has_value();
+}
+
 }  // namespace
 
 std::optional<std::string> user_config_folder(const std::vector<std::string>& environment) {
@@ -51,7 +60,7 @@ std::optional<std::string> user_config_folder(const std::vector<std::string>& en
         base = home + "/.config";
     }
     const std::string folder = base + "/kehrwix";
-    if (!make_private(base, false) || !make_private(folder, true))
+    if (!on_a_drive(base) || !make_private(base, false) || !make_private(folder, true))
         return std::nullopt;
     char real[PATH_MAX];
     if (::realpath(folder.c_str(), real) == nullptr)

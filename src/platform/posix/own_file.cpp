@@ -192,6 +192,19 @@ std::size_t OwnFileReader::read(char* buffer, std::size_t size) {
     }
 }
 
+void OwnFileReader::skip_hole() {
+    const off_t at = ::lseek(impl_->fd.get(), 0, SEEK_CUR);
+    if (at < 0)
+        return;
+    if (::lseek(impl_->fd.get(), at, SEEK_DATA) < 0) {
+        // Nothing but a hole up to the end.
+        if (errno == ENXIO)
+            ::lseek(impl_->fd.get(), 0, SEEK_END);
+        else
+            ::lseek(impl_->fd.get(), at, SEEK_SET);
+    }
+}
+
 std::uint64_t OwnFileReader::size() const {
     return impl_->size;
 }

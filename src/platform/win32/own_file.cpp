@@ -119,6 +119,8 @@ std::size_t OwnFileReader::read(char* buffer, std::size_t size) {
     return got;
 }
 
+void OwnFileReader::skip_hole() {}
+
 std::uint64_t OwnFileReader::size() const {
     return impl_->size;
 }

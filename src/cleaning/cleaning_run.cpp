@@ -43,8 +43,7 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
 }
 
 void empty_whole_subtree(Context& program, CleaningState& state, const FolderRule& rule,
-                         const std::string& folder,
-                         std::optional<fs::Folder> opened) {
+                         const std::string& folder, std::optional<fs::Folder> opened) {
     try {
         program.change_drive(folder[0]);
     } catch (const RunError&) {

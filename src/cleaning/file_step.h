@@ -21,6 +21,6 @@ struct FileStepFolder {
 // already on it are passed over. A "deltree.exe" or "chmod.com" here is a file like any other:
 // no program found in a folder being emptied is ever started.
 void file_step(Context& program, CleaningState& state, const FileStepFolder& target,
-                         const std::vector<fs::DirEntry>& entries);
+               const std::vector<fs::DirEntry>& entries);
 
 }  // namespace kehrwix

@@ -16,9 +16,7 @@ class WaitCounted {
   public:
     explicit WaitCounted(Context& program)
         : program_(program), started_(program.services.clock.now_ms()) {}
-    ~WaitCounted() {
-        program_.tool_wait_used_ms += program_.services.clock.now_ms() - started_;
-    }
+    ~WaitCounted() { program_.tool_wait_used_ms += program_.services.clock.now_ms() - started_; }
     WaitCounted(const WaitCounted&) = delete;
     WaitCounted& operator=(const WaitCounted&) = delete;
 

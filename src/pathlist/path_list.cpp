@@ -64,8 +64,8 @@ class LineSplitter {
                 }
             }
             const void* cr = std::memchr(bytes.data(), kCr, bytes.size());
-            const std::size_t piece = cr == nullptr ? bytes.size()
-                                                    : static_cast<const char*>(cr) - bytes.data();
+            const std::size_t piece =
+                cr == nullptr ? bytes.size() : static_cast<const char*>(cr) - bytes.data();
             const void* end = std::memchr(bytes.data(), kEndOfData, piece);
             if (end != nullptr) {
                 add(bytes.substr(0, static_cast<const char*>(end) - bytes.data()));

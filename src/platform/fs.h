@@ -69,7 +69,8 @@ class DirReader {
     Impl* impl_;
 };
 
-std::uint64_t file_size(const std::string& path);
+// Reads a regular file whole (never waiting on a pipe or device). The program's own files go
+// through own_file.h instead.
 std::string read_file(const std::string& path);
 // Creates a new program file (never through a link, never over an existing file), executable
 // for everybody and writable by the user alone. A failed write removes the partial file.

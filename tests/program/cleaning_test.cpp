@@ -59,8 +59,8 @@ TEST_F(CleaningRun, OnlyTheRunsOwnToolStartsAndTooLongLinesAreNotStarted) {
     h.launcher.limit =
         40;  // a line the platform would cut is not handed over; the folder still goes
     h.clean({"*C:\\T", "*C:\\LONGER\\FOLDER"});
-    EXPECT_EQ(h.launcher.started, (decltype(h.launcher.started){
-                                      {"C:\\chmod.com", "C:chmod.com C:\\T -h -s -r >nul"}}));
+    EXPECT_EQ(h.launcher.started,
+              (decltype(h.launcher.started){{"C:\\chmod.com", "C:chmod.com C:\\T -h -s -r >nul"}}));
     EXPECT_FALSE(h.exists("T/A"));
     EXPECT_FALSE(h.exists("LONGER/FOLDER/B"));
     EXPECT_TRUE(h.exists("bat/chmod.com"));

@@ -91,8 +91,8 @@ TEST_F(FileStep, ProgramsFoundWhereOthersCanPutThemAreNeverStarted) {
     for (const auto& [program, line] : h.launcher.started)
         EXPECT_EQ(program, "C:\\chmod.com") << line;
     EXPECT_TRUE(h.exists("bat/chmod.com"));
-    for (const char* gone : {"T/deltree.exe", "T/chmod.com", "T/A/deltree.exe", "T/A/CHMOD.COM",
-                             "T/A/other.tmp"})
+    for (const char* gone :
+         {"T/deltree.exe", "T/chmod.com", "T/A/deltree.exe", "T/A/CHMOD.COM", "T/A/other.tmp"})
         EXPECT_FALSE(h.exists(gone)) << gone;
     EXPECT_EQ(h.exists("T/A/locked.tmp"), locked);
     EXPECT_EQ(h.exists("T/A"), locked);

@@ -10,8 +10,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>

@@ -40,7 +40,7 @@ class RecordingLauncher : public ProcessLauncher {
     std::size_t max_command_line() const override { return limit; }
 
     std::vector<std::pair<std::string, std::string>> started;         // program, command line
-    std::vector<std::int64_t> limits;                                  // each start's wait limit
+    std::vector<std::int64_t> limits;                                 // each start's wait limit
     std::function<void(const std::string&, const std::string&)> act;  // plays the tool's part
     bool start_for_real = false;  // hand over to the system launcher as well
     bool never_ends = false;      // every tool runs until the launcher stops waiting

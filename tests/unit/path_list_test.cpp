@@ -35,8 +35,7 @@ TEST(SplitLines, LineEndsMarkersAndEncodings) {
     const Lines marked{"\xEF\xBB\xBF*C:\\T", "b"};
     EXPECT_EQ(split_lines(join_lines(marked)), marked);
     // No path is longer than 32,767 characters: a longer line is skipped, the next one read.
-    EXPECT_EQ(split_lines("*C:\\" + std::string(40000, 'x') + "\r\n*C:\\T\r\n"),
-              Lines{"*C:\\T"});
+    EXPECT_EQ(split_lines("*C:\\" + std::string(40000, 'x') + "\r\n*C:\\T\r\n"), Lines{"*C:\\T"});
     const std::string longest = "*C:\\" + std::string(32763, 'x');
     EXPECT_EQ(split_lines(longest + "\r\n" + std::string(200000, 'y')), Lines{longest});
     // "Ü" as Windows-1252 on one line, as UTF-8 on the next.

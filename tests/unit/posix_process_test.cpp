@@ -53,8 +53,8 @@ TEST(SplitCommandLine, FollowsTheBackslashAndQuoteRules) {
 TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     testing::Sandbox sandbox;
     const std::string record = sandbox.host('C', "args").string();
-    fs::create_executable("C:\\tool",
-                          "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n");
+    fs::create_executable(
+        "C:\\tool", "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n");
     ::setenv("KEHRWIX_DRIVES", "C:=/stale", 1);
     system_process_launcher().run_and_wait("C:\\TOOL", "C:\\tool C:\\TEMP -h -s -r >nul",
                                            system_clock(), kToolWaitLimitMs);
@@ -65,9 +65,9 @@ TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     sandbox.write_file('C', "data.txt", "not a program");
     for (const auto& [tool, shown] :
          {std::pair{"C:\\missing", 53}, std::pair{"C:\\data.txt", 70}, std::pair{"Q:\\tool", 76}}) {
-        EXPECT_EQ(error_number_of(
-                      [&] { system_process_launcher().run_and_wait(tool, tool, system_clock(),
-                                                                   kToolWaitLimitMs);
+        EXPECT_EQ(error_number_of([&] {
+                      system_process_launcher().run_and_wait(tool, tool, system_clock(),
+                                                             kToolWaitLimitMs);
                   }),
                   shown)
             << tool;
@@ -111,9 +111,8 @@ TEST(PosixProcess, AToolThatNeverEndsIsLeftAtTheLimit) {
     const std::string pid_file = sandbox.host('C', "tool.pid").string();
     fs::create_executable("C:\\tool", "#!/bin/sh\necho $$ > '" + pid_file + "'\nexec sleep 3600\n");
     testing::VirtualClock clock;
-    EXPECT_EQ(error_number_of([&] {
-                  system_process_launcher().run_and_wait("C:\\tool", "tool", clock, 5000);
-              }),
+    EXPECT_EQ(error_number_of(
+                  [&] { system_process_launcher().run_and_wait("C:\\tool", "tool", clock, 5000); }),
               kErrorPathFileAccess);
     EXPECT_GE(clock.now_ms(), 5000);
     EXPECT_LT(clock.now_ms(), 6000);

@@ -35,8 +35,7 @@ bool make_private(const std::string& host, bool last) {
     const posix::UniqueFd folder(
         ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (last ? O_NOFOLLOW : 0)));
     struct stat st {};
-    return folder.valid() && ::fstat(folder.get(), &st) == 0 &&
-           (!last || st.st_uid == ::geteuid());
+    return folder.valid() && ::fstat(folder.get(), &st) == 0 && (!last || st.st_uid == ::geteuid());
 }
 
 // Nothing is made where no drive reaches: the folder would never be used.

@@ -95,12 +95,6 @@ posix::UniqueFd open_regular_for_reading(const std::string& path, struct stat& s
 
 }  // namespace
 
-std::uint64_t file_size(const std::string& path) {
-    struct stat st {};
-    open_regular_for_reading(path, st);
-    return static_cast<std::uint64_t>(st.st_size);
-}
-
 std::string read_file(const std::string& path) {
     struct stat st {};
     const posix::UniqueFd fd = open_regular_for_reading(path, st);
@@ -125,8 +119,8 @@ void create_executable(const std::string& path, std::string_view bytes) {
     const posix::Located located = entry_of(path);
     if (located.exists)
         throw_windows_error(posix::kWinAlreadyExists, path);
-    posix::UniqueFd fd = open_entry(
-        located, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, path);
+    posix::UniqueFd fd =
+        open_entry(located, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, path);
     // The mode is set on the handle: a name swapped meanwhile gets nothing.
     if (::fchmod(fd.get(), kExecutableMode) != 0)
         discard_partial(fd, located, errno, path);

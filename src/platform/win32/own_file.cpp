@@ -177,9 +177,8 @@ void replace_own_file(const std::string& path, std::string_view bytes) {
     fresh.reset();
     // The rename replaces whatever name is there, a reparse point planted meanwhile included,
     // and never writes through it.
-    if (error == 0 &&
-        !MoveFileExW(win32::wide_path(beside).c_str(), win32::wide_path(path).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (error == 0 && !MoveFileExW(win32::wide_path(beside).c_str(), win32::wide_path(path).c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = GetLastError();
     }
     if (error != 0) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/fault_injection.h"
+#include "support/outcome.h"
 #include "support/program_harness.h"
 
 namespace kehrwix::testing {
@@ -247,6 +248,37 @@ TEST(OwnFiles, WithoutAVariableTheListLivesInTheUsersConfigurationFolder) {
         EXPECT_EQ(h.run(), 0);
         EXPECT_EQ(chosen, first);
         EXPECT_EQ(h.sandbox.read_file('C', c.list), list);
+    }
+}
+
+// The case as it happens on a shared machine: an ordinary user's run meets a list that another
+// user planted in a shared sticky folder (readable only, or writable by all). It is passed over
+// without a word and stays as it is; the run keeps its list in its own place instead.
+TEST(OwnFiles, AnOrdinaryUsersRunPassesOverAListAnotherUserPlanted) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to play two users";
+    constexpr uid_t kVictim = 65533;
+    for (const mode_t mode : {0644, 0666}) {
+        Scene s("KEHRWIX.INI");
+        s.h.sandbox.make_folder('C', "TEMP");
+        for (const stdfs::path& p : {s.h.sandbox.root(), s.h.sandbox.drive('C')})
+            ::chmod(p.c_str(), 0755);
+        ASSERT_EQ(::chown(s.h.sandbox.host('C', "TEMP").c_str(), kVictim, kVictim), 0);
+        ASSERT_EQ(::chown(s.h.sandbox.host('C', "VICTIM/thesis.txt").c_str(), kVictim, kVictim),
+                  0);
+        ::chmod(s.file.parent_path().c_str(), 01777);
+        write(s.file, kOrder, mode);
+        ASSERT_EQ(::chown(s.file.c_str(), kOther, kOtherGroup), 0);
+        const std::string before = looks(s.file);
+        const int status = exit_code_in_child([&] {
+            if (::setgid(kVictim) != 0 || ::setuid(kVictim) != 0)
+                return 100;
+            return s.h.run() == 0 && s.chosen == "C:\\TEMP\\KEHRWIX.INI" ? 0 : 101;
+        });
+        EXPECT_EQ(status, 0) << std::oct << mode;
+        EXPECT_EQ(looks(s.file), before);
+        EXPECT_EQ(s.h.sandbox.read_file('C', "VICTIM/thesis.txt"), "years of work");
+        EXPECT_TRUE(s.h.sandbox.exists('C', "TEMP/KEHRWIX.INI"));
     }
 }
 

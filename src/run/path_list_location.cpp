@@ -6,6 +6,7 @@
 #include "pathlist/path_list.h"
 #include "platform/config_folder.h"
 #include "platform/error.h"
+#include "platform/fs.h"
 #include "platform/own_file.h"
 #include "platform/text.h"
 #include "run/flow.h"
@@ -46,7 +47,8 @@ bool make_sure_of(Context& program, const std::string& candidate, std::string& r
             }
         }
         fs::create_own_file(resolved);
-        return true;
+        // A hidden or system list is not one a directory search would find.
+        return fs::plain_file_exists(resolved);
     } catch (const RunError&) {
         return false;
     }

@@ -71,7 +71,8 @@ printf '*%s\r\n %s\\\r\n*%s\r\n*%s\r\n*C:\\Program Files\\nodejs\\node_modules\\
     "$(wine_path "$root/proj/node_modules/x/cache")" >"$root/config/KEHRWIX.INI"
 cp "$root/config/KEHRWIX.INI" "$root/expected.ini"
 
-wine_start "$start" "$exe" "KEHRWIX=$(wine_path "$root/config")" "E2E_MARKER=$(wine_path "$root/ran")"
+wine_start "$start" "$exe" "KEHRWIX=$(wine_path "$root/config")" \
+    "E2E_MARKER=$(wine_path "$root/ran")"
 e2e_wait_for "kehrwix     press any key to menue" 60
 background=$(e2e_background_at "kehrwix     press any key to menue")
 [[ $background == 44 ]] || e2e_fail "prompt background is $background, not blue (44)"

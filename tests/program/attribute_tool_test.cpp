@@ -142,6 +142,12 @@ TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersG
     h.sandbox.write_file('C', "WORK/chmod.com", "#!/bin/sh\nexit 0\n");
     EXPECT_EQ(error_number_of([&] { start_tool(*program, "C:\\WORK\\chmod.com", line); }),
               kErrorPermissionDenied);
+    // Swapped for a FIFO: refused at once, never waited on.
+    stdfs::remove(tool());
+    ASSERT_EQ(::mkfifo(tool().c_str(), 0700), 0);
+    EXPECT_EQ(error_number_of([&] { start_tool(*program, "C:\\WORK\\chmod.com", line); }),
+              kErrorPermissionDenied);
+    stdfs::remove(tool());
     EXPECT_TRUE(h.launcher.started.empty());
     h.sandbox.write_file('C', "WORK/chmod.com",
                          std::string(reinterpret_cast<const char*>(cleaning::kAttributeToolImage),

@@ -264,8 +264,7 @@ TEST(OwnFiles, AnOrdinaryUsersRunPassesOverAListAnotherUserPlanted) {
         for (const stdfs::path& p : {s.h.sandbox.root(), s.h.sandbox.drive('C')})
             ::chmod(p.c_str(), 0755);
         ASSERT_EQ(::chown(s.h.sandbox.host('C', "TEMP").c_str(), kVictim, kVictim), 0);
-        ASSERT_EQ(::chown(s.h.sandbox.host('C', "VICTIM/thesis.txt").c_str(), kVictim, kVictim),
-                  0);
+        ASSERT_EQ(::chown(s.h.sandbox.host('C', "VICTIM/thesis.txt").c_str(), kVictim, kVictim), 0);
         ::chmod(s.file.parent_path().c_str(), 01777);
         write(s.file, kOrder, mode);
         ASSERT_EQ(::chown(s.file.c_str(), kOther, kOtherGroup), 0);

@@ -50,7 +50,7 @@ bool on_a_drive(const std::string& host) {
 }  // namespace
 
 std::optional<std::string> user_config_folder(const std::vector<std::string>& environment) {
-    // The specification of these variables asks for absolute paths and to ignore others.
+    // As XDG Base Directory has it: a relative value is ignored.
     std::string base = variable(environment, "XDG_CONFIG_HOME");
     if (base.empty() || base.front() != '/') {
         const std::string home = variable(environment, "HOME");

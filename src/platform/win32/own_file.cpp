@@ -50,10 +50,19 @@ std::optional<win32::Handle> open_existing(const std::string& path, DWORD access
     return h;
 }
 
+// A new file that the place's inherited access list leaves open to others is not kept.
+[[noreturn]] void discard_untrusted(win32::Handle& h, const std::string& path) {
+    FILE_DISPOSITION_INFO gone{};
+    gone.DeleteFile = TRUE;
+    SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone);
+    h.reset();
+    throw_untrusted(path);
+}
+
 win32::Handle create_new(const std::string& path, DWORD access) {
     win32::Handle h(CreateFileW(win32::wide_path(path).c_str(),
-                                access | READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                                nullptr, CREATE_NEW,
+                                access | READ_CONTROL | FILE_READ_ATTRIBUTES | DELETE,
+                                FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!h.valid())
         throw_windows_error(GetLastError(), "creating " + path);
@@ -128,19 +137,20 @@ std::uint64_t OwnFileReader::size() const {
 std::uint64_t create_own_file(const std::string& path) {
     if (const std::optional<win32::Handle> h = open_existing(path, GENERIC_READ | GENERIC_WRITE))
         return size_of(h->get(), path);
-    const win32::Handle created = create_new(path, GENERIC_READ | GENERIC_WRITE);
+    win32::Handle created = create_new(path, GENERIC_READ | GENERIC_WRITE);
     if (!trusted(created.get()))
-        throw_untrusted(path);
+        discard_untrusted(created, path);
     return 0;
 }
 
 void append_own_file(const std::string& path, std::string_view bytes) {
     std::optional<win32::Handle> h = open_existing(path, GENERIC_WRITE);
     const bool created = !h;
-    if (created)
+    if (created) {
         h = create_new(path, GENERIC_WRITE);
-    if (!trusted(h->get()))
-        throw_untrusted(path);
+        if (!trusted(h->get()))
+            discard_untrusted(*h, path);
+    }
     LARGE_INTEGER before{};
     if (!GetFileSizeEx(h->get(), &before) ||
         !SetFilePointerEx(h->get(), before, nullptr, FILE_BEGIN))

@@ -18,16 +18,6 @@ std::string_view tool_image() {
             cleaning::kAttributeToolSize};
 }
 
-// Where start-up wrote the tool. The recorded start location does not depend on the end step
-// having found its way back there.
-std::string tool_path_at_end(const Context& program) {
-    if (program.start_drive.empty())
-        return program.resolve(kAttributeToolName);
-    const std::string folder =
-        program.start_drive + (program.start_folder.empty() ? "\\" : program.start_folder);
-    return path::join(folder, kAttributeToolName);
-}
-
 void report_write_failure(Context& program) {
     program.screen.write("kein chmod möglich");
     program.screen.end_line();
@@ -38,23 +28,27 @@ void report_write_failure(Context& program) {
 
 }  // namespace
 
+// The recorded start location does not depend on the end step having found its way back there.
+std::string written_attribute_tool_path(const Context& program) {
+    if (program.start_drive.empty())
+        return program.resolve(kAttributeToolName);
+    const std::string folder =
+        program.start_drive + (program.start_folder.empty() ? "\\" : program.start_folder);
+    return path::join(folder, kAttributeToolName);
+}
+
 void write_attribute_tool(Context& program) {
     if (program.tool_written != ToolWritten::not_yet)
         return;
     const std::string path = program.resolve(kAttributeToolName);
     try {
-        // A plain copy is used as it is. A hidden or system one, or a link, is the user's: it is
-        // neither written over nor, at the end, deleted. A folder of that name makes the write
-        // fail, as it should. When the folder cannot even be looked at, nothing is written.
+        // A file that is there already (a copy of the user's, a link) is not ours: it is neither
+        // written over nor started nor, at the end, deleted. A folder of that name makes the
+        // write fail, as it should.
         const std::optional<fs::Attributes> existing = fs::attributes(path);
         if (existing && !existing->directory)
             return;
-    } catch (const RunError&) {
-        report_write_failure(program);
-        return;
-    }
-    try {
-        fs::overwrite_file(path, tool_image(), /*executable=*/true);
+        fs::create_executable(path, tool_image());
         program.tool_written = ToolWritten::by_this_run;
     } catch (const RunError&) {
         // The writer has already removed whatever part of the image it wrote.
@@ -64,7 +58,7 @@ void write_attribute_tool(Context& program) {
 
 bool is_written_attribute_tool(const Context& program, const std::string& path) {
     return program.tool_written == ToolWritten::by_this_run &&
-           text::equal_nocase(path, tool_path_at_end(program));
+           text::equal_nocase(path, written_attribute_tool_path(program));
 }
 
 bool is_attribute_tool_image(std::string_view bytes) {
@@ -75,7 +69,7 @@ void remove_attribute_tool(Context& program) {
     // Only a copy this run wrote goes; a chmod.com that was there before the start stays.
     if (program.tool_written != ToolWritten::by_this_run)
         return;
-    const std::string path = tool_path_at_end(program);
+    const std::string path = written_attribute_tool_path(program);
     const std::optional<fs::Attributes> present = fs::attributes(path);
     if (present && fs::is_plain_file(*present))
         fs::delete_file(path);

@@ -9,7 +9,6 @@
 #include "cleaning/line_sizes.h"
 #include "cleaning/progress_row.h"
 #include "cleaning/run_tally.h"
-#include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "pathlist/path_list.h"
 #include "platform/durations.h"
@@ -37,7 +36,7 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
         if (opened) {
             const std::vector<fs::DirEntry> entries =
                 entries_to_empty(rule, *opened, opened->entries(), false, state.tally);
-            file_step(program, state, FileStepFolder{*opened, opened->path(), false}, entries);
+            file_step(program, state, FileStepFolder{*opened, opened->path()}, entries);
         }
     } catch (const RunError&) {
         // Nor has one that cannot be read.
@@ -45,22 +44,20 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
     blank_progress_row(program.screen);
 }
 
-void empty_whole_subtree(Context& program, CleaningState& state, ToolFiles& tools,
-                         const FolderRule& rule, const std::string& folder,
-                         std::optional<fs::Folder> opened) {
+void empty_whole_subtree(Context& program, CleaningState& state, const FolderRule& rule,
+                         const std::string& folder, std::optional<fs::Folder> opened) {
     try {
         program.change_drive(folder[0]);
     } catch (const RunError&) {
         return;  // the drive is not there: next line
     }
     state.base_folder = folder;
-    tools.forget();
     if (opened)
-        empty_subtree(program, state, tools, rule, std::move(*opened), folder);
+        empty_subtree(program, state, rule, std::move(*opened), folder);
 }
 
-void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
-                FreedSpace& freed, const std::string& line) {
+void clean_line(Context& program, CleaningState& state, const FolderRule& rule, FreedSpace& freed,
+                const std::string& line) {
     const ListedLine listed = parse_listed_line(line);
     const bool subtree = listed.whole_subtree;
     const std::string& folder = listed.folder;
@@ -78,7 +75,7 @@ void clean_line(Context& program, CleaningState& state, ToolFiles& tools, const 
     if (!reached.empty())
         freed.line_starts(reached);
     if (subtree) {
-        empty_whole_subtree(program, state, tools, rule, folder, std::move(verdict.folder));
+        empty_whole_subtree(program, state, rule, folder, std::move(verdict.folder));
     } else {
         empty_files_only(program, state, rule, verdict.folder);
     }
@@ -115,10 +112,9 @@ void cleaning_run(Context& program) {
     fs::note_files_in_use();
     CleaningState state;
     state.restart_files = RestartFiles::queued_now();
-    ToolFiles tools;
     FreedSpace freed(program.services);
     for (const std::string& line : lines)
-        clean_line(program, state, tools, rule, freed, line);
+        clean_line(program, state, rule, freed, line);
 
     for (int i = 0; i < 3; ++i)
         screen.end_line();

@@ -36,9 +36,8 @@ struct Level {
     // The folder's entries as listed; its file step works on them after the subfolders, so
     // every folder is read once.
     std::optional<std::vector<fs::DirEntry>> files;
-    std::string attribute_tool;  // on-disk name of a plain "chmod.com" here, or ""
-    // The attribute tool call made when a subfolder of this level was refused for its
-    // attributes; looked up once, while this level is the run's current folder.
+    // The attribute tool call made before a subfolder of this level is removed; looked up
+    // once, while this level is the run's current folder.
     std::optional<std::optional<ToolCall>> tool_call;
     // Set once the tool was refused or failed here and its work was done in-process instead;
     // it is not tried again for this folder.
@@ -47,11 +46,9 @@ struct Level {
 
 class Descent {
   public:
-    Descent(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
-            std::size_t open_limit)
+    Descent(Context& program, CleaningState& state, const FolderRule& rule, std::size_t open_limit)
         : program_(program),
           state_(state),
-          tools_(tools),
           rule_(rule),
           open_limit_(std::max<std::size_t>(open_limit, 1)) {}
 
@@ -100,14 +97,10 @@ class Descent {
         std::vector<std::pair<std::string, std::uint32_t>> keyed;
         for (std::uint32_t i = 0; i < entries.size(); ++i) {
             const fs::DirEntry& entry = entries[i];
-            if (is_subfolder(entry.attributes)) {
-                // A folder Windows moves at the next restart is a staged installation.
-                if (state_.restart_files.contains(level.path, entry.name))
-                    continue;
+            // A folder Windows moves at the next restart is a staged installation.
+            if (is_subfolder(entry.attributes) &&
+                !state_.restart_files.contains(level.path, entry.name)) {
                 keyed.emplace_back(text::upper(entry.name), i);
-            } else if (fs::is_plain_file(entry.attributes) &&
-                       text::equal_nocase(entry.name, "chmod.com")) {
-                level.attribute_tool = entry.name;
             }
         }
         level.files = std::move(entries);
@@ -182,10 +175,8 @@ class Descent {
 
     const std::optional<ToolCall>& tool_call(std::size_t index) {
         Level& level = stack_[index];
-        if (!level.tool_call) {
-            level.tool_call =
-                find_attribute_tool(program_, tools_, level.path, level.attribute_tool);
-        }
+        if (!level.tool_call)
+            level.tool_call = attribute_tool_call(program_, level.path);
         return *level.tool_call;
     }
 
@@ -219,7 +210,7 @@ class Descent {
                 level.files ? std::move(*level.files)
                             : kept_entries_removed(rule_, folder, folder.entries());
             level.files.reset();
-            file_step(program_, state_, FileStepFolder{folder, level.path, true}, entries);
+            file_step(program_, state_, FileStepFolder{folder, level.path}, entries);
         } catch (const RunError&) {
             // A folder that cannot be read has no files the step could delete.
         }
@@ -321,7 +312,6 @@ class Descent {
 
     Context& program_;
     CleaningState& state_;
-    ToolFiles& tools_;
     const FolderRule& rule_;
     std::size_t open_limit_;
     std::vector<Level> stack_;
@@ -334,9 +324,9 @@ bool is_subfolder(const fs::Attributes& a) {
     return a.directory && !a.link && !a.mount && !a.placeholder;
 }
 
-void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+void empty_subtree(Context& program, CleaningState& state, const FolderRule& rule,
                    fs::Folder listed, const std::string& shown, std::size_t open_limit) {
-    Descent(program, state, tools, rule, open_limit).run(std::move(listed), shown);
+    Descent(program, state, rule, open_limit).run(std::move(listed), shown);
 }
 
 }  // namespace kehrwix

@@ -11,7 +11,6 @@ namespace kehrwix {
 
 struct Context;
 struct CleaningState;
-class ToolFiles;
 class FolderRule;
 
 // An entry the descent enters: a folder that is no link (Windows lists a junction or a folder
@@ -25,7 +24,7 @@ inline constexpr std::size_t kOpenFolderLimit = 128;
 // wrote it. Nothing outside it is deleted: below it every name is resolved through held folder
 // handles that follow no link and cross onto no other volume, and what the rule keeps (system
 // trees, shared temp entries) is neither entered nor deleted.
-void empty_subtree(Context& program, CleaningState& state, ToolFiles& tools, const FolderRule& rule,
+void empty_subtree(Context& program, CleaningState& state, const FolderRule& rule,
                    fs::Folder listed, const std::string& shown,
                    std::size_t open_limit = kOpenFolderLimit);
 

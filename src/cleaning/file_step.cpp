@@ -1,7 +1,6 @@
 #include "cleaning/file_step.h"
 
 #include "cleaning/protected_paths.h"
-#include "cleaning/tool_start.h"
 #include "context/context.h"
 #include "platform/error.h"
 #include "platform/text.h"
@@ -61,34 +60,13 @@ class Pass {
     Pass(Context& program, CleaningState& state, const FileStepFolder& target)
         : program_(program), state_(state), target_(target) {}
 
-    FileStepResult run(const std::vector<fs::DirEntry>& entries) {
-        const fs::DirEntry* tree_tool = nullptr;
-        bool holds_what_must_stay = false;
-        if (target_.subtree_line) {
-            for (const fs::DirEntry& entry : entries) {
-                if (fs::is_plain_file(entry.attributes) &&
-                    text::equal_nocase(entry.name, "deltree.exe")) {
-                    tree_tool = &entry;
-                }
-                holds_what_must_stay = holds_what_must_stay || must_stay(entry);
-            }
-        }
-        // The tree-deletion tool would take the whole folder with it.
-        if (tree_tool != nullptr && !holds_what_must_stay)
-            tree_tool_ = tree_tool->name;
+    void run(const std::vector<fs::DirEntry>& entries) {
         for (const fs::DirEntry& entry : entries) {
-            // The tree-deletion tool stays at hand until every other file has had its turn.
-            if (&entry == tree_tool || !taken_by_file_step(entry.attributes))
+            if (!taken_by_file_step(entry.attributes))
                 continue;
             program_.screen.flush_if_due();
-            if (delete_or_keep(entry))
-                return FileStepResult::folder_replaced;
+            delete_or_keep(entry);
         }
-        if (tree_tool != nullptr) {
-            tree_tool_.clear();
-            delete_or_keep(*tree_tool);
-        }
-        return FileStepResult::done;
     }
 
   private:
@@ -96,27 +74,23 @@ class Pass {
         return kehrwix::must_stay(state_.restart_files, target_.path, entry);
     }
 
-    // True when the tree-deletion tool took over and the folder is a new one.
-    bool delete_or_keep(const fs::DirEntry& entry) {
+    void delete_or_keep(const fs::DirEntry& entry) {
         auto& keep_list = state_.keep_list;
         if (!keep_list.empty() && keep_list.count(kept_name(entry.name)) != 0)
-            return false;
+            return;
         if (is_protected_file(entry.name) || must_stay(entry)) {
             if (keep_list.insert(kept_name(entry.name)).second)
                 state_.tally.keep(KeptReason::protected_entry);
-            return false;
+            return;
         }
         try {
             if (delete_one(target_.folder, entry))
                 state_.tally.file_deleted(entry);
         } catch (const RunError& error) {
-            if (hand_over_to_tree_tool())
-                return true;
             if (keep_list.insert(kept_name(entry.name)).second)
                 state_.tally.keep(kept_reason(error));
             program_.screen.locate(17, 1);
         }
-        return false;
     }
 
     // The keep list's entry for a file: built only when the list is asked or grows, since
@@ -131,22 +105,9 @@ class Pass {
         return kept;
     }
 
-    // The tree-deletion tool gets one chance per pass; a tool that cannot be started or leaves
-    // the folder behind would otherwise be started again for the same file forever.
-    bool hand_over_to_tree_tool() {
-        if (tree_tool_.empty() || tree_tool_tried_)
-            return false;
-        if (target_.path.find(' ') != std::string::npos)
-            return false;
-        tree_tool_tried_ = true;
-        return run_tree_deletion(program_, target_.path, tree_tool_);
-    }
-
     Context& program_;
     CleaningState& state_;
     const FileStepFolder& target_;
-    std::string tree_tool_;  // on-disk name of a plain deltree.exe in the folder
-    bool tree_tool_tried_ = false;
 };
 
 }  // namespace
@@ -157,9 +118,9 @@ bool file_step_would_delete(const RestartFiles& restart_files, const std::string
            !must_stay(restart_files, folder, entry);
 }
 
-FileStepResult file_step(Context& program, CleaningState& state, const FileStepFolder& target,
-                         const std::vector<fs::DirEntry>& entries) {
-    return Pass(program, state, target).run(entries);
+void file_step(Context& program, CleaningState& state, const FileStepFolder& target,
+               const std::vector<fs::DirEntry>& entries) {
+    Pass(program, state, target).run(entries);
 }
 
 }  // namespace kehrwix

@@ -76,6 +76,9 @@ struct Context {
     std::string hits_path;
     std::string criteria_path;
     ToolWritten tool_written = ToolWritten::not_yet;
+    // How long the run has waited for its tool so far, by the program's clock: the wait is
+    // bounded for the whole run, not per start.
+    std::int64_t tool_wait_used_ms = 0;
     // Set by the menu's m and s, used by the remember command; the cleaning run sets it per line.
     SubfolderFlag subfolder_flag = SubfolderFlag::files_only;
 

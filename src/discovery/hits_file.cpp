@@ -1,16 +1,18 @@
 #include "discovery/hits_file.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "pathlist/path_list.h"
-#include "platform/fs.h"
+#include "platform/own_file.h"
 
 namespace kehrwix {
 namespace {
 
 // Anything shorter cannot hold a single hit line.
-constexpr std::size_t kMinimumHitsBytes = 4;
+constexpr std::uint64_t kMinimumHitsBytes = 4;
 
 }  // namespace
 
@@ -23,14 +25,17 @@ void record_hit(const std::string& hits_path, std::string_view folder) {
 }
 
 void hits_to_path_list(const std::string& hits_path, const std::string& path_list_path) {
-    const bool present = fs::attributes(hits_path).has_value();
-    std::string bytes = present ? fs::read_file(hits_path) : std::string();
-    if (bytes.size() < kMinimumHitsBytes)
-        bytes = std::string(kDefaultEntry);
-
-    std::vector<std::string> lines = split_lines(bytes);
+    // Hits left by a scan ended by ESC are merged only from a file that passes the trust check;
+    // reading one that does not throws, and it stays as it is.
+    const bool present = fs::own_file_state(hits_path) != fs::OwnFileState::missing;
+    std::uint64_t size = 0;
+    std::vector<std::string> lines;
     if (present)
-        fs::delete_file(hits_path);
+        lines = read_lines(hits_path, std::numeric_limits<std::size_t>::max(), size);  // every hit
+    if (size < kMinimumHitsBytes)
+        lines = {std::string(kDefaultEntry)};
+    if (present)
+        fs::delete_own_file(hits_path);
     std::reverse(lines.begin(), lines.end());
     write_lines(path_list_path, lines);
 }

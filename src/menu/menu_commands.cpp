@@ -11,6 +11,7 @@
 #include "pathlist/path_list.h"
 #include "platform/durations.h"
 #include "platform/fs.h"
+#include "platform/own_file.h"
 #include "platform/text.h"
 #include "rules/folder_rule.h"
 
@@ -79,8 +80,7 @@ void reset_to_default_entry_command(Context& program) {
 }
 
 ScanOutcome new_scan_command(Context& program) {
-    if (fs::plain_file_exists(program.path_list_path))
-        fs::delete_file(program.path_list_path);
+    fs::delete_own_file(program.path_list_path);
     return drive_scan(program);
 }
 

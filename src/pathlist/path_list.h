@@ -2,11 +2,13 @@
 // The three text files that live side by side: the path list file "KEHRWIX.INI", the
 // search-criteria file "d Suchpfade.tmp" and the hits file "kehrwix.tmp".
 //
-// Lines are written as UTF-8 without a byte-order mark, each followed by CR LF. Every writer
-// goes through fs::write_file / fs::append_file, so a failed write never leaves a partial file
-// behind.
+// Lines are written as UTF-8 without a byte-order mark, each followed by CR LF. Every reader
+// and writer goes through the own-file functions (platform/own_file.h): a file someone else
+// could have written is neither obeyed nor changed, and a failed write never leaves a partial
+// file behind.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +29,14 @@ std::vector<std::string> split_lines(std::string_view bytes, std::size_t max_lin
 // Joins lines, each followed by CR LF.
 std::string join_lines(const std::vector<std::string>& lines);
 
+// Reads the file as a stream: a line longer than the longest path (32,767 characters) is
+// skipped. Throws RunError when the file is missing or not trusted.
 std::vector<std::string> read_lines(const std::string& path);
 std::vector<std::string> read_lines(const std::string& path, std::size_t max_lines);
-// Creates or truncates the file, then writes the lines.
+// The same, also telling the file's size.
+std::vector<std::string> read_lines(const std::string& path, std::size_t max_lines,
+                                    std::uint64_t& size);
+// Replaces the file with one holding the lines.
 void write_lines(const std::string& path, const std::vector<std::string>& lines);
 // Appends one line (CR LF added), creating the file when missing.
 void append_line(const std::string& path, std::string_view line);

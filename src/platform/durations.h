@@ -39,8 +39,9 @@ inline constexpr int kNoPathListMs = 9000;
 // "kein chmod möglich": 2 ms, not 2 s; the run goes on at once, without the attribute tool.
 inline constexpr int kNoToolMessageMs = 2;
 
-// How long a started tool is waited for. A tool still running then is left to finish on its
-// own, and the run goes on as if it could not be started.
+// How long a run waits for the tools it starts, all together, by the program's clock. A tool
+// still running then is left to finish on its own, and the run goes on as if it could not be
+// started; no tool is started after that.
 inline constexpr std::int64_t kToolWaitLimitMs = 10 * 60 * 1000;
 
 }  // namespace kehrwix

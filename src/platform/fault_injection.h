@@ -8,7 +8,8 @@
 namespace kehrwix::fs {
 
 // Gets the operation's name ("locate", "list", "open_child", "entries", "clear_attributes",
-// "delete", "remove_folder", "write") and returns the errno value it is to fail with, or 0.
+// "delete", "remove_folder", "open_own", "write", "rename") and returns the errno value it is to
+// fail with, or 0. A test may also act at that moment (replant a file, say) and return 0.
 using FaultHook = int (*)(std::string_view operation);
 inline FaultHook fault_hook = nullptr;
 

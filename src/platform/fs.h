@@ -86,17 +86,12 @@ class DirReader {
     Impl* impl_;
 };
 
-// Opens for reading and writing, creating an empty file when missing; never truncates.
-void create_file_if_missing(const std::string& path);
-std::uint64_t file_size(const std::string& path);
+// Reads a regular file whole (never waiting on a pipe or device). The program's own files go
+// through own_file.h instead.
 std::string read_file(const std::string& path);
-// Creates or truncates, then writes. A failed write closes and removes the partial file.
-void write_file(const std::string& path, std::string_view bytes);
-// Writes from the first byte on without truncating (as the attribute tool writer does).
-// A failed write closes and removes the partial file.
-void overwrite_file(const std::string& path, std::string_view bytes, bool executable);
-// A failed append leaves the file exactly as it was (a file it created is removed again).
-void append_file(const std::string& path, std::string_view bytes);
+// Creates a new program file (never through a link, never over an existing file), executable
+// for everybody and writable by the user alone. A failed write removes the partial file.
+void create_executable(const std::string& path, std::string_view bytes);
 void delete_file(const std::string& path);
 void create_folder(const std::string& path);
 

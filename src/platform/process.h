@@ -28,10 +28,10 @@ class ProcessLauncher {
   public:
     virtual ~ProcessLauncher() = default;
     // Starts `program` (a canonical path) with the whole command line, no shell, and waits for
-    // it to end, at most kToolWaitLimitMs by `clock`. Exit status and output are ignored.
+    // it to end, at most `wait_limit_ms` by `clock`. Exit status and output are ignored.
     // Throws RunError when it cannot start or is still running at the limit.
     virtual void run_and_wait(const std::string& program, const std::string& command_line,
-                              Clock& clock) = 0;
+                              Clock& clock, std::int64_t wait_limit_ms) = 0;
     // The longest command line the platform accepts, in characters.
     virtual std::size_t max_command_line() const = 0;
 };

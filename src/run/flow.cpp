@@ -5,7 +5,7 @@
 #include "discovery/drive_scan.h"
 #include "menu/help.h"
 #include "pathlist/path_list.h"
-#include "platform/fs.h"
+#include "platform/own_file.h"
 #include "platform/text.h"
 #include "run/command_line.h"
 #include "run/path_list_location.h"
@@ -29,8 +29,7 @@ void record_start_location(Context& program) {
 
 [[noreturn]] void first_run(Context& program) {
     call_routine(program, [&] { show_help(program); });
-    if (fs::plain_file_exists(program.path_list_path))
-        fs::delete_file(program.path_list_path);
+    fs::delete_own_file(program.path_list_path);
     if (drive_scan(program) == ScanOutcome::failed)
         end_step(program);
     leave_menu(program, menu_or_end(program));
@@ -57,8 +56,7 @@ void start_up(Context& program) {
     program.hits_path = folder + std::string(kHitsName);
     program.criteria_path = folder + std::string(kCriteriaName);
 
-    fs::create_file_if_missing(program.path_list_path);
-    program.start_size = fs::file_size(program.path_list_path);
+    program.start_size = fs::create_own_file(program.path_list_path);
 
     if (program.start_size < 3) {
         first_run(program);

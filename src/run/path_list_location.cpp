@@ -3,9 +3,12 @@
 #include <array>
 #include <string_view>
 
+#include "pathlist/path_list.h"
+#include "platform/config_folder.h"
 #include "platform/durations.h"
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/own_file.h"
 #include "platform/text.h"
 #include "run/flow.h"
 
@@ -20,21 +23,32 @@ bool starts_with_nocase(std::string_view entry, std::string_view prefix) {
     return text::upper(text::left(entry, text::length(prefix))) == text::upper(prefix);
 }
 
-std::string candidate_from(std::string_view entry) {
-    const std::string value(entry.substr(entry.find('=') + 1));
-    if (!value.empty() && value.back() == '\\')
-        return value + "KEHRWIX.INI";
-    return value + "\\KEHRWIX.INI";
+std::string list_in(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '\\')
+        return folder + "KEHRWIX.INI";
+    return folder + "\\KEHRWIX.INI";
 }
 
-// A place is usable when a plain file is there after trying to create one.
+std::string candidate_from(std::string_view entry) {
+    return list_in(std::string(entry.substr(entry.find('=') + 1)));
+}
+
+// A place is usable when a trusted list is there after trying to create one, and neither of
+// its neighbours is there untrusted. A place that fails is passed over and left as it is.
 bool make_sure_of(Context& program, const std::string& candidate, std::string& resolved) {
     try {
         if (candidate.empty())
             return false;
         resolved = program.resolve(candidate);
-        if (!fs::plain_file_exists(resolved))
-            fs::create_file_if_missing(resolved);
+        const std::string folder = resolved.substr(0, resolved.size() - kPathListName.size());
+        for (std::string_view neighbour : {kHitsName, kCriteriaName}) {
+            if (fs::own_file_state(folder + std::string(neighbour)) ==
+                fs::OwnFileState::untrusted) {
+                return false;
+            }
+        }
+        fs::create_own_file(resolved);
+        // A hidden or system list is not one a directory search would find.
         return fs::plain_file_exists(resolved);
     } catch (const RunError&) {
         return false;
@@ -68,6 +82,15 @@ void locate_path_list(Context& program) {
     if (make_sure_of(program, candidate, resolved)) {
         program.path_list_path = resolved;
         return;
+    }
+    // No variable names a place: on POSIX the user's own folder comes before the shared ones.
+    if (candidate.empty()) {
+        if (const auto own = fs::user_config_folder(program.services.environment)) {
+            if (make_sure_of(program, list_in(*own), resolved)) {
+                program.path_list_path = resolved;
+                return;
+            }
+        }
     }
     for (std::string_view fallback : kFallbacks) {
         candidate = fallback;

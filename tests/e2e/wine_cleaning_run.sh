@@ -5,7 +5,9 @@
 # host symbolic link as the thing it points to, which makes this the hard case); files Windows
 # will replace or delete at the next restart stay, with their folder; lines an earlier version
 # stored inside installed software (the Program Files folder Wine names in the environment) and
-# package trees (node_modules) are skipped. Everything outside the listed folders stays.
+# package trees (node_modules) are skipped. Programs found in a folder being emptied or in C:\bat
+# (a deltree.exe, a chmod.com) are never started, only deleted like any file; the one program
+# started is the chmod.com the run wrote. Everything outside the listed folders stays.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/wine_env.bash"
 exe=$1
@@ -16,7 +18,9 @@ npm="$WINEPREFIX/drive_c/Program Files/nodejs/node_modules/npm/node_modules/undi
 # "*" lines: files at every level, a read-only one deep down; links out of another listed folder
 # (which Wine may leave in place). Files-only line: its subfolder stays. Beside them: a sibling
 # whose name starts like a listed folder, and the root.
-mkdir -p "$root/start" "$root/config" "$root/tree/A/A1" "$root/tree/B" "$root/files/keep-sub" \
+start="$WINEPREFIX/drive_c/e2e-start"
+bat="$WINEPREFIX/drive_c/bat"
+mkdir -p "$start" "$bat" "$root/config" "$root/tree/A/A1" "$root/tree/B" "$root/files/keep-sub" \
     "$root/tree-sibling" "$root/outside/folder" "$root/pending/setup" "$root/pending/other" \
     "$npm" "$root/proj/node_modules/x/cache" "$root/links/real"
 for f in tree/f1.tmp tree/A/a.tmp tree/A/A1/a1.tmp tree/A/A1/readonly.tmp files/x.tmp files/y.log \
@@ -33,7 +37,18 @@ ln -s "$root/outside/folder" "$root/links/folder-link"
 ln -s "$root/outside/canary.txt" "$root/links/file-link"
 ln -s "$root/outside" "$root/links/real/deeper-link"
 trap '"$WINE" reg delete "$key" /v PendingFileRenameOperations /f >/dev/null 2>&1
-      rm -rf "$WINEPREFIX/drive_c/Program Files/nodejs"; e2e_cleanup' EXIT
+      rm -rf "$WINEPREFIX/drive_c/Program Files/nodejs" "$start" "$bat"; e2e_cleanup' EXIT
+
+# A program that leaves a mark when started, planted where others could put it.
+printf '%s\n' '#include <stdio.h>' '#include <stdlib.h>' \
+    'int main(void) { FILE* f = fopen(getenv("E2E_MARKER"), "a"); return f ? fclose(f) : 1; }' \
+    >"$root/marker.c"
+x86_64-w64-mingw32-gcc-posix -o "$root/marker.exe" "$root/marker.c" ||
+    e2e_fail "cannot build the marker program"
+for f in tree/deltree.exe tree/A/deltree.exe tree/A/chmod.com; do
+    cp "$root/marker.exe" "$root/$f"
+done
+cp "$root/marker.exe" "$bat/chmod.com"
 
 # A replacement waiting for its target, and a deletion (empty target), as Windows keeps them.
 # reg.exe cannot write an empty string into a multi-string value; regedit takes the bytes.
@@ -56,7 +71,8 @@ printf '*%s\r\n %s\\\r\n*%s\r\n*%s\r\n*C:\\Program Files\\nodejs\\node_modules\\
     "$(wine_path "$root/proj/node_modules/x/cache")" >"$root/config/KEHRWIX.INI"
 cp "$root/config/KEHRWIX.INI" "$root/expected.ini"
 
-wine_start "$root/start" "$exe" "KEHRWIX=$(wine_path "$root/config")"
+wine_start "$start" "$exe" "KEHRWIX=$(wine_path "$root/config")" \
+    "E2E_MARKER=$(wine_path "$root/ran")"
 e2e_wait_for "kehrwix     press any key to menue" 60
 background=$(e2e_background_at "kehrwix     press any key to menue")
 [[ $background == 44 ]] || e2e_fail "prompt background is $background, not blue (44)"
@@ -83,5 +99,7 @@ done
 [[ -f $npm/index.js ]] || e2e_fail "a file inside Program Files is gone"
 [[ -f $root/proj/node_modules/x/cache/a.js ]] || e2e_fail "a file inside node_modules is gone"
 cmp -s "$root/config/KEHRWIX.INI" "$root/expected.ini" || e2e_fail "the path list file changed"
-[[ -z $(ls -A "$root/start") ]] || e2e_fail "start folder not left clean: $(ls -A "$root/start")"
+[[ -z $(ls -A "$start") ]] || e2e_fail "start folder not left clean: $(ls -A "$start")"
+[[ ! -e $root/ran ]] || e2e_fail "a planted program was started"
+[[ -f $bat/chmod.com ]] || e2e_fail "C:\\bat\\chmod.com is gone"
 echo "ok: cleaning run"

@@ -52,23 +52,36 @@ class AttributeTool : public ::testing::Test {
                       h.arguments, "C:\\WORK", h.standard_output};
 };
 
-TEST(AttributeToolKept, AChmodComThatWasThereBeforeIsNeverDestroyed) {
-    // A plain one is used as it is; a hidden one and a link are the user's too.
-    for (const std::string kind : {"plain", "hidden", "link"}) {
+TEST(AttributeToolKept, AChmodComThatWasThereBeforeIsNeitherDestroyedNorStarted) {
+    // A plain one, a hidden one, a link (existing or dangling) and a FIFO are the user's, or
+    // someone else's: never written through, never started.
+    for (const std::string kind : {"plain", "hidden", "link", "dangling", "fifo"}) {
         ProgramHarness h;
         later_run(h);
+        h.sandbox.write_file('C', "T/A/junk.tmp");
+        h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
         const stdfs::path tool = h.sandbox.host('C', "WORK/chmod.com");
-        const stdfs::path own = kind == "link" ? h.sandbox.host('C', "canary") : tool;
-        h.sandbox.write_file('C', kind == "link" ? "canary" : "WORK/chmod.com", "the user's own");
-        ::chmod(own.c_str(), 0640);
-        if (kind == "link")
-            stdfs::create_symlink(own, tool);
+        const bool linked = kind == "link" || kind == "dangling";
+        const std::string own = linked ? "canary" : "WORK/chmod.com";
+        if (kind == "fifo") {
+            ASSERT_EQ(::mkfifo(tool.c_str(), 0600), 0);
+        } else {
+            h.sandbox.write_file('C', own, "the user's own");
+            ::chmod(h.sandbox.host('C', own).c_str(), 0640);
+        }
+        if (linked)
+            stdfs::create_symlink(h.sandbox.host('C', kind == "link" ? own : "none"), tool);
         if (kind == "hidden" && !set_dos_attrib(tool, "0x2"))
             continue;
         EXPECT_EQ(h.run(), 0);
-        EXPECT_EQ(h.sandbox.read_file('C', "WORK/chmod.com"), "the user's own") << kind;
-        EXPECT_EQ(mode_of(own), 0640u) << kind;
-        EXPECT_EQ(stdfs::is_symlink(tool), kind == "link");
+        EXPECT_TRUE(h.launcher.started.empty()) << kind;
+        EXPECT_FALSE(h.sandbox.exists('C', "T/A")) << kind;  // cleared in-process instead
+        EXPECT_FALSE(h.sandbox.exists('C', "none")) << kind;
+        if (kind != "fifo") {
+            EXPECT_EQ(h.sandbox.read_file('C', own), "the user's own") << kind;
+            EXPECT_EQ(mode_of(h.sandbox.host('C', own)), 0640u) << kind;
+        }
+        EXPECT_EQ(stdfs::is_symlink(tool), linked);
     }
 }
 
@@ -135,6 +148,12 @@ TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersG
     h.sandbox.write_file('C', "WORK/chmod.com", "#!/bin/sh\nexit 0\n");
     EXPECT_EQ(error_number_of([&] { start_tool(*program, "C:\\WORK\\chmod.com", line); }),
               kErrorPermissionDenied);
+    // Swapped for a FIFO: refused at once, never waited on.
+    stdfs::remove(tool());
+    ASSERT_EQ(::mkfifo(tool().c_str(), 0700), 0);
+    EXPECT_EQ(error_number_of([&] { start_tool(*program, "C:\\WORK\\chmod.com", line); }),
+              kErrorPermissionDenied);
+    stdfs::remove(tool());
     EXPECT_TRUE(h.launcher.started.empty());
     h.sandbox.write_file('C', "WORK/chmod.com",
                          std::string(reinterpret_cast<const char*>(cleaning::kAttributeToolImage),
@@ -143,20 +162,20 @@ TEST_F(AttributeTool, OnlyTrustedToolsStartAndARefusedOneStillLetsTheSubfoldersG
     EXPECT_EQ(h.launcher.started.size(), 1u);
     h.launcher.started.clear();
 
-    // C:\bat is writable by everybody: its tool is found first, and refused.
+    // A tool in C:\bat is never started: only the run's own is.
     h.sandbox.write_file('C', "KEHRWIX.INI", "*C:\\T\r\n");
     h.sandbox.write_file('C', "T/A/B/junk.tmp");
     const stdfs::path marker = h.sandbox.host('C', "ran");
     h.sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
-    ::chmod(h.sandbox.host('C', "bat/chmod.com").c_str(), 0777);
+    ::chmod(h.sandbox.host('C', "bat/chmod.com").c_str(), 0755);
     h.launcher.start_for_real = true;
     const RemovalsRefusedOnce refused;
     EXPECT_EQ(h.run(), 0);
     EXPECT_FALSE(stdfs::exists(marker));
     EXPECT_FALSE(h.sandbox.exists('C', "T/A"));
     EXPECT_TRUE(h.sandbox.exists('C', "T"));
-    // Tried once per folder, then done in-process for the rest of that folder.
-    EXPECT_EQ(h.launcher.started.size(), 2u);
+    for (const auto& [started, command] : h.launcher.started)
+        EXPECT_EQ(started, "C:\\WORK\\chmod.com") << command;
 }
 
 // Without the tool the attributes are cleared in-process: never on another file system mounted

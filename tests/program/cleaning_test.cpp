@@ -41,7 +41,8 @@ TEST_F(CleaningRun, SubtreeIsEmptiedDeepestFirstInNameOrderAndTheFolderStays) {
                         "C:chmod.com C:\\T -h -s -r >nul A B f1",
                         "C:chmod.com C:\\T -h -s -r >nul B f1",
                     }));
-    EXPECT_EQ(h.launcher.started[0].first, "C:\\T\\A\\chmod.com");
+    // Only the copy the run wrote into its start folder is started; those in C:\T are files.
+    EXPECT_EQ(h.launcher.started[0].first, "C:\\chmod.com");
     EXPECT_TRUE(h.empty_folder("T"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\T  mit Sub-dir.");
     EXPECT_EQ(h.row(5), "");
@@ -97,18 +98,19 @@ TEST(CleaningRunOnTmpfs, AFolderListedEmptyThatFillsBeforeItsRemovalIsStillEmpti
     EXPECT_TRUE(h.empty_folder("T"));
 }
 
-TEST_F(CleaningRun, AttributeToolFromTheBatFolderComesFirstAndTooLongLinesAreNotStarted) {
+TEST_F(CleaningRun, OnlyTheRunsOwnToolStartsAndTooLongLinesAreNotStarted) {
     for (const char* name : {"bat/chmod.com", "T/A/x", "T/chmod.com", "LONGER/FOLDER/B/x"})
         h.file(name);
     // A line the platform would cut is not handed over (the folder still goes); one exactly at
     // the limit is.
-    const std::string at_limit = "C:\\bat\\chmod.com C:\\T -h -s -r >nul";
+    const std::string at_limit = "C:chmod.com C:\\T -h -s -r >nul";
     h.launcher.limit = at_limit.size();
     const RemovalsRefusedOnce refused;
     h.clean({"*C:\\T", "*C:\\LONGER\\FOLDER"});
-    EXPECT_EQ(h.launcher.started, (decltype(h.launcher.started){{"C:\\bat\\chmod.com", at_limit}}));
+    EXPECT_EQ(h.launcher.started, (decltype(h.launcher.started){{"C:\\chmod.com", at_limit}}));
     EXPECT_FALSE(h.exists("T/A"));
     EXPECT_FALSE(h.exists("LONGER/FOLDER/B"));
+    EXPECT_TRUE(h.exists("bat/chmod.com"));
 }
 
 TEST_F(CleaningRun, FilesOnlyLinesKeepSubfoldersAndOddLinesGoOnWithTheNextLine) {

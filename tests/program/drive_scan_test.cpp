@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@
 #include "discovery/folder_record.h"
 #include "pathlist/path_list.h"
 #include "platform/durations.h"
+#include "platform/fault_injection.h"
 #include "platform/fs.h"
 #include "support/file_marks.h"
 #include "support/outcome.h"
@@ -228,11 +230,15 @@ TEST_F(DriveScan, FailureShowsTheScanMessageAndTheFirstRunEndsThere) {
     EXPECT_TRUE(h.row(2).ends_with(" beim durchsuchen nach Directorys"));
     EXPECT_EQ(h.clock.slept_ms(), kErrorMessageMs);
 
-    // The whole first run ends with that message on the screen: no menu follows.
+    // The whole first run ends with that message on the screen: no menu follows. (A folder
+    // named like the hits file makes the place unusable for a whole run; here every write
+    // fails instead.)
     ProgramHarness run;
     run.sandbox.make_folder('C', "TEMP");
-    run.sandbox.make_folder('C', "kehrwix.tmp");
+    run.sandbox.write_file('C', "d Suchpfade.tmp", "\\TEMP\\\r\n");
+    fs::fault_hook = [](std::string_view operation) { return operation == "write" ? EIO : 0; };
     EXPECT_EQ(run.run(), 0);
+    fs::fault_hook = nullptr;
     EXPECT_TRUE(run.row(2).ends_with(" beim durchsuchen nach Directorys"));
 }
 

@@ -1,7 +1,8 @@
-// Every file-system call of a cleaning run, a scan and the menu's writers is made to fail in
-// turn, with each error a disk can give. Whatever fails, the program ends in order or goes on
-// to the menu, never waits for ever, leaves everything outside the listed folders alone and
-// never leaves a half-written path list or criteria file behind.
+// Every file-system call of a cleaning run, a scan and the menu's writers (the opening, checking
+// and reading of the program's own files included) is made to fail in turn, with each error a
+// disk can give. Whatever fails, the program ends in order or goes on to the menu, never waits
+// for ever, leaves everything outside the listed folders alone and never leaves a half-written
+// path list or criteria file behind.
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,9 @@ struct Scene {
     }
 
     void expect_canaries() const {
+        // A rewrite that failed leaves no new file beside the old one.
+        for (const auto& entry : std::filesystem::directory_iterator(h.sandbox.drive('C')))
+            EXPECT_FALSE(entry.path().filename().string().ends_with(".new")) << entry.path();
         EXPECT_TRUE(h.sandbox.exists('C', "KEEP/canary.txt"));
         EXPECT_TRUE(h.sandbox.exists('C', "OTHER/TEMP/o.tmp"));  // found by a scan, never listed
         EXPECT_TRUE(std::filesystem::exists(outside / "canary.txt"));

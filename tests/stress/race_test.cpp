@@ -73,8 +73,8 @@ std::jthread swap_subfolder(const stdfs::path& t, const stdfs::path& target,
     });
 }
 
-// Keeps turning the name T/x into a read-only file, a FIFO and a socket, and the attribute
-// tool in C:\bat into a FIFO and back.
+// Keeps turning the name T/x into a read-only file, a FIFO and a socket, and the run's own
+// attribute tool in its start folder into a FIFO and back.
 std::jthread swap_file_kinds(const stdfs::path& t, const stdfs::path& tool,
                              std::atomic<long>& swaps) {
     return std::jthread([=, &swaps](const std::stop_token& stop) {
@@ -161,8 +161,6 @@ TEST_P(Race, SubfolderSwappedForALinkNeverLeadsOutside) {
 }
 
 TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
-    sandbox.write_file('C', "bat/chmod.com", "#!/bin/sh\nexit 0\n");
-    ::chmod(sandbox.host('C', "bat/chmod.com").c_str(), 0755);
     stdfs::create_directories(sandbox.host('C', "T/SUB"));
     ASSERT_EQ(::mkfifo(sandbox.host('C', "T/SUB/kept.fifo").c_str(), 0644), 0);
     const int kept_socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -173,7 +171,7 @@ TEST_P(Race, FilesSwappedForFifosAndSocketsNeitherBlockNorEscape) {
     ASSERT_EQ(::bind(kept_socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     race([](const Sandbox& box, const stdfs::path& outside, std::atomic<long>& swaps) {
         stdfs::create_directory_symlink(outside, box.host('C', "T/SUB/out"));
-        return swap_file_kinds(box.host('C', "T"), box.host('C', "bat/chmod.com"), swaps);
+        return swap_file_kinds(box.host('C', "T"), box.host('C', "chmod.com"), swaps);
     });
     ::close(kept_socket);
     EXPECT_EQ(stdfs::symlink_status(sandbox.host('C', "T/SUB/kept.fifo")).type(),

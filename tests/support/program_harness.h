@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "context/context.h"
+#include "platform/clock.h"
 #include "platform/end_request.h"
+#include "platform/error.h"
 #include "platform/process.h"
 #include "run/flow.h"
 #include "support/sandbox.h"
@@ -22,19 +24,29 @@ namespace kehrwix::testing {
 
 class RecordingLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line,
-                      Clock& clock) override {
+    void run_and_wait(const std::string& program, const std::string& command_line, Clock& clock,
+                      std::int64_t wait_limit_ms) override {
         started.emplace_back(program, command_line);
+        limits.push_back(wait_limit_ms);
         if (act)
             act(program, command_line);
+        if (never_ends) {
+            // As the system launcher waits for a tool that never ends: by the clock, then it
+            // gives up.
+            for (const std::int64_t start = clock.now_ms(); clock.now_ms() - start < wait_limit_ms;)
+                clock.sleep_ms(100);
+            throw RunError(kErrorPathFileAccess, "still running: " + program);
+        }
         if (start_for_real)
-            system_process_launcher().run_and_wait(program, command_line, clock);
+            system_process_launcher().run_and_wait(program, command_line, clock, wait_limit_ms);
     }
     std::size_t max_command_line() const override { return limit; }
 
     std::vector<std::pair<std::string, std::string>> started;         // program, command line
+    std::vector<std::int64_t> limits;                                 // each start's wait limit
     std::function<void(const std::string&, const std::string&)> act;  // plays the tool's part
     bool start_for_real = false;  // hand over to the system launcher as well
+    bool never_ends = false;      // every tool runs until the launcher stops waiting
     std::size_t limit = 32767;
 };
 

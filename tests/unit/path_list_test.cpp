@@ -31,6 +31,10 @@ TEST(SplitLines, LineEndsMarkersAndEncodings) {
     // A first line that starts with U+FEFF of its own reads back as it was written.
     const Lines marked{"\xEF\xBB\xBF*C:\\T", "b"};
     EXPECT_EQ(split_lines(join_lines(marked)), marked);
+    // No path is longer than 32,767 characters: a longer line is skipped, the next one read.
+    EXPECT_EQ(split_lines("*C:\\" + std::string(40000, 'x') + "\r\n*C:\\T\r\n"), Lines{"*C:\\T"});
+    const std::string longest = "*C:\\" + std::string(32763, 'x');
+    EXPECT_EQ(split_lines(longest + "\r\n" + std::string(200000, 'y')), Lines{longest});
     // "Ü" as Windows-1252 on one line, as UTF-8 on the next.
     EXPECT_EQ(split_lines("\\\xDC\r\n\\\xC3\x9C\r\n"), (Lines{"\\\xC3\x9C", "\\\xC3\x9C"}));
 }

@@ -16,6 +16,7 @@
 #include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/fs.h"
+#include "platform/own_file.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/kernel_features.h"
@@ -49,13 +50,13 @@ TEST(PosixFs, NamesMatchWithoutCaseExactNamesWinAndFailuresGiveWindowsNumbers) {
     EXPECT_EQ(fs::read_file("C:\\abc") + fs::read_file("C:\\ABC"), "lowerupper");
     EXPECT_EQ(fs::host_path("C:\\TEMP\\new\\x"), sandbox.host('C', "Temp/new/x").string());
     // Writing and creating go to the name already on disk, never beside it.
-    fs::write_file("C:\\TEMP\\SUB\\FILE.txt", "new");
+    fs::replace_own_file("C:\\TEMP\\SUB\\FILE.txt", "new");
     EXPECT_EQ(sandbox.read_file('C', "Temp/Sub/File.TXT"), "new");
     EXPECT_EQ(error_number_of([] { fs::create_folder("C:\\TEMP"); }), 75);
     EXPECT_FALSE(sandbox.exists('C', "TEMP"));
     // A missing folder on the way is "path not found", as on Windows.
     EXPECT_EQ(error_number_of([] { fs::read_file("C:\\nothing"); }), 53);
-    EXPECT_EQ(error_number_of([] { fs::write_file("C:\\no\\file", "x"); }), 76);
+    EXPECT_EQ(error_number_of([] { fs::replace_own_file("C:\\no\\file", "x"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::DirReader reader("C:\\no"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::read_file("Q:\\file"); }), 76);
     EXPECT_EQ(error_number_of([] { fs::delete_file("C:\\"); }), 70);
@@ -65,16 +66,18 @@ TEST(PosixFs, NamesMatchWithoutCaseExactNamesWinAndFailuresGiveWindowsNumbers) {
 TEST(PosixFs, FilesKeepOrLoseTheirBytesAsAsked) {
     testing::Sandbox sandbox;
     sandbox.write_file('C', "keep", "old bytes");
-    fs::create_file_if_missing("C:\\KEEP");
-    fs::create_file_if_missing("C:\\fresh");
-    EXPECT_EQ(fs::file_size("C:\\fresh"), 0u);
-    fs::overwrite_file("C:\\keep", "NEW", true);
-    EXPECT_EQ(std::filesystem::status(sandbox.host('C', "keep")).permissions(),
-              std::filesystem::perms(0755));
-    fs::append_file("C:\\keep", "+");
-    fs::append_file("C:\\log", "a");
-    EXPECT_EQ(fs::read_file("C:\\keep"), "NEW bytes+");
+    EXPECT_EQ(fs::create_own_file("C:\\KEEP"), 9u);
+    EXPECT_EQ(fs::create_own_file("C:\\fresh"), 0u);
+    fs::append_own_file("C:\\keep", "+");
+    fs::append_own_file("C:\\log", "a");
+    EXPECT_EQ(fs::read_file("C:\\keep"), "old bytes+");
     EXPECT_EQ(fs::read_file("C:\\log"), "a");
+    // A program file is only ever a new one.
+    EXPECT_EQ(error_number_of([] { fs::create_executable("C:\\keep", "NEW"); }), 75);
+    fs::create_executable("C:\\tool", "NEW");
+    EXPECT_EQ(fs::read_file("C:\\tool"), "NEW");
+    EXPECT_EQ(std::filesystem::status(sandbox.host('C', "tool")).permissions(),
+              std::filesystem::perms(0755));
 }
 
 TEST(PosixFs, AttributesComeFromModeDotNamesLinksAndStoredDosAttributes) {
@@ -123,7 +126,7 @@ TEST(PosixFs, PathsLongerThanTheHostLimitWork) {
         fs::create_folder(path += "\\" + component);
     ASSERT_GT(fs::host_path(path).size(), 4096u);
     const std::string file = path + "\\f.txt";
-    fs::write_file(file, "deep");
+    fs::replace_own_file(file, "deep");
     EXPECT_EQ(fs::read_file(file), "deep");
     fs::delete_file(file);
     // The sandbox cleans up by host path, which cannot reach this deep.

@@ -2,18 +2,22 @@
 // could change.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/posix/drive_map.h"
 #include "platform/process.h"
 #include "support/outcome.h"
 #include "support/sandbox.h"
+#include "support/scripted_console.h"
 
 namespace kehrwix {
 namespace {
@@ -49,12 +53,11 @@ TEST(SplitCommandLine, FollowsTheBackslashAndQuoteRules) {
 TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     testing::Sandbox sandbox;
     const std::string record = sandbox.host('C', "args").string();
-    fs::overwrite_file("C:\\tool",
-                       "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n",
-                       true);
+    fs::create_executable(
+        "C:\\tool", "#!/bin/sh\nprintf '%s\\n' \"$@\" \"$KEHRWIX_DRIVES\" > '" + record + "'\n");
     ::setenv("KEHRWIX_DRIVES", "C:=/stale", 1);
     system_process_launcher().run_and_wait("C:\\TOOL", "C:\\tool C:\\TEMP -h -s -r >nul",
-                                           system_clock());
+                                           system_clock(), kToolWaitLimitMs);
     ::unsetenv("KEHRWIX_DRIVES");
     EXPECT_EQ(sandbox.read_file('C', "args"),
               "C:\\TEMP\n-h\n-s\n-r\n>nul\n" + posix::drive_map_text() + "\n");
@@ -62,8 +65,10 @@ TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
     sandbox.write_file('C', "data.txt", "not a program");
     for (const auto& [tool, shown] :
          {std::pair{"C:\\missing", 53}, std::pair{"C:\\data.txt", 70}, std::pair{"Q:\\tool", 76}}) {
-        EXPECT_EQ(error_number_of(
-                      [&] { system_process_launcher().run_and_wait(tool, tool, system_clock()); }),
+        EXPECT_EQ(error_number_of([&] {
+                      system_process_launcher().run_and_wait(tool, tool, system_clock(),
+                                                             kToolWaitLimitMs);
+                  }),
                   shown)
             << tool;
     }
@@ -73,13 +78,13 @@ TEST(PosixProcess, ToolGetsItsArgumentsUnshelledAndTheDriveMap) {
 TEST(PosixProcess, OnlyProgramsOfOurOwnThatOthersCannotChangeAreStarted) {
     testing::Sandbox sandbox;
     const std::string marker = sandbox.host('C', "ran").string();
-    fs::overwrite_file("C:\\deltree.exe", "#!/bin/sh\ntouch '" + marker + "'\n", true);
+    fs::create_executable("C:\\deltree.exe", "#!/bin/sh\ntouch '" + marker + "'\n");
     const std::string host = sandbox.host('C', "deltree.exe").string();
     auto started = [&] {
         ::unlink(marker.c_str());
         try {
             system_process_launcher().run_and_wait("C:\\deltree.exe", "deltree.exe  /Y C:\\T",
-                                                   system_clock());
+                                                   system_clock(), kToolWaitLimitMs);
         } catch (const RunError& e) {
             EXPECT_EQ(e.number(), kErrorPermissionDenied);
             return false;
@@ -97,6 +102,25 @@ TEST(PosixProcess, OnlyProgramsOfOurOwnThatOthersCannotChangeAreStarted) {
         ASSERT_EQ(::chown(host.c_str(), 65534, 65534), 0);
         EXPECT_FALSE(started());
     }
+}
+
+// A tool that never ends is waited for only as long as asked, by the program's clock, and is
+// left running.
+TEST(PosixProcess, AToolThatNeverEndsIsLeftAtTheLimit) {
+    testing::Sandbox sandbox;
+    const std::string pid_file = sandbox.host('C', "tool.pid").string();
+    fs::create_executable("C:\\tool", "#!/bin/sh\necho $$ > '" + pid_file + "'\nexec sleep 3600\n");
+    testing::VirtualClock clock;
+    EXPECT_EQ(error_number_of(
+                  [&] { system_process_launcher().run_and_wait("C:\\tool", "tool", clock, 5000); }),
+              kErrorPathFileAccess);
+    EXPECT_GE(clock.now_ms(), 5000);
+    EXPECT_LT(clock.now_ms(), 6000);
+    pid_t tool = 0;
+    std::ifstream(pid_file) >> tool;
+    ASSERT_GT(tool, 0);
+    EXPECT_EQ(::kill(tool, 0), 0) << "the tool is left running";
+    ::kill(tool, SIGKILL);
 }
 
 }  // namespace

@@ -67,11 +67,18 @@ int write_all(int fd, std::string_view bytes, off_t offset) {
     return 0;
 }
 
-// A file left half written would look valid to the next run; it goes instead.
+// A file left half written would look valid to the next run; it goes instead, but only while
+// its name still leads to it.
 [[noreturn]] void discard_partial(posix::UniqueFd& fd, const posix::Located& located, int error,
                                   const std::string& path) {
+    struct stat written {};
+    struct stat named {};
+    if (::fstat(fd.get(), &written) == 0 &&
+        ::fstatat(located.parent.get(), located.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        written.st_dev == named.st_dev && written.st_ino == named.st_ino) {
+        ::unlinkat(located.parent.get(), located.name.c_str(), 0);
+    }
     fd.reset();
-    ::unlinkat(located.parent.get(), located.name.c_str(), 0);
     posix::throw_errno(error, path);
 }
 
@@ -87,17 +94,6 @@ posix::UniqueFd open_regular_for_reading(const std::string& path, struct stat& s
 }
 
 }  // namespace
-
-void create_file_if_missing(const std::string& path) {
-    const posix::Located located = entry_of(path);
-    open_entry(located, O_RDWR | O_CREAT | O_NONBLOCK, path);
-}
-
-std::uint64_t file_size(const std::string& path) {
-    struct stat st {};
-    open_regular_for_reading(path, st);
-    return static_cast<std::uint64_t>(st.st_size);
-}
 
 std::string read_file(const std::string& path) {
     struct stat st {};
@@ -119,41 +115,17 @@ std::string read_file(const std::string& path) {
     return bytes;
 }
 
-void write_file(const std::string& path, std::string_view bytes) {
+void create_executable(const std::string& path, std::string_view bytes) {
     const posix::Located located = entry_of(path);
-    posix::UniqueFd fd = open_entry(located, O_WRONLY | O_CREAT | O_TRUNC, path);
-    if (const int error = write_all(fd.get(), bytes, -1))
-        discard_partial(fd, located, error, path);
-}
-
-void overwrite_file(const std::string& path, std::string_view bytes, bool executable) {
-    const posix::Located located = entry_of(path);
-    posix::UniqueFd fd = open_entry(located, O_WRONLY | O_CREAT, path);
-    if (executable && ::fchmod(fd.get(), kExecutableMode) != 0) {
+    if (located.exists)
+        throw_windows_error(posix::kWinAlreadyExists, path);
+    posix::UniqueFd fd =
+        open_entry(located, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, path);
+    // The mode is set on the handle: a name swapped meanwhile gets nothing.
+    if (::fchmod(fd.get(), kExecutableMode) != 0)
         discard_partial(fd, located, errno, path);
-    }
     if (const int error = write_all(fd.get(), bytes, 0))
         discard_partial(fd, located, error, path);
-}
-
-void append_file(const std::string& path, std::string_view bytes) {
-    const posix::Located located = entry_of(path);
-    const posix::UniqueFd fd = open_entry(located, O_WRONLY | O_CREAT | O_APPEND, path);
-    struct stat before {};
-    if (::fstat(fd.get(), &before) != 0)
-        posix::throw_errno(errno, path);
-    // A failed append leaves the file as it was: a cut-off last line could name another
-    // folder, and the lines written before must stay.
-    if (const int error = write_all(fd.get(), bytes, -1)) {
-        if (located.exists) {
-            // Best effort: the write's own error is what the caller hears.
-            const int cut = ::ftruncate(fd.get(), before.st_size);
-            static_cast<void>(cut);
-        } else {
-            ::unlinkat(located.parent.get(), located.name.c_str(), 0);
-        }
-        posix::throw_errno(error, path);
-    }
 }
 
 void delete_file(const std::string& path) {

@@ -22,7 +22,9 @@ struct HeldFile::Impl {
 
 HeldFile::HeldFile(const std::string& path) : impl_(std::make_unique<Impl>()) {
     impl_->path = path;
-    impl_->fd.reset(::open(host_path(path).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    // Never waits: a FIFO swapped in at the name would block the open until someone writes.
+    impl_->fd.reset(
+        ::open(host_path(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!impl_->fd.valid())
         posix::throw_errno(errno, path);
     struct stat info {};
@@ -30,6 +32,7 @@ HeldFile::HeldFile(const std::string& path) : impl_(std::make_unique<Impl>()) {
         posix::throw_errno(errno, path);
     if (!S_ISREG(info.st_mode))
         throw RunError(kErrorPermissionDenied, path + " is no plain file");
+    ::fcntl(impl_->fd.get(), F_SETFL, ::fcntl(impl_->fd.get(), F_GETFL) & ~O_NONBLOCK);
 }
 
 HeldFile::~HeldFile() = default;

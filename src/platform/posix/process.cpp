@@ -124,7 +124,7 @@ void wait_directly(pid_t pid) {
 }
 
 // Waits by the program's clock, so a tool that never ends cannot hold the run for ever.
-void wait_for(pid_t pid, const std::string& program, Clock& clock) {
+void wait_for(pid_t pid, const std::string& program, Clock& clock, std::int64_t limit_ms) {
     wait_directly(pid);
     const std::int64_t started = clock.now_ms();
     for (;;) {
@@ -132,7 +132,7 @@ void wait_for(pid_t pid, const std::string& program, Clock& clock) {
         const pid_t ended = ::waitpid(pid, &status, WNOHANG);
         if (ended == pid || (ended < 0 && errno != EINTR))
             return;
-        if (clock.now_ms() - started >= kToolWaitLimitMs)
+        if (clock.now_ms() - started >= limit_ms)
             throw RunError(kErrorPathFileAccess, "still running, no longer waited for: " + program);
         clock.sleep_ms(kPollMs);
     }
@@ -140,8 +140,8 @@ void wait_for(pid_t pid, const std::string& program, Clock& clock) {
 
 class PosixLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line,
-                      Clock& clock) override {
+    void run_and_wait(const std::string& program, const std::string& command_line, Clock& clock,
+                      std::int64_t wait_limit_ms) override {
         const posix::UniqueFd tool = open_trusted(fs::host_path(program), program);
         std::vector<std::string> arguments = split_command_line(command_line);
         if (arguments.empty())
@@ -150,7 +150,8 @@ class PosixLauncher : public ProcessLauncher {
         std::vector<char*> argv = pointers_to(arguments);
         std::vector<char*> envp = pointers_to(environment);
 
-        wait_for(start_from(tool.get(), argv.data(), envp.data(), program), program, clock);
+        wait_for(start_from(tool.get(), argv.data(), envp.data(), program), program, clock,
+                 wait_limit_ms);
     }
 
     std::size_t max_command_line() const override { return 131072; }

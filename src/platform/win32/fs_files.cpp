@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "platform/error.h"
-#include "platform/file_replace.h"
 #include "platform/fs.h"
 #include "platform/win32/file_attributes.h"
 #include "platform/win32/handles.h"
@@ -45,10 +44,6 @@ DWORD write_all(HANDLE h, std::string_view bytes) {
 
 }  // namespace
 
-void create_file_if_missing(const std::string& path) {
-    open_file(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS);
-}
-
 std::string read_file(const std::string& path) {
     win32::Handle h =
         open_file(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
@@ -66,45 +61,15 @@ std::string read_file(const std::string& path) {
     }
 }
 
-void write_file(const std::string& path, std::string_view bytes) {
-    // A hidden or system file of that name counts as missing: the system would refuse to
-    // replace it with a normal one.
-    const std::wstring name = win32::wide_path(path);
-    const DWORD present = GetFileAttributesW(name.c_str());
-    if (present != INVALID_FILE_ATTRIBUTES &&
-        clear_before_replacing((present & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               (present & FILE_ATTRIBUTE_HIDDEN) != 0,
-                               (present & FILE_ATTRIBUTE_SYSTEM) != 0)) {
-        SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+void create_executable(const std::string& path, std::string_view bytes) {
+    // A new file only, and never through a reparse point planted at the name.
+    win32::Handle h(CreateFileW(win32::wide_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h.valid())
+        throw_windows_error(GetLastError(), "creating " + path);
     if (const DWORD error = write_all(h.get(), bytes))
         discard_partial(h, path, error);
-}
-
-void overwrite_file(const std::string& path, std::string_view bytes, bool) {
-    win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
-    if (const DWORD error = write_all(h.get(), bytes))
-        discard_partial(h, path, error);
-}
-
-void append_file(const std::string& path, std::string_view bytes) {
-    const bool created =
-        GetFileAttributesW(win32::wide_path(path).c_str()) == INVALID_FILE_ATTRIBUTES;
-    win32::Handle h = open_file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
-    LARGE_INTEGER before{};
-    if (!GetFileSizeEx(h.get(), &before) || !SetFilePointerEx(h.get(), before, nullptr, FILE_BEGIN))
-        throw_windows_error(GetLastError(), "appending to " + path);
-    // A failed append leaves the file as it was: a cut-off last line could name another
-    // folder, and the lines written before must stay.
-    if (const DWORD error = write_all(h.get(), bytes)) {
-        if (created) {
-            discard_partial(h, path, error);
-        }
-        SetFilePointerEx(h.get(), before, nullptr, FILE_BEGIN);
-        SetEndOfFile(h.get());
-        throw_windows_error(error, "appending to " + path);
-    }
 }
 
 void delete_file(const std::string& path) {

@@ -81,14 +81,6 @@ bool plain_file_exists(const std::string& path) {
     return a && !a->directory && !a->hidden && !a->system;
 }
 
-std::uint64_t file_size(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(win32::wide_path(path).c_str(), GetFileExInfoStandard, &data)) {
-        throw_windows_error(GetLastError(), "file size of " + path);
-    }
-    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
 struct DirReader::Impl {
     HANDLE find = INVALID_HANDLE_VALUE;
     std::wstring folder;  // "\\?\C:\x\", ready for a name to be appended

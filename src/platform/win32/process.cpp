@@ -49,8 +49,8 @@ constexpr int kPollMs = 100;
 
 class Win32ProcessLauncher : public ProcessLauncher {
   public:
-    void run_and_wait(const std::string& program, const std::string& command_line,
-                      Clock& clock) override {
+    void run_and_wait(const std::string& program, const std::string& command_line, Clock& clock,
+                      std::int64_t wait_limit_ms) override {
         // The tools are looked up in folders that other users can often write to; one they
         // could have planted or changed would run their code with our rights.
         if (!win32::tool_may_start(program))
@@ -78,7 +78,7 @@ class Win32ProcessLauncher : public ProcessLauncher {
             return;
         const std::int64_t started = clock.now_ms();
         while (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-            if (clock.now_ms() - started >= kToolWaitLimitMs)
+            if (clock.now_ms() - started >= wait_limit_ms)
                 throw RunError(kErrorPathFileAccess,
                                "still running, no longer waited for: " + program);
             clock.sleep_ms(kPollMs);

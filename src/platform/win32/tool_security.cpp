@@ -68,25 +68,19 @@ struct LocalMemory {
 
 }  // namespace
 
-bool tool_may_start(const std::string& path) {
-    const Handle h(CreateFileW(wide_path(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING,
-                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.valid())
-        return false;
+std::optional<tool_trust::ToolFacts> security_facts(HANDLE handle) {
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
         (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return false;
+        return std::nullopt;
     }
     PSID owner = nullptr;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(h.get(), SE_FILE_OBJECT,
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT,
                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
                         &list, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return false;
+        return std::nullopt;
     }
     const std::unique_ptr<void, LocalMemory> owned(descriptor);
 
@@ -98,11 +92,22 @@ bool tool_may_start(const std::string& path) {
     for (DWORD i = 0; list && i < list->AceCount; ++i) {
         void* ace = nullptr;
         if (!GetAce(list, i, &ace))
-            return false;
+            return std::nullopt;
         if (auto entry = entry_of(static_cast<const ACE_HEADER*>(ace), user_sid))
             facts.entries.push_back(*entry);
     }
-    return tool_trust::may_start(facts);
+    return facts;
+}
+
+bool tool_may_start(const std::string& path) {
+    const Handle h(CreateFileW(wide_path(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.valid())
+        return false;
+    const std::optional<tool_trust::ToolFacts> facts = security_facts(h.get());
+    return facts && tool_trust::may_start(*facts);
 }
 
 }  // namespace kehrwix::win32

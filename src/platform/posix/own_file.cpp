@@ -231,7 +231,9 @@ void append_own_file(const std::string& path, std::string_view bytes) {
         if (created) {
             ::unlinkat(opened->located.parent.get(), opened->located.name.c_str(), 0);
         } else {
-            static_cast<void>(::ftruncate(opened->fd.get(), opened->st.st_size));
+            // Best effort: the write's own error is what the caller hears.
+            const int cut = ::ftruncate(opened->fd.get(), opened->st.st_size);
+            static_cast<void>(cut);
         }
         posix::throw_errno(error, path);
     }

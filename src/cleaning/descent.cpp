@@ -271,12 +271,12 @@ class Descent {
     void prepare_removal(std::size_t top) {
         if (stack_[top].cleared_in_process)
             return;
+        // Without a tool of this run's own (one of the user's was in the start folder, or the
+        // start folder is on a share) the attributes are cleared here too.
         const std::optional<ToolCall>& call = tool_call(top);
-        if (!call)
-            return;
         bool started = false;
         try {
-            started = start_tool(program_, call->tool_path, call->command_line);
+            started = call && start_tool(program_, call->tool_path, call->command_line);
         } catch (const RunError&) {
         }
         if (started)

@@ -49,9 +49,8 @@ std::vector<char*> pointers_to(std::vector<std::string>& texts) {
     return pointers;
 }
 
-// The tools are looked up in folders that are being cleaned, and temp folders are often
-// writable by everybody. A program that another user owns, or that others could have changed,
-// is never started: otherwise anyone could plant a "deltree.exe" for us to run. The file is
+// The start folder may be writable by others. A program that another user owns, or that others
+// could have changed, is never started, even when it is the copy this run wrote. The file is
 // judged through the descriptor it is then started from, so it cannot be swapped in between
 // (for a FIFO, say, on which the tool's interpreter would wait for ever).
 posix::UniqueFd open_trusted(const std::string& host, const std::string& program) {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The program in a real terminal, with and without an alternate screen: mouse reporting is on
-# while the menu waits, so a click through the terminal reaches it; Ctrl+C ends it at the
-# prompt, in the menu and 0.3 s into a long clean, within a second, with its chmod.com gone and
-# the rest left alone; the last picture is there once and has not scrolled; a window smaller
-# than 80x25 says so and the screen comes back when it grows; redirected standard output gets
-# nothing.
+# while the menu waits, so a click through the terminal reaches it; Ctrl+C (at the prompt, in
+# the menu, 0.3 s into a long clean) ends it within a second, SIGTERM and SIGHUP in the menu as
+# the signal ends it, each with the terminal given back, its chmod.com gone and the rest left
+# alone; the last picture is there once and has not scrolled; a window smaller than 80x25 says
+# so and the screen comes back when it grows; redirected standard output gets nothing.
 source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
 
@@ -48,6 +48,21 @@ e2e_kehrwix "$drive" "$binary"
 e2e_wait_for "press any key to menue" 10
 ended_by_ctrl_c "at the prompt"
 e2e_stop
+
+for signal in TERM HUP; do
+    e2e_kehrwix "$drive" "$binary"
+    e2e_wait_for "press any key to menue" 10
+    e2e_keys x
+    e2e_wait_for "(Z)eige Pfade" 10
+    kill -s "$signal" "$(e2e_pid "$binary\$")"
+    status=$(e2e_wait_exit 10)
+    [[ $status == $((128 + $(kill -l "$signal"))) ]] || e2e_fail "SIG$signal: exit status $status"
+    [[ -e $drive/T/a.tmp && ! -e $drive/chmod.com ]] || e2e_fail "SIG$signal: cleaned or chmod.com"
+    sleep 0.3
+    e2e_shows "(Z)eige Pfade" && e2e_fail "SIG$signal left the menu on screen"
+    [[ $(e2e_flag mouse_any_flag)$(e2e_flag mouse_sgr_flag) == 00 ]] || e2e_fail "SIG$signal: mouse on"
+    e2e_stop
+done
 
 # Too small, then big enough again.
 e2e_kehrwix "$drive" "$binary"

@@ -84,6 +84,10 @@ e2e_keys Space
 sleep 0.3
 e2e_keys Space
 e2e_ended 5
+# Page 2 stays on the normal screen; it may have scrolled below the shell's last line.
+[[ $(e2e_flag alternate_on) == 0 ]] || e2e_fail "still on the alternate screen"
+tmux -L "$E2E_SOCKET" capture-pane -p -S -50 -t main | grep -qF "Sie können vor dem cleaning" ||
+    e2e_fail "page 2 gone after the end"
 [[ -f $E2E_ROOT/out.txt && ! -s $E2E_ROOT/out.txt ]] || e2e_fail "bytes in redirected output"
 [[ -e $drive/T/a.tmp ]] || e2e_fail "the help cleaned"
 e2e_stop

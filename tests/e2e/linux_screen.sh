@@ -19,10 +19,7 @@ ended_on_normal_screen() {
 # nothing is cleaned.
 echo junk >"$drive/T/sub/a.tmp"
 printf '*C:\\T\r\n' >"$drive/KEHRWIX.INI"
-e2e_kehrwix "$drive" bash -c '"$0" >"$1"' "$binary" "$E2E_ROOT/stdout.log"
-e2e_wait_for "press any key to menue" 10
-e2e_keys x
-e2e_wait_for "(Z)eige Pfade" 10
+e2e_menu "$drive" bash -c '"$0" >"$1"' "$binary" "$E2E_ROOT/stdout.log"
 e2e_keys Escape
 e2e_ended 10
 [[ -e $drive/T/sub/a.tmp ]] || e2e_fail "redirected run cleaned despite the key"

@@ -50,10 +50,7 @@ ended_by_ctrl_c "at the prompt"
 e2e_stop
 
 for signal in TERM HUP; do
-    e2e_kehrwix "$drive" "$binary"
-    e2e_wait_for "press any key to menue" 10
-    e2e_keys x
-    e2e_wait_for "(Z)eige Pfade" 10
+    e2e_menu "$drive" "$binary"
     kill -s "$signal" "$(e2e_pid "$binary\$")"
     status=$(e2e_wait_exit 10)
     [[ $status == $((128 + $(kill -l "$signal"))) ]] || e2e_fail "SIG$signal: exit status $status"
@@ -65,10 +62,7 @@ for signal in TERM HUP; do
 done
 
 # Too small, then big enough again.
-e2e_kehrwix "$drive" "$binary"
-e2e_wait_for "press any key to menue" 10
-e2e_keys x
-e2e_wait_for "(Z)eige Pfade" 10
+e2e_menu "$drive" "$binary"
 tmux -L "$E2E_SOCKET" resize-window -t main -x 70 -y 20
 e2e_wait_for "braucht ein Fenster von 80x25 Zeichen" 5
 tmux -L "$E2E_SOCKET" resize-window -t main -x 80 -y 25

@@ -41,6 +41,13 @@ e2e_kehrwix() {
     shift
     e2e_start "$dir" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$dir" KEHRWIX='C:\' "$@"
 }
+# e2e_menu DIR COMMAND...: as e2e_kehrwix, then a key at the prompt opens the menu.
+e2e_menu() {
+    e2e_kehrwix "$@"
+    e2e_wait_for "press any key to menue" 10
+    e2e_keys x
+    e2e_wait_for "(Z)eige Pfade" 10
+}
 e2e_stop() {
     if [[ -n ${E2E_CLIENT_FD:-} ]]; then
         exec {E2E_CLIENT_FD}>&-

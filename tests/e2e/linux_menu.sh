@@ -18,10 +18,7 @@ close_list() {
 }
 
 printf '*C:\\TEMP\\\r\n' >"$drive/KEHRWIX.INI"
-e2e_kehrwix "$drive" "$binary"
-e2e_wait_for "press any key to menue" 10
-e2e_keys x
-e2e_wait_for "(Z)eige Pfade" 10
+e2e_menu "$drive" "$binary"
 e2e_capture | grep -qF "C:\\KEHRWIX.INI" || e2e_fail "path list path missing from the legend"
 
 # C:\ lists PROJ and TEMP; enter PROJ, whose list is the up entry, BUILD, LOGS and SRC.

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The program in a real terminal, with and without an alternate screen: mouse reporting is on
-# while the menu waits, so a click through the terminal reaches it; Ctrl+C ends it at the
-# prompt, in the menu and 0.3 s into a long clean, within a second, with its chmod.com gone and
-# the rest left alone; the last picture is there once and has not scrolled; a window smaller
-# than 80x25 says so and the screen comes back when it grows; redirected standard output gets
-# nothing.
+# while the menu waits, so a click through the terminal reaches it; Ctrl+C (at the prompt, in
+# the menu, 0.3 s into a long clean) ends it within a second, SIGTERM and SIGHUP in the menu as
+# the signal ends it, each with the terminal given back, its chmod.com gone and the rest left
+# alone; the last picture is there once and has not scrolled; a window smaller than 80x25 says
+# so and the screen comes back when it grows; redirected standard output gets nothing.
 source "$(dirname "$0")/lib.sh"
 binary=$(realpath "$1")
 
@@ -49,11 +49,20 @@ e2e_wait_for "press any key to menue" 10
 ended_by_ctrl_c "at the prompt"
 e2e_stop
 
+for signal in TERM HUP; do
+    e2e_menu "$drive" "$binary"
+    kill -s "$signal" "$(e2e_pid "$binary\$")"
+    status=$(e2e_wait_exit 10)
+    [[ $status == $((128 + $(kill -l "$signal"))) ]] || e2e_fail "SIG$signal: exit status $status"
+    [[ -e $drive/T/a.tmp && ! -e $drive/chmod.com ]] || e2e_fail "SIG$signal: cleaned or chmod.com"
+    sleep 0.3
+    e2e_shows "(Z)eige Pfade" && e2e_fail "SIG$signal left the menu on screen"
+    [[ $(e2e_flag mouse_any_flag)$(e2e_flag mouse_sgr_flag) == 00 ]] || e2e_fail "SIG$signal: mouse on"
+    e2e_stop
+done
+
 # Too small, then big enough again.
-e2e_kehrwix "$drive" "$binary"
-e2e_wait_for "press any key to menue" 10
-e2e_keys x
-e2e_wait_for "(Z)eige Pfade" 10
+e2e_menu "$drive" "$binary"
 tmux -L "$E2E_SOCKET" resize-window -t main -x 70 -y 20
 e2e_wait_for "braucht ein Fenster von 80x25 Zeichen" 5
 tmux -L "$E2E_SOCKET" resize-window -t main -x 80 -y 25
@@ -69,6 +78,10 @@ e2e_keys Space
 sleep 0.3
 e2e_keys Space
 e2e_ended 5
+# Page 2 stays on the normal screen; it may have scrolled below the shell's last line.
+[[ $(e2e_flag alternate_on) == 0 ]] || e2e_fail "still on the alternate screen"
+tmux -L "$E2E_SOCKET" capture-pane -p -S -50 -t main | grep -qF "Sie können vor dem cleaning" ||
+    e2e_fail "page 2 gone after the end"
 [[ -f $E2E_ROOT/out.txt && ! -s $E2E_ROOT/out.txt ]] || e2e_fail "bytes in redirected output"
 [[ -e $drive/T/a.tmp ]] || e2e_fail "the help cleaned"
 e2e_stop

@@ -235,12 +235,6 @@ TEST(FileStepOnTmpfs, AFileAnotherProgramOnlyMapsStays) {
     EXPECT_FALSE(h.exists("T/junk.tmp"));
 }
 
-}  // namespace
-}  // namespace kehrwix::testing
-
-namespace kehrwix::testing {
-namespace {
-
 std::string fertig_row(const CleaningHarness& h) {
     for (int row = 1; row <= 25; ++row) {
         if (h.row(row).starts_with(" fertig."))

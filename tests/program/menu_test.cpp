@@ -18,12 +18,12 @@ namespace {
 
 constexpr const char* kDefaultList = " C:\\windows\\temp\r\n";
 constexpr const char* kListHeading = "   zu leerende Verzeichnisse:";
+const std::string down = extended_key(pc_keys::kDown);
 
 TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
-    constexpr MenuHarness::Key down = MenuHarness::Key::down;
     struct Case {
         std::vector<std::string> folders;
-        std::vector<MenuHarness::Step> keys;
+        std::vector<std::string> keys;
         std::string added;
         bool list_shown = true;
         std::string list = kDefaultList;
@@ -66,17 +66,17 @@ TEST(Menu, RememberStoresOnlyWhatMayBeCleaned) {
 TEST(Menu, ProfilesAndHomesAreNeverStored) {
     struct Case {
         const char* folder;
-        std::vector<MenuHarness::Step> keys;
+        std::vector<std::string> keys;
         const char* variable;
     };
     const Case cases[] = {
         {"Users/victim", {"m"}, "USERPROFILE=C:\\Users\\victim"},
-        {"Users/victim", {"\r", MenuHarness::Key::down, "s"}, "USERPROFILE=C:\\Users\\victim"},
-        {"Users/other", {"\r", MenuHarness::Key::down, "m"}, "USERPROFILE=C:\\Users\\victim"},
+        {"Users/victim", {"\r", down, "s"}, "USERPROFILE=C:\\Users\\victim"},
+        {"Users/other", {"\r", down, "m"}, "USERPROFILE=C:\\Users\\victim"},
         {"home/u", {"s"}, ""},
-        {"home/u", {"\r", MenuHarness::Key::down, "m"}, ""},
-        {"data/me", {"\r", MenuHarness::Key::down, "m"}, "HOME=/data/me"},
-        {"data/anna", {"\r", MenuHarness::Key::down, "m"}, ""},  // in the password database
+        {"home/u", {"\r", down, "m"}, ""},
+        {"data/me", {"\r", down, "m"}, "HOME=/data/me"},
+        {"data/anna", {"\r", down, "m"}, ""},  // in the password database
     };
     for (const Case& c : cases) {
         MenuHarness h;

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "platform/durations.h"
@@ -51,39 +50,25 @@ class MenuHarness : public ProgramHarness {
         sandbox.write_file('C', "KEHRWIX.INI", path_list);
         console.type("x", 0);
     }
-    // Keys that type no character, by name, so every character of a key string is typed as it
-    // stands.
-    enum class Key { down };
-    // One step of a key sequence in a table: typed text or a named key.
-    using Step = std::variant<std::string, Key>;
-
-    // Each character typed as a key of its own.
+    // Each character typed as a key of its own; "\0" and a scan code (extended_key) is one key.
     void key(const std::string& typed) {
-        for (char c : typed)
-            console.type(std::string(1, c), next());
-    }
-    void key(Key named, int times = 1) {
-        switch (named) {
-            case Key::down:
-                extended(pc_keys::kDown, times);
-                break;
+        for (std::size_t i = 0; i < typed.size(); ++i) {
+            if (typed[i] == '\0' && i + 1 < typed.size())
+                console.press_extended(static_cast<unsigned char>(typed[++i]), next());
+            else
+                console.type(std::string(1, typed[i]), next());
         }
     }
-    void press(const std::vector<Step>& steps) {
-        for (const Step& step : steps) {
-            if (const Key* named = std::get_if<Key>(&step)) {
-                key(*named);
-            } else {
-                key(std::get<std::string>(step));
-            }
-        }
+    void press(const std::vector<std::string>& steps) {
+        for (const std::string& step : steps)
+            key(step);
     }
     void keys_at_once(const std::string& keys) { console.type(keys, next()); }
     void extended(int scan_code, int times = 1) {
         for (int i = 0; i < times; ++i)
             console.press_extended(scan_code, next());
     }
-    void down(int times = 1) { key(Key::down, times); }
+    void down(int times = 1) { extended(pc_keys::kDown, times); }
     void click(int row, int column) { console.click(1, row, column, next()); }
     void double_click(int row, int column) { console.double_click(1, row, column, next()); }
 

@@ -1,6 +1,7 @@
 #include "discovery/drive_scan.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -9,13 +10,16 @@
 
 #include "context/context.h"
 #include "discovery/folder_record.h"
+#include "discovery/held_folders.h"
 #include "discovery/hits_file.h"
 #include "discovery/scan_pool.h"
 #include "discovery/search_criteria.h"
+#include "discovery/subtree_read_ahead.h"
 #include "platform/drive_kinds.h"
 #include "platform/durations.h"
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/scan_folder.h"
 #include "platform/text.h"
 #include "rules/folder_rule.h"
 
@@ -111,19 +115,25 @@ class RuleExclusions : public ScanExclusions {
     const FolderRule& rule_;
 };
 
-// Folders are read ahead on a pool of threads where a reader can be spared (scan_threads), and
-// their records replayed here in the order of the single walk below, so hits, path list,
-// screen, ESC and the folders left pending are those of one thread reading them in turn.
+// Folders are read ahead on a pool of threads where a reader can be spared (scan_threads), or,
+// on two processors, whole subtrees by one helper while this thread reads others; their records
+// are replayed here in the order of the single walk below, so hits, path list, screen, ESC and
+// the folders left pending are those of one thread reading them in turn.
 class Scanner {
+    static constexpr std::size_t kClaimWindow = 16;
+
   public:
     Scanner(Context& program, const FolderRule& rule, const ScanExclusions& exclusions)
         : program_(program),
           rule_(rule),
           pending_(program.scan.pending),
           esc_(program),
-          reader_(program.scan.criteria, &exclusions) {
+          reader_(program.scan.criteria, &exclusions),
+          held_(reader_) {
         if (const unsigned threads = scan_threads(); threads > 1)
             pool_.emplace(reader_, threads);
+        else if (fs::usable_processors() > 1)
+            ahead_.emplace(reader_);
     }
 
     // Returns false when the user ended the scan with ESC.
@@ -144,6 +154,7 @@ class Scanner {
             const Listing result = replay(read(std::move(folder)), root);
             if (result == Listing::escaped)
                 return false;
+            offer_claim();
             // Only a root that cannot be listed ends the drive; the folders still pending are
             // taken up after the next drive's root.
             if (result == Listing::unreadable && root)
@@ -174,31 +185,38 @@ class Scanner {
                 return std::move(*record);
             pool_.reset();  // never expected: out of step, so read on alone
         }
-        return read_here(std::move(folder));
+        if (ahead_) {
+            std::optional<FolderRecord> record = ahead_->take(folder);
+            if (record)
+                return std::move(*record);
+            if (ahead_->out_of_step())
+                ahead_.reset();  // never expected
+        }
+        return held_.read(std::move(folder));
     }
 
-    // Folders are listed depth first, so the parent of the next one is nearly always still
-    // open: opening it by name below the parent spares walking the whole path again.
-    FolderRecord read_here(std::string folder) {
-        while (!open_.empty() && !folder.starts_with(open_.back().path))
-            open_.pop_back();
-        const fs::ScanFolder* parent = nullptr;
-        if (!open_.empty()) {
-            std::string_view name(folder);
-            name.remove_prefix(open_.back().path.size());
-            name.remove_suffix(1);
-            if (name.find('\\') == std::string_view::npos)
-                parent = open_.back().handle.get();
+    // The helper gets, of the few unclaimed folders pending right below the one on top (which
+    // the walk takes next), the shallowest, the soonest among equals: a large subtree the walk
+    // reaches soon, so that the records read ahead are taken soon and memory stays flat.
+    void offer_claim() {
+        if (!ahead_ || !ahead_->wants_claim() || pending_.size() < 2)
+            return;
+        const std::size_t top = pending_.size() - 1;
+        const std::size_t window_end = top > kClaimWindow ? top - kClaimWindow : 0;
+        std::size_t pick = top;
+        std::size_t pick_depth = SIZE_MAX;
+        for (std::size_t i = top; i-- > window_end;) {
+            const std::size_t depth = folder_depth(pending_[i]);
+            if (depth < pick_depth && !ahead_->claimed(pending_[i])) {
+                pick = i;
+                pick_depth = depth;
+            }
         }
-        FolderHandle handle;
-        FolderRecord record = reader_.read(std::move(folder), parent, &handle);
-        const bool has_children =
-            std::any_of(record.events.begin(), record.events.end(), [](const ScanEvent& e) {
-                return e.kind == ScanEvent::child || e.kind == ScanEvent::hit_and_child;
-            });
-        if (handle && has_children && open_.size() < kMaxHeldDepth)
-            open_.push_back(OpenFolder{record.folder, std::move(handle)});
-        return record;
+        if (pick == top)
+            return;
+        const std::string& folder = pending_[pick];
+        const std::string_view parent(folder.data(), folder.rfind('\\', folder.size() - 2) + 1);
+        ahead_->claim(folder, held_.handle_of(parent));
     }
 
     // Every subfolder is matched as its entry comes up and queued to be listed before the
@@ -248,19 +266,16 @@ class Scanner {
         }
     }
 
-    struct OpenFolder {
-        std::string path;
-        FolderHandle handle;
-    };
-
     Context& program_;
     const FolderRule& rule_;
     std::vector<std::string>& pending_;
     std::vector<std::string> found_;
-    std::vector<OpenFolder> open_;  // the folder listed last and its ancestors, outermost first
     EscWatch esc_;
     FolderReader reader_;
-    std::optional<ScanPool> pool_;  // declared last: its threads stop before the rest goes
+    HeldFolders held_;
+    // Declared last: their threads stop before the rest goes.
+    std::optional<ScanPool> pool_;
+    std::optional<SubtreeReadAhead> ahead_;
 };
 
 void run_scan(Context& program) {

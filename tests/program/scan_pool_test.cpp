@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "discovery/folder_record.h"
+#include "discovery/held_folders.h"
+#include "discovery/subtree_read_ahead.h"
 #include "platform/error.h"
 #include "platform/scan_folder.h"
 #include "support/sandbox.h"
@@ -54,6 +57,41 @@ std::vector<std::string> pooled_walk(ScanPool& pool, const std::string& root, bo
         // A reader that lags lets the read-ahead fill up, so segments park and split.
         if (slow_start && out.size() == 1)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return out;
+}
+
+// The scan's loop with a helper reading subtrees ahead: each folder's record comes from the
+// helper where it has it, else is read here, and after each folder another pending folder may
+// be claimed (any one but the next: which one is a matter of speed, not of order).
+std::vector<std::string> helped_walk(const FolderReader& reader, const std::string& root,
+                                     unsigned seed, std::size_t stop_after = SIZE_MAX) {
+    std::mt19937 rng(seed);
+    SubtreeReadAhead ahead(reader);
+    HeldFolders held(reader);
+    std::vector<std::string> out;
+    std::vector<std::string> pending{root};
+    while (!pending.empty() && out.size() != stop_after) {
+        std::string folder = std::move(pending.back());
+        pending.pop_back();
+        std::optional<FolderRecord> r = ahead.take(folder);
+        EXPECT_FALSE(ahead.out_of_step());
+        if (!r)
+            r = held.read(folder);
+        out.push_back(describe(*r));
+        for (auto it = r->events.rbegin(); it != r->events.rend(); ++it) {
+            if (it->kind == ScanEvent::child || it->kind == ScanEvent::hit_and_child)
+                pending.push_back(it->path);
+        }
+        if (rng() % 8 == 0)  // a scan that lags: the helper gets ahead, and claims wait
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        if (ahead.wants_claim() && pending.size() >= 2) {
+            const std::string& pick = pending[rng() % (pending.size() - 1)];
+            if (!ahead.claimed(pick)) {
+                const std::string parent = pick.substr(0, pick.rfind('\\', pick.size() - 2) + 1);
+                ahead.claim(pick, rng() % 2 ? held.handle_of(parent) : nullptr);
+            }
+        }
     }
     return out;
 }
@@ -105,6 +143,17 @@ TEST_F(ScanPoolTest, EveryThreadCountHandsOutTheSingleWalkOrder) {
         pool.start("C:\\");
         ASSERT_TRUE(pool.next().has_value());
     }
+}
+
+TEST_F(ScanPoolTest, SubtreesReadAheadReplayAsTheSingleWalk) {
+    grow_tree();
+    const FolderReader reader(criteria, nullptr);
+    const std::vector<std::string> expected = single_walk(reader, "C:\\");
+    for (unsigned seed : {1u, 2u, 3u})
+        EXPECT_EQ(helped_walk(reader, "C:\\", seed), expected) << "seed " << seed;
+    // Dropped mid-walk, as ESC does, with claims read, half read and waiting.
+    const std::vector<std::string> part = helped_walk(reader, "C:\\", 4, 300);
+    EXPECT_EQ(part, std::vector<std::string>(expected.begin(), expected.begin() + 300));
 }
 
 class SkipFolders : public ScanExclusions {

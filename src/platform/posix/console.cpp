@@ -135,26 +135,11 @@ class TerminalConsole : public ConsoleDevice {
         write_all(fileno(terminal_), kMouseOn);
     }
 
-    std::optional<InputEvent> poll() override {
-        keys_.read_available(0);
-        return keys_.take();
-    }
-
+    std::optional<InputEvent> poll() override { return keys_.poll(); }
     std::optional<InputEvent> wait() override {
-        for (;;) {
-            if (auto event = keys_.take())
-                return event;
-            if (keys_.closed() || end_request::requested())
-                return std::nullopt;
-            flush();
-            keys_.read_available(-1);
-        }
+        return keys_.wait([this] { flush(); });
     }
-
-    bool interrupt_pending() override {
-        keys_.read_available(0);
-        return keys_.ctrl_c_queued();
-    }
+    bool interrupt_pending() override { return keys_.interrupt_pending(); }
 
     void flush() override {
         if (resized) {

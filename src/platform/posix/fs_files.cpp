@@ -12,6 +12,7 @@
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/write_all.h"
 
 namespace kehrwix::fs {
 namespace {
@@ -41,30 +42,6 @@ posix::UniqueFd open_entry(const posix::Located& located, int flags, const std::
     if (!fd.valid())
         posix::throw_errno(errno, path);
     return fd;
-}
-
-// Writes everything, at `offset` when it is not negative; returns 0 or the errno.
-int write_all(int fd, std::string_view bytes, off_t offset) {
-    while (!bytes.empty()) {
-        // A fault a test injects strikes mid-write, as a full disk does: half the bytes land.
-        const int fault = injected_fault("write");
-        const std::size_t count = fault != 0 ? bytes.size() / 2 : bytes.size();
-        const ssize_t n = offset < 0 ? ::write(fd, bytes.data(), count)
-                                     : ::pwrite(fd, bytes.data(), count, offset);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return ENOSPC;
-        if (fault != 0)
-            return fault;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-        if (offset >= 0)
-            offset += n;
-    }
-    return 0;
 }
 
 // A file left half written would look valid to the next run; it goes instead, but only while
@@ -124,7 +101,7 @@ void create_executable(const std::string& path, std::string_view bytes) {
     // The mode is set on the handle: a name swapped meanwhile gets nothing.
     if (::fchmod(fd.get(), kExecutableMode) != 0)
         discard_partial(fd, located, errno, path);
-    if (const int error = write_all(fd.get(), bytes, 0))
+    if (const int error = posix::write_all(fd.get(), bytes))
         discard_partial(fd, located, error, path);
 }
 

@@ -18,6 +18,7 @@
 #include "platform/own_file_trust.h"
 #include "platform/posix/errno_map.h"
 #include "platform/posix/host_walk.h"
+#include "platform/posix/write_all.h"
 
 namespace kehrwix::fs {
 namespace {
@@ -132,27 +133,6 @@ Opened create_new(posix::Located located, const std::string& name, int access,
     return opened;
 }
 
-// Writes everything; returns 0 or the errno. A fault a test injects strikes mid-write, as a
-// full disk does: half the bytes land.
-int write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const int fault = injected_fault("write");
-        const std::size_t count = fault != 0 ? bytes.size() / 2 : bytes.size();
-        const ssize_t n = ::write(fd, bytes.data(), count);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return ENOSPC;
-        if (fault != 0)
-            return fault;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
 }  // namespace
 
 OwnFileState own_file_state(const std::string& path) {
@@ -227,7 +207,7 @@ void append_own_file(const std::string& path, std::string_view bytes) {
         opened = create_new(std::move(located), name, O_WRONLY | O_APPEND, path);
     }
     // A cut-off last line could name another folder, and the lines written before must stay.
-    if (const int error = write_all(opened->fd.get(), bytes)) {
+    if (const int error = posix::write_all(opened->fd.get(), bytes)) {
         if (created) {
             ::unlinkat(opened->located.parent.get(), opened->located.name.c_str(), 0);
         } else {
@@ -249,7 +229,7 @@ void replace_own_file(const std::string& path, std::string_view bytes) {
     ::unlinkat(located.parent.get(), beside.c_str(), 0);  // left by an earlier run of this id
     Opened fresh = create_new(std::move(located), beside, O_WRONLY, path);
     const int folder = fresh.located.parent.get();
-    int error = write_all(fresh.fd.get(), bytes);
+    int error = posix::write_all(fresh.fd.get(), bytes);
     if (error == 0)
         error = injected_fault("rename");
     // Renaming replaces whatever name is there, a link planted meanwhile included, and never

@@ -84,4 +84,18 @@ void TerminalKeys::queue(const std::vector<InputEvent>& events) {
     }
 }
 
+std::optional<InputEvent> TerminalKeys::poll() {
+    read_available(0);
+    return take();
+}
+
+bool TerminalKeys::interrupt_pending() {
+    read_available(0);
+    return ctrl_c_queued();
+}
+
+bool TerminalKeys::end_requested() {
+    return end_request::requested();
+}
+
 }  // namespace kehrwix::terminal

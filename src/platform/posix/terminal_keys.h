@@ -25,7 +25,26 @@ class TerminalKeys {
     // A Ctrl+C among the queued events; they stay queued.
     bool ctrl_c_queued() const;
 
+    // The console's three input calls, the same for every terminal console: an event without
+    // waiting; the next event, calling `before_waiting` (to show what is drawn) each time the
+    // queue is empty, or nothing once input has ended or the end was asked for; and whether a
+    // Ctrl+C is waiting.
+    std::optional<InputEvent> poll();
+    template <typename Show>
+    std::optional<InputEvent> wait(Show before_waiting) {
+        for (;;) {
+            if (auto event = take())
+                return event;
+            if (closed() || end_requested())
+                return std::nullopt;
+            before_waiting();
+            read_available(-1);
+        }
+    }
+    bool interrupt_pending();
+
   private:
+    static bool end_requested();
     void queue(const std::vector<InputEvent>& events);
 
     int fd_;

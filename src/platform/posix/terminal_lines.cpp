@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/end_request.h"
 #include "platform/posix/terminal_keys.h"
 #include "platform/posix/terminal_picture.h"
 #include "platform/posix/terminal_restore.h"
@@ -76,26 +75,11 @@ class LineConsole : public ConsoleDevice {
         tcsetattr(input_fd_, TCSANOW, &modes);
     }
 
-    std::optional<InputEvent> poll() override {
-        keys_.read_available(0);
-        return keys_.take();
-    }
-
+    std::optional<InputEvent> poll() override { return keys_.poll(); }
     std::optional<InputEvent> wait() override {
-        for (;;) {
-            if (auto event = keys_.take())
-                return event;
-            if (keys_.closed() || end_request::requested())
-                return std::nullopt;
-            write_lines();
-            keys_.read_available(-1);
-        }
+        return keys_.wait([this] { write_lines(); });
     }
-
-    bool interrupt_pending() override {
-        keys_.read_available(0);
-        return keys_.ctrl_c_queued();
-    }
+    bool interrupt_pending() override { return keys_.interrupt_pending(); }
 
     void flush() override {
         if (steady_ms() - last_write_ms_ >= kLineIntervalMs)

@@ -21,20 +21,6 @@ win32::Handle open_file(const std::string& path, DWORD access, DWORD share, DWOR
     return h;
 }
 
-// Writes everything at the current position; returns 0 or the system error code.
-DWORD write_all(HANDLE h, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD wanted = bytes.size() > kChunk ? kChunk : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!WriteFile(h, bytes.data(), wanted, &written, nullptr))
-            return GetLastError();
-        if (written == 0)
-            return ERROR_DISK_FULL;
-        bytes.remove_prefix(written);
-    }
-    return 0;
-}
-
 // A file that could not be written completely must not stay behind half-written.
 [[noreturn]] void discard_partial(win32::Handle& h, const std::string& path, DWORD error) {
     h.reset();
@@ -68,7 +54,7 @@ void create_executable(const std::string& path, std::string_view bytes) {
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!h.valid())
         throw_windows_error(GetLastError(), "creating " + path);
-    if (const DWORD error = write_all(h.get(), bytes))
+    if (const DWORD error = win32::write_all(h.get(), bytes))
         discard_partial(h, path, error);
 }
 

@@ -57,4 +57,20 @@ std::wstring wide_path(std::string_view canonical);
 // drive letter.
 std::string canonical_from_system(std::wstring_view name);
 
+// Writes everything at the handle's position, in pieces a single call accepts; returns 0 or
+// the system error code.
+inline DWORD write_all(HANDLE h, std::string_view bytes) {
+    constexpr DWORD kPiece = 1u << 20;
+    while (!bytes.empty()) {
+        const DWORD wanted = bytes.size() > kPiece ? kPiece : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), wanted, &written, nullptr))
+            return GetLastError();
+        if (written == 0)
+            return ERROR_DISK_FULL;
+        bytes.remove_prefix(written);
+    }
+    return 0;
+}
+
 }  // namespace kehrwix::win32

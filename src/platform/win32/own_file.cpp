@@ -69,20 +69,6 @@ win32::Handle create_new(const std::string& path, DWORD access) {
     return h;
 }
 
-// Writes everything at the current position; returns 0 or the system error code.
-DWORD write_all(HANDLE h, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD wanted = bytes.size() > kChunk ? kChunk : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!WriteFile(h, bytes.data(), wanted, &written, nullptr))
-            return GetLastError();
-        if (written == 0)
-            return ERROR_DISK_FULL;
-        bytes.remove_prefix(written);
-    }
-    return 0;
-}
-
 std::uint64_t size_of(HANDLE h, const std::string& path) {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(h, &size))
@@ -156,7 +142,7 @@ void append_own_file(const std::string& path, std::string_view bytes) {
         !SetFilePointerEx(h->get(), before, nullptr, FILE_BEGIN))
         throw_windows_error(GetLastError(), "appending to " + path);
     // A cut-off last line could name another folder, and the lines written before must stay.
-    if (const DWORD error = write_all(h->get(), bytes)) {
+    if (const DWORD error = win32::write_all(h->get(), bytes)) {
         if (created) {
             h->reset();
             DeleteFileW(win32::wide_path(path).c_str());
@@ -183,7 +169,7 @@ void replace_own_file(const std::string& path, std::string_view bytes) {
     const std::string beside = path + "." + std::to_string(GetCurrentProcessId()) + ".new";
     DeleteFileW(win32::wide_path(beside).c_str());  // left by an earlier run of this id
     win32::Handle fresh = create_new(beside, GENERIC_WRITE);
-    DWORD error = write_all(fresh.get(), bytes);
+    DWORD error = win32::write_all(fresh.get(), bytes);
     fresh.reset();
     // The rename replaces whatever name is there, a reparse point planted meanwhile included,
     // and never writes through it.

@@ -74,20 +74,7 @@ class ProgramHarness {
     std::function<std::optional<std::uint64_t>(const std::string&)> free_space =
         [this](const std::string&) { return std::optional<std::uint64_t>(sandbox_free_space()); };
 
-    std::uint64_t sandbox_free_space() const {
-        std::uint64_t used = 0;
-        std::error_code ignored;
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 sandbox.root(), std::filesystem::directory_options::skip_permission_denied,
-                 ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (!it->is_regular_file(ignored) || it->is_symlink(ignored))
-                continue;
-            const std::uintmax_t size = it->file_size(ignored);
-            used += ignored ? 0 : size;
-        }
-        return (std::uint64_t{1} << 40) - used;
-    }
+    std::uint64_t sandbox_free_space() const { return free_space_holding_only(sandbox.root()); }
 
     // Runs the program to its end; returns its exit status.
     int run() {

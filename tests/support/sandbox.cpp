@@ -57,4 +57,18 @@ std::string Sandbox::read_file(char letter, const std::string& relative) const {
     return s.str();
 }
 
+std::uint64_t free_space_holding_only(const std::filesystem::path& root) {
+    std::uint64_t used = 0;
+    std::error_code ignored;
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             root, std::filesystem::directory_options::skip_permission_denied, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (!it->is_regular_file(ignored) || it->is_symlink(ignored))
+            continue;
+        const std::uintmax_t size = it->file_size(ignored);
+        used += ignored ? 0 : size;
+    }
+    return (std::uint64_t{1} << 40) - used;
+}
+
 }  // namespace kehrwix::testing

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh host directory per test, mapped as drives. Nothing outside it is ever touched.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -41,5 +42,9 @@ class Sandbox {
     std::filesystem::path root_;
     std::string drives_;
 };
+
+// The free space a cleaning run reads, as a volume of 1 TiB holding only the files below
+// `root`: what a run frees is then exact, whatever else the machine writes meanwhile.
+std::uint64_t free_space_holding_only(const std::filesystem::path& root);
 
 }  // namespace kehrwix::testing

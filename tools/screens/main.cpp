@@ -22,6 +22,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "run/flow.h"
+#include "support/sandbox.h"
 #include "support/scripted_console.h"
 #include "tools/screens/svg_screen.h"
 
@@ -93,18 +94,8 @@ bool shows(const ScriptedConsole& console, const Step& step) {
 // The free space the result line is measured by: a volume of 1 TiB holding only the drive's
 // files, so the picture shows what the run freed whatever else the machine writes meanwhile.
 std::optional<std::uint64_t> demo_drive_free_space(const std::string& folder) {
-    std::uint64_t used = 0;
-    std::error_code ignored;
-    const std::string root = kehrwix::fs::host_path(folder.substr(0, 2) + "\\");
-    for (auto it = std::filesystem::recursive_directory_iterator(
-             root, std::filesystem::directory_options::skip_permission_denied, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-        if (!it->is_regular_file(ignored) || it->is_symlink(ignored))
-            continue;
-        const std::uintmax_t size = it->file_size(ignored);
-        used += ignored ? 0 : size;
-    }
-    return (std::uint64_t{1} << 40) - used;
+    return kehrwix::testing::free_space_holding_only(
+        kehrwix::fs::host_path(folder.substr(0, 2) + "\\"));
 }
 
 // Runs the program once through `steps`; false when a step never came.

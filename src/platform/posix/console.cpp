@@ -29,6 +29,7 @@
 #include "platform/posix/terminal_lines.h"
 #include "platform/posix/terminal_picture.h"
 #include "platform/posix/terminal_restore.h"
+#include "platform/posix/terminal_write.h"
 
 namespace kehrwix {
 
@@ -52,18 +53,6 @@ bool utf8_locale() {
     const char* codeset = nl_langinfo(CODESET);
     return codeset != nullptr &&
            (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
-}
-
-void write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
 }
 
 bool same_file(int a, int b) {
@@ -93,7 +82,7 @@ class TerminalConsole : public ConsoleDevice {
         flush();
         terminal::disarm_restore();
         if (raw_)
-            write_all(fileno(terminal_), kMouseOff);
+            terminal::write_all(fileno(terminal_), kMouseOff);
         curs_set(1);
         const bool colours = has_colors();
         // A signal's end leaves a terminal that the user closed or gave another job clean.
@@ -105,8 +94,9 @@ class TerminalConsole : public ConsoleDevice {
         // terminal without an alternate screen (or one that ignores it) shows it once, and
         // nothing scrolls.
         if (keep_picture) {
-            write_all(fileno(terminal_),
-                      terminal::final_picture(grid_, colours, LINES, cursor_row_, cursor_column_));
+            terminal::write_all(
+                fileno(terminal_),
+                terminal::final_picture(grid_, colours, LINES, cursor_row_, cursor_column_));
         }
         delscreen(screen_);
         if (input_fd_ != fileno(terminal_))
@@ -132,7 +122,7 @@ class TerminalConsole : public ConsoleDevice {
         raw_ = true;
         raw();  // Ctrl+C arrives as character 3
         // Straight to the terminal: it must be on before the first wait for a click.
-        write_all(fileno(terminal_), kMouseOn);
+        terminal::write_all(fileno(terminal_), kMouseOn);
     }
 
     std::optional<InputEvent> poll() override { return keys_.poll(); }

@@ -11,6 +11,7 @@
 #include "platform/posix/terminal_keys.h"
 #include "platform/posix/terminal_picture.h"
 #include "platform/posix/terminal_restore.h"
+#include "platform/posix/terminal_write.h"
 #include "platform/text.h"
 
 namespace kehrwix::terminal {
@@ -24,18 +25,6 @@ constexpr std::int64_t kLineIntervalMs = 1000;
 std::int64_t steady_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-void write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
 }
 
 class LineConsole : public ConsoleDevice {

@@ -51,19 +51,9 @@ done
 cp "$root/marker.exe" "$bat/chmod.com"
 
 # A replacement waiting for its target, and a deletion (empty target), as Windows keeps them.
-# reg.exe cannot write an empty string into a multi-string value; regedit takes the bytes.
 entries=("\\??\\$(wine_path "$root/pending/setup/new.dll")" '!\??\C:\windows\system32\x.dll'
     "\\??\\$(wine_path "$root/pending")\\pending.tmp" '')
-bytes=$({ printf '%s\0' "${entries[@]}"; printf '\0'; } | iconv -f UTF-8 -t UTF-16LE |
-    od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g')
-# A version 5 file is read as UTF-16; hex(7) bytes are then taken as they are.
-{
-    printf '\xff\xfe'
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"PendingFileRenameOperations"=hex(7):%s\r\n' \
-        "${key/HKLM/HKEY_LOCAL_MACHINE}" "$bytes" | iconv -f UTF-8 -t UTF-16LE
-} >"$root/pending.reg"
-"$WINE" regedit /s "$(wine_path "$root/pending.reg")" >/dev/null 2>&1 ||
-    e2e_fail "could not set the registry value"
+set_pending_renames "$key" "$root" "${entries[@]}"
 
 printf '*%s\r\n %s\\\r\n*%s\r\n*%s\r\n*C:\\Program Files\\nodejs\\node_modules\\npm\\node_modules\\undici\\lib\\web\\cache\\\r\n*%s\r\n' \
     "$(wine_path "$root/tree")" "$(wine_path "$root/files")" "$(wine_path "$root/pending")" \

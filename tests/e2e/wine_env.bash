@@ -18,6 +18,24 @@ wine_start() {
     e2e_start "$dir" env "WINEPREFIX=$WINEPREFIX" WINEDEBUG=-all "$@" "$WINE" "$exe"
 }
 
+# set_pending_renames KEY WORK_DIR ENTRY...: writes ENTRY... as the PendingFileRenameOperations
+# value under KEY, as Windows keeps it (pairs of names; an empty target is a deletion). reg.exe
+# cannot write an empty string into a multi-string value, so regedit takes the bytes; a version
+# 5 file is read as UTF-16, and hex(7) bytes are then taken as they are.
+set_pending_renames() {
+    local key=$1 work=$2 bytes
+    shift 2
+    bytes=$({ printf '%s\0' "$@"; printf '\0'; } | iconv -f UTF-8 -t UTF-16LE |
+        od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g')
+    {
+        printf '\xff\xfe'
+        printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"PendingFileRenameOperations"=hex(7):%s\r\n' \
+            "${key/HKLM/HKEY_LOCAL_MACHINE}" "$bytes" | iconv -f UTF-8 -t UTF-16LE
+    } >"$work/pending.reg"
+    "$WINE" regedit /s "$(wine_path "$work/pending.reg")" >/dev/null 2>&1 ||
+        e2e_fail "could not set the registry value"
+}
+
 # Prints the background colour code (40-47, 100-107, or "default") in force where TEXT first
 # appears on the screen, following the colour changes of capture-pane -e up to that point.
 e2e_background_at() {

@@ -20,15 +20,7 @@ trap '"$WINE" reg delete "$key" /v PendingFileRenameOperations /f >/dev/null 2>&
 
 # The staged folder moves into Program Files at the next restart.
 entries=("\\??\\$(wine_path "$staged")" '!\??\C:\Program Files\App\staged')
-bytes=$({ printf '%s\0' "${entries[@]}"; printf '\0'; } | iconv -f UTF-8 -t UTF-16LE |
-    od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g')
-{
-    printf '\xff\xfe'
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"PendingFileRenameOperations"=hex(7):%s\r\n' \
-        "${key/HKLM/HKEY_LOCAL_MACHINE}" "$bytes" | iconv -f UTF-8 -t UTF-16LE
-} >"$root/pending.reg"
-"$WINE" regedit /s "$(wine_path "$root/pending.reg")" >/dev/null 2>&1 ||
-    e2e_fail "could not set the registry value"
+set_pending_renames "$key" "$root" "${entries[@]}"
 
 printf '*%s\r\n*%s\r\n %s\r\n*%s\r\n' "$(wine_path "$staged")" "$(wine_path "$root/temp")" \
     "$(wine_path "$staged")" "$(wine_path "$root/links")" >"$root/config/KEHRWIX.INI"

@@ -140,7 +140,18 @@ bool equal_nocase(std::string_view a, std::string_view b) {
         // Capitals and small letters have the same encoded length, so lengths must agree.
         return false;
     }
-    return upper(a) == upper(b);
+    // Names are compared for every file a run deletes; plain ASCII needs no copies.
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80)
+            return upper(a.substr(i)) == upper(b.substr(i));
+        if (x != y && (x | 0x20) != (y | 0x20))
+            return false;
+        if (x != y && !((x | 0x20) >= 'a' && (x | 0x20) <= 'z'))
+            return false;
+    }
+    return true;
 }
 
 static bool is_valid_utf8(std::string_view s) {

@@ -21,6 +21,11 @@ TEST(Text, UpperCasingKnowsOnlyAsciiAndSevenAccentedLetters) {
         EXPECT_EQ(text::upper(in), expected) << in;
     EXPECT_TRUE(text::equal_nocase("c:\\Käse", "C:\\KÄSE"));
     EXPECT_FALSE(text::equal_nocase("STRASSE", "straße"));
+    // Only letters fold: '@' and '`', '[' and '{' differ by the same bit as 'A' and 'a'.
+    EXPECT_TRUE(text::equal_nocase("kehrwix.ini", "KEHRWIX.INI"));
+    EXPECT_FALSE(text::equal_nocase("a@[", "A`{"));
+    EXPECT_FALSE(text::equal_nocase("a@", "A`"));
+    EXPECT_FALSE(text::equal_nocase("Käse", "KÄSx"));
 }
 
 TEST(Text, CountsAndCutsWholeCharactersAndFileLinesFallBackToWindows1252) {

@@ -12,11 +12,13 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/posix/dirent_blocks.h"
 #include "platform/posix/held_files.h"
@@ -43,13 +45,26 @@ std::unordered_set<Key, KeyHash>& held() {
     return keys;
 }
 
+// The devices of what is held: a handful, so a folder elsewhere skips the look-ups.
+std::vector<dev_t>& held_devices() {
+    static std::vector<dev_t> devices;
+    return devices;
+}
+
+void remember(const Key& key) {
+    held().insert(key);
+    std::vector<dev_t>& devices = held_devices();
+    if (std::find(devices.begin(), devices.end(), key.device) == devices.end())
+        devices.push_back(key.device);
+}
+
 // Follows the link at `name` below `dir` (a process's "cwd", "root" or one of its descriptors).
 // Returns the errno of a failed look.
 int note_target(int dir, const char* name) {
     struct stat st {};
     if (::fstatat(dir, name, &st, 0) != 0)
         return errno;
-    held().insert(Key{st.st_dev, st.st_ino});
+    remember(Key{st.st_dev, st.st_ino});
     return 0;
 }
 
@@ -91,9 +106,9 @@ void note_mapping(std::string_view line, std::unordered_set<std::string>& names_
         return;
     const std::size_t colon = fields[3].find(':');
     if (colon != std::string_view::npos) {
-        held().insert(Key{makedev(hex_number(fields[3].substr(0, colon)),
-                                  hex_number(fields[3].substr(colon + 1))),
-                          static_cast<ino_t>(inode)});
+        remember(Key{makedev(hex_number(fields[3].substr(0, colon)),
+                             hex_number(fields[3].substr(colon + 1))),
+                     static_cast<ino_t>(inode)});
     }
     const std::size_t name = line.find_first_not_of(' ', at);
     if (name != std::string_view::npos && line[name] == '/') {
@@ -142,12 +157,18 @@ bool held_by_a_process(dev_t device, ino_t inode) {
     return held().count(Key{device, inode}) != 0;
 }
 
+bool anything_held_on(dev_t device) {
+    const std::vector<dev_t>& devices = held_devices();
+    return std::find(devices.begin(), devices.end(), device) != devices.end();
+}
+
 }  // namespace posix
 
 namespace fs {
 
 void note_files_in_use() {
     held().clear();
+    held_devices().clear();
     const int proc_fd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (proc_fd < 0)
         return;

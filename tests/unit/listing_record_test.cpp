@@ -1,8 +1,9 @@
 // What a Windows listing record lets the back end decide without asking the entry itself.
 
+#include "platform/listing_record.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/listing_record.h"
 #include "platform/reparse_tags.h"
 
 namespace kehrwix {

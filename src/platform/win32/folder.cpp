@@ -199,7 +199,8 @@ std::vector<DirEntry> Folder::entries() const {
         DirEntry entry;
         entry.name = win32::narrow(record.name);
         if (record.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            entry.attributes = win32::entry_attributes(impl_->handle.get(), impl_->final_path, record);
+            entry.attributes =
+                win32::entry_attributes(impl_->handle.get(), impl_->final_path, record);
         else
             entry.attributes = listing::attributes_of(record.attributes, 0, false);
         entry.size = record.size;

@@ -24,10 +24,10 @@ bool Listing::fill(bool restart) {
     if (!api.query_directory || !api.status_to_error)
         throw_windows_error(ERROR_CALL_NOT_IMPLEMENTED, "listing " + what_);
     IO_STATUS_BLOCK io{};
-    const NTSTATUS status = api.query_directory(
-        folder_, nullptr, nullptr, nullptr, &io, buffer_.data(),
-        static_cast<ULONG>(buffer_.size() * sizeof(LONGLONG)), FileIdFullDirectoryInformation,
-        FALSE, nullptr, restart ? TRUE : FALSE);
+    const NTSTATUS status =
+        api.query_directory(folder_, nullptr, nullptr, nullptr, &io, buffer_.data(),
+                            static_cast<ULONG>(buffer_.size() * sizeof(LONGLONG)),
+                            FileIdFullDirectoryInformation, FALSE, nullptr, restart ? TRUE : FALSE);
     if (status == kNoMoreFiles)
         return false;
     if (status < 0)
@@ -48,7 +48,8 @@ bool Listing::next(ListedRecord& record) {
             }
             filled_ = true;
         } else {
-            const auto* last = reinterpret_cast<const FILE_ID_FULL_DIR_INFORMATION*>(bytes + offset_);
+            const auto* last =
+                reinterpret_cast<const FILE_ID_FULL_DIR_INFORMATION*>(bytes + offset_);
             if (last->NextEntryOffset != 0) {
                 offset_ += last->NextEntryOffset;
             } else if (!fill(false)) {
@@ -79,8 +80,8 @@ fs::Attributes entry_attributes(HANDLE folder, std::wstring_view folder_final_pa
     bool targets_volume = true;
     if (listing::needs_reparse_data(record.attributes, tag)) {
         try {
-            const Handle h = open_entry(folder, folder_final_path, record.name,
-                                        FILE_READ_ATTRIBUTES, 0);
+            const Handle h =
+                open_entry(folder, folder_final_path, record.name, FILE_READ_ATTRIBUTES, 0);
             FILE_ATTRIBUTE_TAG_INFO info{};
             if (GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &info, sizeof info))
                 tag = info.ReparseTag;

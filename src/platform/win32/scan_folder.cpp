@@ -45,8 +45,9 @@ ScanFolder ScanFolder::open(const std::string& path) {
 
 std::optional<ScanFolder> ScanFolder::open_child(std::string_view name) const {
     auto impl = std::make_unique<Impl>();
-    impl->handle = win32::open_entry(impl_->handle.get(), impl_->final_path, win32::wide(name),
-                                     FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_DIRECTORY_FILE);
+    impl->handle =
+        win32::open_entry(impl_->handle.get(), impl_->final_path, win32::wide(name),
+                          FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_DIRECTORY_FILE);
     impl->path = impl_->path + "\\" + std::string(name);
     impl->entered_on_listing = true;
     impl->remember_final_path();

@@ -14,6 +14,8 @@ namespace kehrwix::win32 {
 namespace {
 constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
+// What some file systems answer the first call with for a folder without "." and "..".
+constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);
 }  // namespace
 
 Listing::Listing(HANDLE folder, std::string what)
@@ -28,7 +30,7 @@ bool Listing::fill(bool restart) {
         api.query_directory(folder_, nullptr, nullptr, nullptr, &io, buffer_.data(),
                             static_cast<ULONG>(buffer_.size() * sizeof(LONGLONG)),
                             FileIdFullDirectoryInformation, FALSE, nullptr, restart ? TRUE : FALSE);
-    if (status == kNoMoreFiles)
+    if (status == kNoMoreFiles || (restart && status == kNoSuchFile))
         return false;
     if (status < 0)
         throw_windows_error(api.status_to_error(status), "listing " + what_);

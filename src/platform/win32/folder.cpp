@@ -198,11 +198,7 @@ std::vector<DirEntry> Folder::entries() const {
     while (listing.next(record)) {
         DirEntry entry;
         entry.name = win32::narrow(record.name);
-        if (record.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            entry.attributes =
-                win32::entry_attributes(impl_->handle.get(), impl_->final_path, record);
-        else
-            entry.attributes = listing::attributes_of(record.attributes, 0, false);
+        entry.attributes = win32::entry_attributes(impl_->handle.get(), impl_->final_path, record);
         entry.size = record.size;
         if (listing::plain_folder(record.attributes))
             impl_->listed_folders.emplace(entry.name, record.file_id);

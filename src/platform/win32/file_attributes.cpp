@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/reparse_tags.h"
+#include "platform/listing_record.h"
 
 namespace kehrwix::win32 {
 
@@ -43,19 +43,7 @@ bool mount_point_targets_volume(HANDLE handle) {
 }
 
 fs::Attributes attributes_from(DWORD attributes, DWORD reparse_tag, bool targets_volume) {
-    fs::Attributes a;
-    a.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    a.readonly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    a.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-    a.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        const bool surrogate =
-            reparse::handling_of(reparse_tag, targets_volume) == reparse::Handling::remove_as_link;
-        a.link = surrogate;
-        a.mount = reparse_tag == IO_REPARSE_TAG_MOUNT_POINT && targets_volume;
-        a.placeholder = !surrogate && !a.mount;
-    }
-    return a;
+    return listing::attributes_of(attributes, reparse_tag, targets_volume);
 }
 
 DWORD cleared_attributes(DWORD attributes) {

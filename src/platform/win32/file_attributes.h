@@ -14,8 +14,8 @@ namespace kehrwix::win32 {
 // cannot be read the answer is true: such a folder is then left alone rather than entered.
 bool mount_point_targets_volume(HANDLE handle);
 
-// Attributes from the raw attribute bits and the reparse tag. `targets_volume` only matters
-// for mount-point tags.
+// Attributes from the raw attribute bits and the reparse tag (listing::attributes_of; a tag
+// of 0 counts as a link). `targets_volume` only matters for mount-point tags.
 fs::Attributes attributes_from(DWORD attributes, DWORD reparse_tag, bool targets_volume);
 
 // The attributes to set so that read-only, hidden, system and archive are off while the other

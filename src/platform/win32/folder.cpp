@@ -8,15 +8,19 @@
 #include <winternl.h>
 
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/listing_record.h"
 #include "platform/path_model.h"
 #include "platform/reparse_tags.h"
 #include "platform/win32/disposition.h"
 #include "platform/win32/file_attributes.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/listed_open.h"
+#include "platform/win32/listing.h"
 #include "platform/win32/relative_open.h"
 #include "platform/win32/wine_links.h"
 
@@ -34,42 +38,38 @@ FILE_ATTRIBUTE_TAG_INFO tag_info(HANDLE h) {
     return info;
 }
 
+// Asked once per listed folder; a volume that cannot say is asked folder by folder.
+bool listed_ids_are_identities(HANDLE h) {
+    wchar_t file_system[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, file_system,
+                                       MAX_PATH + 1)) {
+        return false;
+    }
+    const std::wstring_view name(file_system);
+    return listing::listed_ids_are_identities(std::u16string(name.begin(), name.end()));
+}
+
 }  // namespace
 
 struct Folder::Impl {
     win32::Handle handle;
-    // Asked for only where it is used: the scan enters folders without it.
+    // Asked for only where it is used, and given by the parent's listing where it can be.
     mutable std::optional<FileIdentity> identity;
     bool deletable = false;   // opened with the right to delete it
     std::wstring final_path;  // kept only where links must be caught by path (Wine)
+    // The file system's listed file IDs are the identities (listing::listed_ids_are_identities);
+    // asked once per listed folder, and true of every folder below it on the same volume.
+    bool ids_from_listing = false;
+    // Entered on its parent's listing alone, without asking what it is: its own listing must
+    // not show it to be a reparse point.
+    bool entered_on_listing = false;
+    // The plain subfolders of the last listing, with their file IDs: what open_child enters
+    // them by.
+    mutable std::unordered_map<std::string, std::uint64_t> listed_folders;
 
     // Opens an entry of this folder as itself, never what a link leads to.
     win32::Handle open_entry(std::wstring_view name, ACCESS_MASK access, ULONG options) const {
-        win32::Handle h = win32::open_relative(handle.get(), name, access, options);
-        if (win32::running_under_wine() && !win32::opened_as_named(h.get(), final_path, name)) {
-            throw RunError(kErrorPathFileAccess, "a link; left alone");
-        }
-        return h;
-    }
-
-    // The attributes of an entry that is a reparse point, from the point itself. When its
-    // kind cannot be told it counts as a link, so nobody descends into it.
-    Attributes reparse_entry_attributes(std::wstring_view name, DWORD attributes,
-                                        DWORD listed_tag) const {
-        DWORD tag = listed_tag;
-        bool targets_volume = true;
-        try {
-            win32::Handle h = open_entry(name, FILE_READ_ATTRIBUTES, 0);
-            tag = tag_info(h.get()).ReparseTag;
-            if (tag == IO_REPARSE_TAG_MOUNT_POINT) {
-                targets_volume = win32::mount_point_targets_volume(h.get());
-            }
-        } catch (const RunError&) {
-        }
-        Attributes a = win32::attributes_from(attributes, tag, targets_volume);
-        if (tag == 0)
-            a.link = true;
-        return a;
+        return win32::open_entry(handle.get(), final_path, name, access, options);
     }
 
     // Deleting through a handle opened on the name itself removes a link as a link, and never
@@ -99,15 +99,7 @@ Folder::~Folder() = default;
 
 Folder Folder::open(const std::string& path) {
     auto impl = std::make_unique<Impl>();
-    impl->handle =
-        win32::Handle(CreateFileW(win32::wide_path(path).c_str(), kFolderAccess,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!impl->handle.valid())
-        throw_windows_error(GetLastError(), "opening " + path);
-    if (!(tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        throw_windows_error(ERROR_DIRECTORY, path + " is not a folder");
-    }
+    impl->handle = win32::open_folder_path(path, kFolderAccess);
     if (win32::running_under_wine())
         impl->final_path = win32::final_path(impl->handle.get());
     return Folder(std::move(impl), path);
@@ -123,6 +115,7 @@ ListedFolder Folder::open_listed(const std::string& path, const ListedChecks& ch
         auto impl = std::make_unique<Impl>();
         impl->handle = std::move(reached);
         impl->identity = win32::identity_of(impl->handle.get());
+        impl->ids_from_listing = listed_ids_are_identities(impl->handle.get());
         if (win32::running_under_wine())
             impl->final_path = win32::final_path(impl->handle.get());
         result.folder = Folder(std::move(impl), path);
@@ -169,6 +162,10 @@ Folder Folder::open_child_to_remove(std::string_view name) const {
     return open_child_with(name, false);
 }
 
+// A subfolder this folder's listing showed as a plain folder is entered on that word: no
+// question of what it is, nor of its identity. Should a link or mount point have taken its
+// name since, it is opened as itself (an empty folder: NTFS puts a link only on an empty
+// one), so emptying and removing it removes the link alone. Any other name is asked first.
 Folder Folder::open_child_with(std::string_view name, bool to_remove) const {
     const std::wstring wide_name = win32::wide(name);
     auto impl = std::make_unique<Impl>();
@@ -176,10 +173,16 @@ Folder Folder::open_child_with(std::string_view name, bool to_remove) const {
         wide_name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | (to_remove ? DELETE : 0),
         FILE_DIRECTORY_FILE);
     impl->deletable = to_remove;
+    impl->ids_from_listing = impl_->ids_from_listing;
     std::string child_path = path::join(path_, name);
-    // The entry was opened as itself: another volume is reached only through a mount point,
-    // which is a reparse point like a link, so this one query refuses both.
-    if (tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    const auto listed = impl_->listed_folders.find(std::string(name));
+    if (listed != impl_->listed_folders.end()) {
+        impl->entered_on_listing = true;
+        if (impl_->ids_from_listing)
+            impl->identity = listing::subfolder_identity(identity(), listed->second);
+    } else if (tag_info(impl->handle.get()).FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The entry was opened as itself: another volume is reached only through a mount
+        // point, which is a reparse point like a link, so this one query refuses both.
         throw RunError(kErrorPathFileAccess, child_path + " is a link; not entered");
     }
     if (win32::running_under_wine())
@@ -189,42 +192,23 @@ Folder Folder::open_child_with(std::string_view name, bool to_remove) const {
 
 std::vector<DirEntry> Folder::entries() const {
     std::vector<DirEntry> result;
-    // Aligned for the 8-byte fields of the records.
-    std::vector<LONGLONG> buffer(64 * 1024 / sizeof(LONGLONG));
-    const DWORD buffer_bytes = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
-    // No file IDs or short names: asking for them makes NTFS build 8.3 names it never needed.
-    FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;
-    for (;;) {
-        if (!GetFileInformationByHandleEx(impl_->handle.get(), kind, buffer.data(), buffer_bytes)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_NO_MORE_FILES)
-                return result;
-            throw_windows_error(error, "listing " + path_);
-        }
-        kind = FileFullDirectoryInfo;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-        for (std::size_t offset = 0;;) {
-            const auto* record = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes + offset);
-            const std::wstring_view name(record->FileName,
-                                         record->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") {
-                DirEntry entry;
-                entry.name = win32::narrow(name);
-                if (record->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                    // The list reports the reparse tag in place of the extended-attribute size.
-                    entry.attributes = impl_->reparse_entry_attributes(name, record->FileAttributes,
-                                                                       record->EaSize);
-                } else {
-                    entry.attributes = win32::attributes_from(record->FileAttributes, 0, false);
-                }
-                entry.size = static_cast<std::uint64_t>(record->EndOfFile.QuadPart);
-                result.push_back(std::move(entry));
-            }
-            if (record->NextEntryOffset == 0)
-                break;
-            offset += record->NextEntryOffset;
-        }
+    impl_->listed_folders.clear();
+    win32::Listing listing(impl_->handle.get(), path_);
+    win32::ListedRecord record;
+    while (listing.next(record)) {
+        DirEntry entry;
+        entry.name = win32::narrow(record.name);
+        entry.attributes = win32::entry_attributes(impl_->handle.get(), impl_->final_path, record);
+        entry.size = record.size;
+        if (listing::plain_folder(record.attributes))
+            impl_->listed_folders.emplace(entry.name, record.file_id);
+        result.push_back(std::move(entry));
     }
+    if (impl_->entered_on_listing && listing.shows_itself_reparse()) {
+        impl_->listed_folders.clear();
+        throw RunError(kErrorPathFileAccess, path_ + " is a link; not entered");
+    }
+    return result;
 }
 
 SavedAttributes Folder::clear_attributes(std::string_view name) const {

@@ -3,36 +3,12 @@
 #include <winternl.h>
 
 #include "platform/error.h"
+#include "platform/win32/nt_api.h"
+#include "platform/win32/wine_links.h"
 
 namespace kehrwix::win32 {
 
 namespace {
-
-using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-using StatusToErrorFn = ULONG(NTAPI*)(NTSTATUS);
-
-// ntdll is in every process; looking the two entry points up at run time keeps the static
-// link free of an extra import library.
-struct NtApi {
-    NtCreateFileFn create_file = nullptr;
-    StatusToErrorFn status_to_error = nullptr;
-
-    NtApi() {
-        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        if (!ntdll)
-            return;
-        create_file = reinterpret_cast<NtCreateFileFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtCreateFile")));
-        status_to_error = reinterpret_cast<StatusToErrorFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
-    }
-};
-
-const NtApi& nt_api() {
-    static const NtApi api;
-    return api;
-}
 
 bool is_single_component(std::wstring_view name) {
     if (name.empty() || name == L"." || name == L"..")
@@ -71,6 +47,28 @@ Handle open_relative(HANDLE folder, std::wstring_view name, ACCESS_MASK access, 
     if (status < 0)
         throw_windows_error(api.status_to_error(status), "opening a name in a folder");
     return Handle(h);
+}
+
+Handle open_entry(HANDLE folder, std::wstring_view folder_final_path, std::wstring_view name,
+                  ACCESS_MASK access, ULONG options) {
+    Handle h = open_relative(folder, name, access, options);
+    if (running_under_wine() && !opened_as_named(h.get(), folder_final_path, name))
+        throw RunError(kErrorPathFileAccess, "a link; left alone");
+    return h;
+}
+
+Handle open_folder_path(const std::string& path, DWORD access) {
+    Handle h(CreateFileW(wide_path(path).c_str(), access,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.valid())
+        throw_windows_error(GetLastError(), "opening " + path);
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &info, sizeof info))
+        throw_windows_error(GetLastError(), "reading attributes");
+    if (!(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw_windows_error(ERROR_DIRECTORY, path + " is not a folder");
+    return h;
 }
 
 }  // namespace kehrwix::win32

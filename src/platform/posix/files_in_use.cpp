@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <charconv>
 #include <string>
@@ -51,8 +52,20 @@ std::vector<dev_t>& held_devices() {
     return devices;
 }
 
+// One bit per inode number modulo its size: nearly every file a run deletes is held by no one,
+// and a clear bit says so without a hash look-up.
+std::bitset<1 << 16>& inode_bits() {
+    static std::bitset<1 << 16> bits;
+    return bits;
+}
+
+std::size_t inode_bit(ino_t inode) {
+    return static_cast<std::size_t>(inode) & ((1u << 16) - 1);
+}
+
 void remember(const Key& key) {
     held().insert(key);
+    inode_bits().set(inode_bit(key.inode));
     std::vector<dev_t>& devices = held_devices();
     if (std::find(devices.begin(), devices.end(), key.device) == devices.end())
         devices.push_back(key.device);
@@ -154,7 +167,7 @@ bool held_by_a_process(const struct stat& st) {
 }
 
 bool held_by_a_process(dev_t device, ino_t inode) {
-    return held().count(Key{device, inode}) != 0;
+    return inode_bits().test(inode_bit(inode)) && held().count(Key{device, inode}) != 0;
 }
 
 bool anything_held_on(dev_t device) {
@@ -169,6 +182,7 @@ namespace fs {
 void note_files_in_use() {
     held().clear();
     held_devices().clear();
+    inode_bits().reset();
     const int proc_fd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (proc_fd < 0)
         return;

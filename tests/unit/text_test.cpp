@@ -38,6 +38,7 @@ TEST(Text, CountsAndCutsWholeCharactersAndFileLinesFallBackToWindows1252) {
     const std::string stray = "\x80\x80x\xE2\x82y";
     EXPECT_EQ(text::length(stray), 6u);
     EXPECT_EQ(text::to_u32(stray), U"\u20AC\u20ACx\u00E2\u201Ay");
+    EXPECT_EQ(text::to_u32("C:\\T " + stray), U"C:\\T \u20AC\u20ACx\u00E2\u201Ay");
     EXPECT_EQ(text::substr(stray, 2, 2), "x\xE2");
 
     EXPECT_EQ(text::from_file_line("Käse"), "Käse");

@@ -33,10 +33,13 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
     blank_progress_row(program.screen);
     try {
         // A folder that is missing has no files to delete.
+        // Block by block: a folder of many thousand files is never held whole.
         if (opened) {
-            const std::vector<fs::DirEntry> entries =
-                entries_to_empty(rule, *opened, opened->entries(), false, state.tally);
-            file_step(program, state, FileStepFolder{*opened, opened->path()}, entries);
+            const FileStepFolder target{*opened, opened->path()};
+            opened->entries_in_blocks([&](std::vector<fs::DirEntry>& block) {
+                block = entries_to_empty(rule, *opened, std::move(block), false, state.tally);
+                file_step(program, state, target, block);
+            });
         }
     } catch (const RunError&) {
         // Nor has one that cannot be read.

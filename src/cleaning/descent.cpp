@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "cleaning/attribute_fallback.h"
@@ -94,20 +96,35 @@ class Descent {
         program_.screen.drain_input();
         std::vector<fs::DirEntry> entries =
             entries_to_empty(rule_, *level.folder, level.folder->entries(), true, state_.tally);
-        std::vector<std::pair<std::string, std::uint32_t>> keyed;
+        // The upper-case names side by side in one string: a folder of many thousand
+        // subfolders is sorted without a string of its own per name.
+        struct Key {
+            std::uint32_t at, length, entry;
+        };
+        std::string names;
+        std::vector<Key> keyed;
         for (std::uint32_t i = 0; i < entries.size(); ++i) {
             const fs::DirEntry& entry = entries[i];
             // A folder Windows moves at the next restart is a staged installation.
             if (is_subfolder(entry.attributes) &&
                 !state_.restart_files.contains(level.path, entry.name)) {
-                keyed.emplace_back(text::upper(entry.name), i);
+                const std::string upper = text::upper(entry.name);
+                keyed.push_back({static_cast<std::uint32_t>(names.size()),
+                                 static_cast<std::uint32_t>(upper.size()), i});
+                names += upper;
             }
         }
         level.files = std::move(entries);
-        std::sort(keyed.begin(), keyed.end());
+        const auto name_of = [&names](const Key& key) {
+            return std::string_view(names).substr(key.at, key.length);
+        };
+        std::sort(keyed.begin(), keyed.end(), [&](const Key& a, const Key& b) {
+            const int order = name_of(a).compare(name_of(b));
+            return order != 0 ? order < 0 : a.entry < b.entry;
+        });
         level.subfolders.reserve(keyed.size());
-        for (const auto& key : keyed)
-            level.subfolders.push_back(key.second);
+        for (const Key& key : keyed)
+            level.subfolders.push_back(key.entry);
     }
 
     // The handle of a level, reopened through its ancestors when it was closed. Every step of

@@ -31,12 +31,14 @@ std::vector<fs::DirEntry> entries_to_empty(const FolderRule& rule, const fs::Fol
                                            std::vector<fs::DirEntry> entries, bool whole_subtree,
                                            RunTally& tally) {
     std::uint64_t kept = 0;
-    // One pass, asking the rule once per entry: this runs for every folder of a "*" line.
+    const bool may_keep = rule.may_keep_entries(folder.identity());
+    // One pass, asking the rule once per entry where it may keep any: this runs for every
+    // folder of a "*" line.
     std::erase_if(entries, [&](const fs::DirEntry& entry) {
         const bool folder_entry = entry.attributes.directory && !entry.attributes.link;
         // In a files-only line a folder stays whatever it is; that is no keep.
         const bool counts = whole_subtree || !folder_entry;
-        if (rule.keeps_entry(folder.identity(), entry.name)) {
+        if (may_keep && rule.keeps_entry(folder.identity(), entry.name)) {
             kept += counts ? 1 : 0;
             return true;
         }

@@ -10,6 +10,7 @@
 // protected folder past the checks. The emptying works on the handle that was judged.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,10 @@ class Folder {
 
     // All entries, in the order the file system returns them.
     std::vector<DirEntry> entries() const;
+    // The same, handed to `take` a block at a time as the file system returns them, so a
+    // folder of many thousand files is worked on without holding its whole listing. `take`
+    // may delete what it is given: the listing goes on from where it stood.
+    void entries_in_blocks(const std::function<void(std::vector<DirEntry>&)>& take) const;
 
     // Sets the size of every file among the entries (a call per file where the listing has
     // none; nothing on Windows). An entry gone since the listing keeps size 0.

@@ -140,7 +140,18 @@ bool equal_nocase(std::string_view a, std::string_view b) {
         // Capitals and small letters have the same encoded length, so lengths must agree.
         return false;
     }
-    return upper(a) == upper(b);
+    // Names are compared for every file a run deletes; plain ASCII needs no copies.
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80)
+            return upper(a.substr(i)) == upper(b.substr(i));
+        if (x != y && (x | 0x20) != (y | 0x20))
+            return false;
+        if (x != y && !((x | 0x20) >= 'a' && (x | 0x20) <= 'z'))
+            return false;
+    }
+    return true;
 }
 
 static bool is_valid_utf8(std::string_view s) {
@@ -178,10 +189,17 @@ std::string from_file_line(std::string_view bytes) {
 }
 
 std::u32string to_u32(std::string_view s) {
-    std::u32string out;
+    // Screen text is mostly ASCII (a folder shown per step of a cleaning run, padded with
+    // blanks): that part is widened byte by byte, the rest decoded.
+    std::size_t ascii = 0;
+    while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80)
+        ++ascii;
+    std::u32string out(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(ascii));
+    if (ascii == s.size())
+        return out;
     out.reserve(s.size());
     for_each_char(
-        s, [&](char32_t c) { out.push_back(c); },
+        s.substr(ascii), [&](char32_t c) { out.push_back(c); },
         [&](char ch) {
             // A stray byte is shown as the Windows-1252 character it would be.
             const auto b = static_cast<unsigned char>(ch);

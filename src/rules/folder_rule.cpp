@@ -417,6 +417,12 @@ bool FolderRule::keeps_entry(const fs::FileIdentity& holder, std::string_view na
                        [name](const std::string& pattern) { return name_matches(pattern, name); });
 }
 
+bool FolderRule::may_keep_entries(const fs::FileIdentity& holder) const {
+    return in_shared_temp(holder) ||
+           std::any_of(spots_.begin(), spots_.end(),
+                       [&holder](const TreeSpot& spot) { return spot.holder == holder; });
+}
+
 bool FolderRule::refuses_entered(const fs::FileIdentity& folder) const {
     // A profile below a listed folder (a home in /var/cache, say) stays whole as well.
     return contains(checks_.protected_trees, folder) || contains(checks_.protected_folders, folder);
@@ -424,6 +430,8 @@ bool FolderRule::refuses_entered(const fs::FileIdentity& folder) const {
 
 std::vector<fs::DirEntry> kept_entries_removed(const FolderRule& rule, const fs::Folder& folder,
                                                std::vector<fs::DirEntry> entries) {
+    if (!rule.may_keep_entries(folder.identity()))
+        return entries;
     std::erase_if(entries, [&](const fs::DirEntry& entry) {
         return rule.keeps_entry(folder.identity(), entry.name);
     });

@@ -50,6 +50,8 @@ class FolderRule {
     // Beneath a listed folder (by the holding folder's identity): entries that stay, neither
     // entered nor deleted.
     bool keeps_entry(const fs::FileIdentity& holder, std::string_view name) const;
+    // False where keeps_entry keeps nothing: most folders, asked once instead of per entry.
+    bool may_keep_entries(const fs::FileIdentity& holder) const;
     // A subfolder that turns out to be a refused tree reached by another name.
     bool refuses_entered(const fs::FileIdentity& folder) const;
 

@@ -5,7 +5,9 @@
 #include <linux/magic.h>
 #include <sys/vfs.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -127,6 +129,21 @@ TEST_F(CleaningRun, FilesOnlyLinesKeepSubfoldersAndOddLinesGoOnWithTheNextLine) 
     EXPECT_TRUE(h.empty_folder("TX"));
     EXPECT_TRUE(h.exists("V/a"));
     EXPECT_EQ(h.row(3), "  cleaning  C:\\TEMP  ohne Sub-dir.");
+}
+
+// The listing is read in blocks while the files go; deleting must not make it skip any.
+TEST_F(CleaningRun, AFilesOnlyLineOverAFolderListedInManyBlocksLeavesOnlyWhatStays) {
+    const std::string padding(60, 'x');
+    for (int i = 0; i < 3000; ++i)
+        h.file("BIG/" + std::to_string(i) + padding + ".tmp");
+    h.file("BIG/kehrwix.ini");
+    h.file("BIG/Sub/inner.tmp");
+    h.clean({" C:\\BIG"});
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(h.host("BIG")))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Sub", "kehrwix.ini"}));
 }
 
 TEST_F(CleaningRun, ProtectedFoldersInAnySpellingAreSkippedWithoutOutput) {

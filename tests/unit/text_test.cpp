@@ -21,6 +21,11 @@ TEST(Text, UpperCasingKnowsOnlyAsciiAndSevenAccentedLetters) {
         EXPECT_EQ(text::upper(in), expected) << in;
     EXPECT_TRUE(text::equal_nocase("c:\\Käse", "C:\\KÄSE"));
     EXPECT_FALSE(text::equal_nocase("STRASSE", "straße"));
+    // Only letters fold: '@' and '`', '[' and '{' differ by the same bit as 'A' and 'a'.
+    EXPECT_TRUE(text::equal_nocase("kehrwix.ini", "KEHRWIX.INI"));
+    EXPECT_FALSE(text::equal_nocase("a@[", "A`{"));
+    EXPECT_FALSE(text::equal_nocase("a@", "A`"));
+    EXPECT_FALSE(text::equal_nocase("Käse", "KÄSx"));
 }
 
 TEST(Text, CountsAndCutsWholeCharactersAndFileLinesFallBackToWindows1252) {
@@ -33,6 +38,7 @@ TEST(Text, CountsAndCutsWholeCharactersAndFileLinesFallBackToWindows1252) {
     const std::string stray = "\x80\x80x\xE2\x82y";
     EXPECT_EQ(text::length(stray), 6u);
     EXPECT_EQ(text::to_u32(stray), U"\u20AC\u20ACx\u00E2\u201Ay");
+    EXPECT_EQ(text::to_u32("C:\\T " + stray), U"C:\\T \u20AC\u20ACx\u00E2\u201Ay");
     EXPECT_EQ(text::substr(stray, 2, 2), "x\xE2");
 
     EXPECT_EQ(text::from_file_line("Käse"), "Käse");

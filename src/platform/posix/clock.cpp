@@ -3,7 +3,6 @@
 #include <time.h>
 
 #include <cerrno>
-#include <chrono>
 
 namespace kehrwix {
 namespace {
@@ -19,10 +18,12 @@ class SteadyClock : public Clock {
         }
     }
 
+    // Read once per file a cleaning run deletes, to pace the screen; the coarse clock (a few
+    // milliseconds per tick) costs a fraction of the fine one, and no wait here is shorter.
     std::int64_t now_ms() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+        return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
     }
 };
 

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <memory>
 
 #ifdef SYS_openat2
@@ -77,7 +79,7 @@ int unlink_unless_held(int dir, const std::string& name, int flags) {
 
 // tmpfs counts 20 bytes per entry, "." and ".." included; btrfs the names' lengths twice. On
 // other file systems (ext4 keeps whole blocks) a folder's size does not tell it is empty.
-long long empty_folder_size(int fd) {
+long long folder_size_when_empty(int fd) {
     struct statfs fs {};
     if (::fstatfs(fd, &fs) != 0)
         return kNoEmptySize;
@@ -165,49 +167,89 @@ Folder Folder::open_child_to_remove(std::string_view name) const {
     return open_child(name);
 }
 
-std::vector<DirEntry> Folder::entries() const {
+namespace {
+
+// One entry as the listing gives it. Kinds and inodes come from the listing, so a file costs no
+// call before its delete. What a process holds, and sockets, FIFOs and device nodes, are
+// judged from them here.
+void add_entry(std::vector<DirEntry>& entries, int fd, dev_t device, long long empty_size,
+               bool check_held, const char* name, unsigned char type, std::uint64_t inode) {
+    struct stat st {};
+    if (type == DT_UNKNOWN || type == DT_DIR) {
+        // A folder's device tells a mount point, whose listed inode is the folder it covers.
+        // Gone since it was listed: as if the listing had come a moment later.
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return;
+        type = S_ISDIR(st.st_mode)      ? DT_DIR
+               : S_ISLNK(st.st_mode)    ? DT_LNK
+               : posix::is_endpoint(st) ? DT_FIFO
+                                        : DT_REG;
+        inode = st.st_ino;
+    }
+    DirEntry& entry = entries.emplace_back();
+    entry.name.assign(name);
+    Attributes& a = entry.attributes;
+    a.directory = type == DT_DIR;
+    a.link = type == DT_LNK;
+    a.mount = a.directory && st.st_dev != device;
+    a.hidden = name[0] == '.';
+    a.in_use =
+        posix::is_endpoint_type(type) ||
+        (check_held && !a.mount && posix::held_by_a_process(device, static_cast<ino_t>(inode)));
+    a.empty = a.directory && !a.mount && st.st_size == empty_size && st.st_nlink <= 2;
+}
+
+}  // namespace
+
+// Reads straight from the held descriptor; only a second listing has to rewind it.
+int Folder::Impl::start_listing(const std::string& path) {
     if (const int fault = injected_fault("entries"))
-        posix::throw_errno(fault, path_);
-    const int fd = impl_->fd.get();
-    // Read straight from the held descriptor; only a second listing has to rewind it.
-    if (impl_->listed && ::lseek(fd, 0, SEEK_SET) != 0)
-        posix::throw_errno(errno, path_);
-    impl_->listed = true;
-    if (impl_->empty_folder_size == kEmptySizeUnread)
-        impl_->empty_folder_size = empty_folder_size(fd);
+        posix::throw_errno(fault, path);
+    if (listed && ::lseek(fd.get(), 0, SEEK_SET) != 0)
+        posix::throw_errno(errno, path);
+    listed = true;
+    if (empty_folder_size == kEmptySizeUnread)
+        empty_folder_size = folder_size_when_empty(fd.get());
+    return fd.get();
+}
+
+std::vector<DirEntry> Folder::entries() const {
+    const int fd = impl_->start_listing(path_);
     const dev_t device = impl_->device;
     const long long empty_size = impl_->empty_folder_size;
+    const bool check_held = posix::anything_held_on(device);
     std::vector<DirEntry> entries;
-    // Kinds and inodes come from the listing, so a file costs no call before its delete. What a
-    // process holds, and sockets, FIFOs and device nodes, are judged from them here.
     const int error =
         posix::for_each_dirent(fd, [&](const char* name, unsigned char type, std::uint64_t inode) {
-            struct stat st {};
-            if (type == DT_UNKNOWN || type == DT_DIR) {
-                // A folder's device tells a mount point, whose listed inode is the folder it
-                // covers. Gone since it was listed: as if the listing had come a moment later.
-                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                    return;
-                type = S_ISDIR(st.st_mode)      ? DT_DIR
-                       : S_ISLNK(st.st_mode)    ? DT_LNK
-                       : posix::is_endpoint(st) ? DT_FIFO
-                                                : DT_REG;
-                inode = st.st_ino;
-            }
-            DirEntry& entry = entries.emplace_back();
-            entry.name.assign(name);
-            Attributes& a = entry.attributes;
-            a.directory = type == DT_DIR;
-            a.link = type == DT_LNK;
-            a.mount = a.directory && st.st_dev != device;
-            a.hidden = name[0] == '.';
-            a.in_use = posix::is_endpoint_type(type) ||
-                       (!a.mount && posix::held_by_a_process(device, static_cast<ino_t>(inode)));
-            a.empty = a.directory && !a.mount && st.st_size == empty_size && st.st_nlink <= 2;
+            add_entry(entries, fd, device, empty_size, check_held, name, type, inode);
         });
     if (error != 0)
         posix::throw_errno(error, path_);
     return entries;
+}
+
+void Folder::entries_in_blocks(const std::function<void(std::vector<DirEntry>&)>& take) const {
+    const int fd = impl_->start_listing(path_);
+    const dev_t device = impl_->device;
+    const long long empty_size = impl_->empty_folder_size;
+    const bool check_held = posix::anything_held_on(device);
+    // A block of its own: `take` may list other folders while this listing is under way.
+    constexpr std::size_t kBlock = 32 * 1024;
+    const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
+    std::vector<DirEntry> entries;
+    for (;;) {
+        const int error = posix::read_dirent_block(
+            fd, block.get(), kBlock,
+            [&](const char* name, unsigned char type, std::uint64_t inode) {
+                add_entry(entries, fd, device, empty_size, check_held, name, type, inode);
+            });
+        if (error == posix::kDirentEnd)
+            return;
+        if (error != 0)
+            posix::throw_errno(error, path_);
+        take(entries);
+        entries.clear();
+    }
 }
 
 SavedAttributes Folder::clear_attributes(std::string_view name) const {
@@ -226,31 +268,48 @@ void Folder::restore_attributes(std::string_view name, const SavedAttributes& sa
         posix::restore_entry_attributes(impl_->fd.get(), *on_disk, saved);
 }
 
-// The listing judged the name (Attributes::in_use); a name in another case was not listed, so
-// it is judged here.
-void Folder::delete_file(std::string_view name) const {
-    const std::string wanted = checked_name(name, "delete");
-    const int dir = impl_->fd.get();
-    const int error = on_entry(dir, wanted, [dir, &wanted](const std::string& n) {
-        return n == wanted ? ::unlinkat(dir, n.c_str(), 0) : unlink_unless_held(dir, n, 0);
+namespace {
+
+// Removes the name as listed; only a name in another case, which was not listed, is judged
+// here. Returns 0 or the errno of the last attempt.
+int remove_as_listed(int dir, const std::string& wanted, int flags) {
+    return on_entry(dir, wanted, [dir, &wanted, flags](const std::string& n) {
+        return n == wanted ? ::unlinkat(dir, n.c_str(), flags) : unlink_unless_held(dir, n, flags);
     });
-    if (error != 0)
+}
+
+}  // namespace
+
+// The listing judged the name (Attributes::in_use). This runs once per file the run deletes,
+// so a name as listed goes straight to unlinkat from a copy on the stack.
+void Folder::delete_file(std::string_view name) const {
+    char plain[NAME_MAX + 1];
+    if (name.size() < sizeof plain && fault_hook == nullptr && !name.empty() && name != "." &&
+        name != ".." && std::memchr(name.data(), '/', name.size()) == nullptr &&
+        std::memchr(name.data(), '\0', name.size()) == nullptr) {
+        std::memcpy(plain, name.data(), name.size());
+        plain[name.size()] = '\0';
+        if (::unlinkat(impl_->fd.get(), plain, 0) == 0)
+            return;
+        if (const int error = errno; error != ENOENT)
+            posix::throw_errno(error, path::join(path_, name));
+    }
+    // Invalid, injected to fail, or missing as listed: perhaps there in another case.
+    const std::string wanted = checked_name(name, "delete");
+    if (const int error = remove_as_listed(impl_->fd.get(), wanted, 0))
         posix::throw_errno(error, path::join(path_, wanted));
 }
 
+// The descent entered it because the listing judged it free; it is not looked at again, as a
+// file is not between its listing and its delete.
 void Folder::remove_entered(std::string_view name, Folder child) const {
     { const Folder closed = std::move(child); }  // an open folder is not removed everywhere
-    remove_folder(name);
+    remove_listed_empty(name);
 }
 
 void Folder::remove_listed_empty(std::string_view name) const {
     const std::string wanted = checked_name(name, "remove_folder");
-    const int dir = impl_->fd.get();
-    const int error = on_entry(dir, wanted, [dir, &wanted](const std::string& n) {
-        return n == wanted ? ::unlinkat(dir, n.c_str(), AT_REMOVEDIR)
-                           : unlink_unless_held(dir, n, AT_REMOVEDIR);
-    });
-    if (error != 0)
+    if (const int error = remove_as_listed(impl_->fd.get(), wanted, AT_REMOVEDIR))
         posix::throw_errno(error, path::join(path_, wanted));
 }
 

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <string>
+
 #include "platform/folder.h"
 #include "platform/posix/unique_fd.h"
 
@@ -19,6 +21,9 @@ struct Folder::Impl {
     // The size an empty folder reports on this file system where folder sizes count the
     // entries, kNoEmptySize where they do not; read at the first listing, passed to children.
     long long empty_folder_size = kEmptySizeUnread;
+
+    // Readies the descriptor for a listing from its start; returns it. Throws RunError.
+    int start_listing(const std::string& path);
 };
 
 inline FileIdentity identity_of(const struct stat& st) {

@@ -10,6 +10,8 @@ namespace kehrwix::posix {
 // root folder at the last note.
 bool held_by_a_process(const struct stat& st);
 bool held_by_a_process(dev_t device, ino_t inode);
+// False when no process held anything on the device: its entries need no look-up each.
+bool anything_held_on(dev_t device);
 
 // Sockets, FIFOs and device nodes: a running session's endpoints, never deleted.
 inline bool is_endpoint(const struct stat& st) {

@@ -32,8 +32,8 @@ void empty_files_only(Context& program, CleaningState& state, const FolderRule& 
                       const std::optional<fs::Folder>& opened) {
     blank_progress_row(program.screen);
     try {
-        // A folder that is missing has no files to delete.
-        // Block by block: a folder of many thousand files is never held whole.
+        // A folder that is missing has no files to delete. The rest go block by block, so a
+        // folder of many thousand files is never held whole.
         if (opened) {
             const FileStepFolder target{*opened, opened->path()};
             opened->entries_in_blocks([&](std::vector<fs::DirEntry>& block) {

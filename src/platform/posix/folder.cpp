@@ -37,15 +37,18 @@ namespace {
 
 constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// Only a plain name inside the folder: anything else could step out of it.
+// Only a plain name inside the folder: anything else could step out of it. Two plain
+// searches: find_first_of would search the set once per character.
+bool is_plain_name(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
 std::string checked_name(std::string_view name, std::string_view operation) {
     if (const int fault = injected_fault(operation))
         posix::throw_errno(fault, name);
-    // Two plain searches: find_first_of would search the set once per character.
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
-        name.find('\0') != std::string_view::npos) {
+    if (!is_plain_name(name))
         throw_windows_error(posix::kWinInvalidName, name);
-    }
     return std::string(name);
 }
 
@@ -284,9 +287,7 @@ int remove_as_listed(int dir, const std::string& wanted, int flags) {
 // so a name as listed goes straight to unlinkat from a copy on the stack.
 void Folder::delete_file(std::string_view name) const {
     char plain[NAME_MAX + 1];
-    if (name.size() < sizeof plain && fault_hook == nullptr && !name.empty() && name != "." &&
-        name != ".." && std::memchr(name.data(), '/', name.size()) == nullptr &&
-        std::memchr(name.data(), '\0', name.size()) == nullptr) {
+    if (name.size() < sizeof plain && fault_hook == nullptr && is_plain_name(name)) {
         std::memcpy(plain, name.data(), name.size());
         plain[name.size()] = '\0';
         if (::unlinkat(impl_->fd.get(), plain, 0) == 0)

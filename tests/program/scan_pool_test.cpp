@@ -118,6 +118,14 @@ class ScanPoolTest : public ::testing::Test {
                 sandbox.write_file('C', path + "/f.txt");
         }
         sandbox.make_folder('C', "R/.hidden/TEMP");
+        // Names a path cannot hold, long and accented ones, and a folder whose subfolders
+        // come after more than a hundred files: the read-ahead's records keep them all.
+        sandbox.make_folder('C', "R/a:b/TEMP");
+        sandbox.make_folder('C', "R/" + std::string(200, 'n') + "/Temp");
+        sandbox.make_folder('C', "R/\xc3\xa4rger/CACHE");
+        for (int i = 0; i < 300; ++i)
+            sandbox.write_file('C', "W/f" + std::to_string(i));
+        sandbox.make_folder('C', "W/zz/tmp0");
         std::filesystem::create_directory_symlink("..", sandbox.host('C', "R/loop"));
         std::filesystem::create_directory_symlink("../R", sandbox.host('C', "R/TEMP"));
     }

@@ -2,6 +2,8 @@
 // Reads a folder's entries straight from its descriptor with getdents64, a large block at a
 // time: no directory stream, no duplicated descriptor, no per-entry call.
 
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -21,12 +23,33 @@ struct RawDirent {
     char name[1];
 };
 
+// Whether the folder lies on a file system whose listing call stops short of the block only
+// at the end of the folder: tmpfs, ext2-4, XFS and Btrfs fill it entry by entry until it is
+// full or the folder ends. FUSE and network file systems may hand out a listing in parts.
+inline bool fills_listing_blocks(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (fs.f_type) {
+        case TMPFS_MAGIC:
+        case EXT4_SUPER_MAGIC:
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Calls visit(name, d_type), or visit(name, d_type, d_ino) where the visitor takes it, for every
 // entry but "." and "..", from the descriptor's current position on. Returns 0, or the errno
-// that stopped the reading.
+// that stopped the reading. `short_block_ends` is for a file system that fills the block while
+// entries are left (see fills_listing_blocks): a block with room for the longest entry left is
+// the last, which spares the call that would return nothing, a third of a listing's calls.
 template <typename Visit>
-int for_each_dirent(int fd, Visit visit) {
+int for_each_dirent(int fd, Visit visit, bool short_block_ends = false) {
     constexpr std::size_t kBlock = 64 * 1024;
+    constexpr std::size_t kRoomForAnyEntry = 1024;  // a name is at most 255 bytes
     alignas(8) thread_local char block[kBlock];
     for (;;) {
         const long got = ::syscall(SYS_getdents64, fd, block, kBlock);
@@ -48,6 +71,8 @@ int for_each_dirent(int fd, Visit visit) {
             else
                 visit(name, d->type);
         }
+        if (short_block_ends && kBlock - static_cast<std::size_t>(got) >= kRoomForAnyEntry)
+            return 0;
     }
 }
 

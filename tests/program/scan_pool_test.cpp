@@ -202,6 +202,15 @@ TEST_F(ScanPoolTest, ReaderJudgesSubfoldersAndAsksTheExclusions) {
     EXPECT_EQ(reader.read("C:\\A\\link\\", handle.get(), nullptr).state, FolderState::unreadable);
     EXPECT_EQ(reader.read("C:\\A\\gone\\", handle.get(), nullptr).state, FolderState::unreadable);
     EXPECT_THROW(handle->open_child(".."), RunError);
+
+    // A listing longer than one read of the file system's entries is read to its end.
+    for (int i = 0; i < 700; ++i)
+        sandbox.write_file('C', "B/" + std::to_string(i) + std::string(100, 'f'));
+    sandbox.make_folder('C', "B/Temp");
+    const FolderRecord big = reader.read("C:\\B\\", nullptr, nullptr);
+    EXPECT_EQ(big.entries, 701u);
+    ASSERT_EQ(big.events.size(), 1u);
+    EXPECT_EQ(big.events[0].path, "C:\\B\\Temp\\");
 }
 
 }  // namespace

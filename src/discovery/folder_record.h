@@ -66,7 +66,9 @@ class FolderReader {
     bool is_working_tree(const fs::ScanFolder& parent, std::string_view name) const;
     const std::vector<std::string>& markers() const;
 
-    const std::vector<std::string>& criteria_;
+    // A copy: the criteria are asked for every subfolder, and the vector they came in lies next
+    // to the pending folders, which the scanning thread changes all the time.
+    const std::vector<std::string> criteria_;
     const ScanExclusions* exclusions_;
 };
 

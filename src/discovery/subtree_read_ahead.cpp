@@ -158,6 +158,9 @@ bool SubtreeReadAhead::refill() {
 }
 
 void SubtreeReadAhead::work() {
+    // The helper's own copy, on its own stack: no cache line it reads for every folder is one
+    // the scanning thread writes to.
+    const FolderReader reader = reader_;
     std::vector<std::string> pending;
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -170,15 +173,16 @@ void SubtreeReadAhead::work() {
         if (claim->ended)
             continue;  // reached before it was started
         lock.unlock();
-        walk(*claim, pending);
+        walk(*claim, reader, pending);
         lock.lock();
         claim->ended = true;
     }
 }
 
 // The scan's own walk of the subtree: each folder, then its children in listing order.
-void SubtreeReadAhead::walk(Claim& claim, std::vector<std::string>& pending) {
-    HeldFolders held(reader_);
+void SubtreeReadAhead::walk(Claim& claim, const FolderReader& reader,
+                            std::vector<std::string>& pending) {
+    HeldFolders held(reader);
     std::string root = claim.root;
     std::string parent = root.substr(0, root.rfind('\\', root.size() - 2) + 1);
     held.start_below(std::move(parent), std::move(claim.parent));

@@ -50,14 +50,15 @@ class SubtreeReadAhead {
     struct Claim {
         std::string root;
         FolderHandle parent;
-        std::string ready;             // records encoded; guarded by mutex_
-        std::size_t records = 0;       // read into it so far; the helper's own
-        bool ended = false;            // the helper adds no more; guarded by mutex_
-        std::atomic<bool> cut{false};  // the scan reached it first
+        // Apart from root, which the scan compares often.
+        alignas(64) std::string ready;  // records encoded; guarded by mutex_
+        std::size_t records = 0;        // read into it so far; the helper's own
+        bool ended = false;             // the helper adds no more; guarded by mutex_
+        std::atomic<bool> cut{false};   // the scan reached it first
     };
 
     void work();
-    void walk(Claim& claim, std::vector<std::string>& pending);
+    void walk(Claim& claim, const FolderReader& reader, std::vector<std::string>& pending);
     bool refill();
 
     // Bytes buffered over all claims: some 30,000 records (a few bytes each, and their
@@ -70,7 +71,9 @@ class SubtreeReadAhead {
     static constexpr std::size_t kQueued = 2;  // claims the helper may find waiting
 
     const FolderReader& reader_;
-    std::mutex mutex_;
+    // What both threads change, apart from what only the scanning thread does: one cache line
+    // written by both would be fetched back and forth for every folder.
+    alignas(64) std::mutex mutex_;
     std::condition_variable claim_ready_;
     std::condition_variable room_ready_;
     std::deque<std::shared_ptr<Claim>> queue_;  // not yet started by the helper
@@ -80,13 +83,13 @@ class SubtreeReadAhead {
     std::atomic<std::size_t> queued_{0};
 
     // The scanning thread's own.
-    std::vector<std::shared_ptr<Claim>> claims_;  // offered and not yet reached
-    std::shared_ptr<Claim> current_;              // reached and being replayed
-    std::string batch_;                           // taken from current_ in one go
-    std::size_t batch_at_ = 0;                    // the next record in it
+    alignas(64) std::vector<std::shared_ptr<Claim>> claims_;  // offered and not yet reached
+    std::shared_ptr<Claim> current_;                          // reached and being replayed
+    std::string batch_;                                       // taken from current_ in one go
+    std::size_t batch_at_ = 0;                                // the next record in it
     bool out_of_step_ = false;
 
-    std::thread helper_;  // last: starts once the rest is set up
+    alignas(64) std::thread helper_;  // last: starts once the rest is set up
 };
 
 }  // namespace kehrwix

@@ -61,13 +61,13 @@ class SubtreeReadAhead {
     void walk(Claim& claim, const FolderReader& reader, std::vector<std::string>& pending);
     bool refill();
 
-    // Bytes buffered over all claims: some 30,000 records (a few bytes each, and their
+    // Bytes buffered over all claims: some 33,000 records (a few bytes each, and their
     // subfolders' names), so the helper hardly ever waits for the scan to catch up.
     static constexpr std::size_t kReadAhead = 512 * 1024;
     static constexpr std::size_t kMaxClaims = 64;
     // A claim larger than this is left to the scan after its first records: the helper moves
     // on to a claim the scan reaches sooner rather than read far ahead of it.
-    static constexpr std::size_t kClaimRecords = 4096;
+    static constexpr std::size_t kClaimRecords = 2048;
     static constexpr std::size_t kQueued = 2;  // claims the helper may find waiting
 
     const FolderReader& reader_;

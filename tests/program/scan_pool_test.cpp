@@ -32,12 +32,21 @@ std::string describe(const FolderRecord& r) {
     return text;
 }
 
+// What an ESC leaves: the folders still pending, the next one last.
+std::string describe(const std::vector<std::string>& pending) {
+    std::string text = "pending:";
+    for (const std::string& folder : pending)
+        text += " " + folder;
+    return text;
+}
+
 // The order a single thread produces: each folder's record, then its subtree, children in
-// listing order.
-std::vector<std::string> single_walk(const FolderReader& reader, const std::string& root) {
+// listing order; stopped early, the folders left pending.
+std::vector<std::string> single_walk(const FolderReader& reader, const std::string& root,
+                                     std::size_t stop_after = SIZE_MAX) {
     std::vector<std::string> out;
     std::vector<std::string> pending{root};
-    while (!pending.empty()) {
+    while (!pending.empty() && out.size() != stop_after) {
         const FolderRecord r = reader.read(pending.back(), nullptr, nullptr);
         pending.pop_back();
         out.push_back(describe(r));
@@ -46,6 +55,8 @@ std::vector<std::string> single_walk(const FolderReader& reader, const std::stri
                 pending.push_back(it->path);
         }
     }
+    if (!pending.empty())
+        out.push_back(describe(pending));
     return out;
 }
 
@@ -93,6 +104,8 @@ std::vector<std::string> helped_walk(const FolderReader& reader, const std::stri
             }
         }
     }
+    if (!pending.empty())
+        out.push_back(describe(pending));
     return out;
 }
 
@@ -159,9 +172,10 @@ TEST_F(ScanPoolTest, SubtreesReadAheadReplayAsTheSingleWalk) {
     const std::vector<std::string> expected = single_walk(reader, "C:\\");
     for (unsigned seed : {1u, 2u, 3u})
         EXPECT_EQ(helped_walk(reader, "C:\\", seed), expected) << "seed " << seed;
-    // Dropped mid-walk, as ESC does, with claims read, half read and waiting.
-    const std::vector<std::string> part = helped_walk(reader, "C:\\", 4, 300);
-    EXPECT_EQ(part, std::vector<std::string>(expected.begin(), expected.begin() + 300));
+    // Dropped mid-walk, as ESC does, with claims read, half read and waiting: the same folders
+    // listed and left pending.
+    for (std::size_t stop : {300u, 1100u})
+        EXPECT_EQ(helped_walk(reader, "C:\\", 4, stop), single_walk(reader, "C:\\", stop)) << stop;
 }
 
 class SkipFolders : public ScanExclusions {

@@ -1,6 +1,5 @@
 #include "discovery/held_folders.h"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 

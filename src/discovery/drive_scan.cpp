@@ -92,8 +92,9 @@ bool is_root(const std::string& folder) {
 
 // The folder rule as the scan asks it: program code, system state, package trees, documents and
 // working trees are neither reported nor entered, profiles and homes are entered but not
-// reported. Asked from the reading threads; the rule only reads its own tables.
-class RuleExclusions : public ScanExclusions {
+// reported. Asked from the reading threads; the rule only reads its own tables. A cache line of
+// its own, as it lies beside the scanner's counters.
+class alignas(64) RuleExclusions : public ScanExclusions {
   public:
     explicit RuleExclusions(const FolderRule& rule) : rule_(rule) {}
     bool may_report(std::string_view upper_folder) const override {
@@ -119,7 +120,7 @@ class RuleExclusions : public ScanExclusions {
 // on two processors, whole subtrees by one helper while this thread reads others; their records
 // are replayed here in the order of the single walk below, so hits, path list, screen, ESC and
 // the folders left pending are those of one thread reading them in turn.
-class Scanner {
+class alignas(64) Scanner {
     static constexpr std::size_t kClaimWindow = 16;
 
   public:

@@ -36,7 +36,8 @@ FolderRecord FolderReader::read(std::string folder, const fs::ScanFolder* parent
                                 FolderHandle* opened) const {
     FolderRecord record;
     record.folder = std::move(folder);
-    fs::ScanListing listing;
+    // Kept per thread: a listing's vector and names are reused from folder to folder.
+    thread_local fs::ScanListing listing;
     std::optional<fs::ScanFolder> handle;
     try {
         handle = open(record.folder, parent);
@@ -51,12 +52,13 @@ FolderRecord FolderReader::read(std::string folder, const fs::ScanFolder* parent
     }
     record.entries = listing.entries;
     // A source tree's "cache" and "tmp" are its own packages: the whole tree is left alone.
-    if (listing.holds_watched)
+    // Most folders have no subfolders, and need neither their upper-case path nor a handle kept.
+    if (listing.holds_watched || listing.subfolders.empty())
         return record;
-    const std::string upper_folder = text::upper(record.folder);
+    Judging judging{text::upper(record.folder), {}};
     for (const fs::ScanEntry& entry : listing.subfolders)
-        judge(record, upper_folder, *handle, entry);
-    if (opened != nullptr)
+        judge(record, judging, *handle, entry);
+    if (opened != nullptr && has_children(record))
         *opened = std::make_shared<const fs::ScanFolder>(std::move(*handle));
     return record;
 }
@@ -83,8 +85,14 @@ bool FolderReader::is_working_tree(const fs::ScanFolder& parent, std::string_vie
     }
 }
 
-void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
-                         const fs::ScanFolder& folder, const fs::ScanEntry& entry) const {
+bool has_children(const FolderRecord& record) {
+    return std::any_of(record.events.begin(), record.events.end(), [](const ScanEvent& e) {
+        return e.kind == ScanEvent::child || e.kind == ScanEvent::hit_and_child;
+    });
+}
+
+void FolderReader::judge(FolderRecord& record, Judging& judging, const fs::ScanFolder& folder,
+                         const fs::ScanEntry& entry) const {
     const std::string& name = entry.name;
     // Every folder whose name starts with "." is passed over here, before the folder rule is
     // asked: neither reported nor entered. Hidden folders hold configuration, repositories and
@@ -93,18 +101,16 @@ void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
     // not to the scan; a test of them must go through those.
     if (name.empty() || name.front() == '.')
         return;
-    if (name.find_first_of("\\:\r\n\x1a") != std::string::npos) {
+    if (std::any_of(name.begin(), name.end(), [](char c) {
+            return c == '\\' || c == ':' || c == '\r' || c == '\n' || c == '\x1a';
+        })) {
         // A name no Windows path can express would lead the path somewhere else, and one
         // that ends a line or the data would split its hit line into other paths.
         record.events.push_back(ScanEvent{ScanEvent::bad_name, entry.index, {}});
         return;
     }
-    std::string path;
-    path.reserve(record.folder.size() + name.size() + 1);
-    path += record.folder;
-    path += name;
-    path += '\\';
-    std::string upper_path = upper_folder;
+    std::string& upper_path = judging.upper_path;
+    upper_path.assign(judging.upper_folder);
     upper_path += text::upper(name);
     upper_path += '\\';
     const bool hit = matches_criteria(upper_path, criteria_) &&
@@ -115,6 +121,11 @@ void FolderReader::judge(FolderRecord& record, const std::string& upper_folder,
         !entry.mount && (exclusions_ == nullptr || exclusions_->may_enter(upper_path));
     if (!hit && !enter)
         return;
+    std::string path;
+    path.reserve(record.folder.size() + name.size() + 1);
+    path += record.folder;
+    path += name;
+    path += '\\';
     const ScanEvent::Kind kind = !hit    ? ScanEvent::child
                                  : enter ? ScanEvent::hit_and_child
                                          : ScanEvent::hit;

@@ -53,16 +53,22 @@ class FolderReader {
         : criteria_(criteria), exclusions_(exclusions) {}
 
     // Reads `folder`: below `parent` when that is the handle of the folder holding it, else by
-    // its full path. `opened` receives the folder's own handle when it could be listed.
+    // its full path. `opened` receives the folder's own handle when it has subfolders to enter.
     FolderRecord read(std::string folder, const fs::ScanFolder* parent, FolderHandle* opened) const;
 
   private:
-    void judge(FolderRecord& record, const std::string& upper_folder, const fs::ScanFolder& folder,
+    struct Judging {
+        std::string upper_folder;
+        std::string upper_path;  // the subfolder judged, reused from one to the next
+    };
+    void judge(FolderRecord& record, Judging& judging, const fs::ScanFolder& folder,
                const fs::ScanEntry& entry) const;
     bool is_working_tree(const fs::ScanFolder& parent, std::string_view name) const;
     const std::vector<std::string>& markers() const;
 
-    const std::vector<std::string>& criteria_;
+    // A copy: the criteria are asked for every subfolder, and the vector they came in lies next
+    // to the pending folders, which the scanning thread changes all the time.
+    const std::vector<std::string> criteria_;
     const ScanExclusions* exclusions_;
 };
 
@@ -71,5 +77,8 @@ class FolderReader {
 inline constexpr std::size_t kMaxHeldDepth = 64;
 
 std::size_t folder_depth(std::string_view folder);
+
+// Whether the record has subfolders to be listed after it.
+bool has_children(const FolderRecord& record);
 
 }  // namespace kehrwix

@@ -1,6 +1,5 @@
 #include "discovery/held_folders.h"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -52,11 +51,7 @@ FolderRecord HeldFolders::read(std::string folder) {
     const fs::ScanFolder* parent = parent_of(folder);
     FolderHandle handle;
     FolderRecord record = reader_.read(std::move(folder), parent, &handle);
-    const bool has_children =
-        std::any_of(record.events.begin(), record.events.end(), [](const ScanEvent& e) {
-            return e.kind == ScanEvent::child || e.kind == ScanEvent::hit_and_child;
-        });
-    if (handle && has_children && open_.size() < kMaxHeldDepth)
+    if (handle && open_.size() < kMaxHeldDepth)  // only a folder with children gives one
         open_.push_back(OpenFolder{record.folder, std::move(handle)});
     return record;
 }

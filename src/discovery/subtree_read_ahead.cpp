@@ -6,6 +6,67 @@
 #include "discovery/held_folders.h"
 
 namespace kehrwix {
+namespace {
+
+// A record as the helper buffers it: the folder's path length (a check that the walks agree),
+// state, entry count and events, each subfolder by its name; numbers seven bits a byte.
+void put_number(std::string& out, std::size_t n) {
+    for (; n >= 0x80; n >>= 7)
+        out += static_cast<char>(n | 0x80);
+    out += static_cast<char>(n);
+}
+
+std::uint32_t get_number(const char*& at) {
+    std::uint32_t n = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        n |= static_cast<std::uint32_t>(byte & 0x7f) << shift;
+        if (byte < 0x80)
+            return n;
+    }
+}
+
+void encode(const FolderRecord& record, std::string& out) {
+    put_number(out, record.folder.size());
+    out += static_cast<char>(record.state);
+    put_number(out, record.entries);
+    put_number(out, record.events.size());
+    for (const ScanEvent& event : record.events) {
+        out += static_cast<char>(event.kind);
+        put_number(out, event.at);
+        // A path is the folder's, the name and "\"; a bad name has none.
+        const std::size_t name =
+            event.path.empty() ? 0 : event.path.size() - record.folder.size() - 1;
+        put_number(out, name);
+        if (name != 0)
+            out.append(event.path, record.folder.size(), name);
+    }
+}
+
+// Decodes the record at `at` into `record`, whose folder is set; false when its folder is not
+// the one the walk expects.
+bool decode(const char*& at, FolderRecord& record) {
+    if (get_number(at) != record.folder.size())
+        return false;
+    record.state = static_cast<FolderState>(*at++);
+    record.entries = get_number(at);
+    record.events.resize(get_number(at));
+    for (ScanEvent& event : record.events) {
+        event.kind = static_cast<ScanEvent::Kind>(*at++);
+        event.at = get_number(at);
+        const std::uint32_t name = get_number(at);
+        if (name == 0 && event.kind == ScanEvent::bad_name)
+            continue;
+        event.path.reserve(record.folder.size() + name + 1);
+        event.path = record.folder;
+        event.path.append(at, name);
+        event.path += '\\';
+        at += name;
+    }
+    return true;
+}
+
+}  // namespace
 
 SubtreeReadAhead::SubtreeReadAhead(const FolderReader& reader)
     : reader_(reader), helper_([this] { work(); }) {}
@@ -43,7 +104,7 @@ void SubtreeReadAhead::claim(std::string folder, FolderHandle parent) {
     claim_ready_.notify_one();
 }
 
-std::optional<FolderRecord> SubtreeReadAhead::take(const std::string& folder) {
+std::optional<FolderRecord> SubtreeReadAhead::take(std::string& folder) {
     if (!current_) {
         const auto it = std::find_if(claims_.begin(), claims_.end(),
                                      [&](const auto& c) { return c->root == folder; });
@@ -56,13 +117,16 @@ std::optional<FolderRecord> SubtreeReadAhead::take(const std::string& folder) {
             return std::nullopt;
         }
     }
-    if (batch_.front().folder != folder) {
+    FolderRecord record;
+    record.folder = std::move(folder);
+    const char* at = batch_.data() + batch_at_;
+    if (!decode(at, record)) {
+        folder = std::move(record.folder);
         out_of_step_ = true;
         return std::nullopt;
     }
-    FolderRecord record = std::move(batch_.front());
-    batch_.pop_front();
-    if (batch_.empty() && !refill())
+    batch_at_ = static_cast<std::size_t>(at - batch_.data());
+    if (batch_at_ == batch_.size() && !refill())
         current_.reset();
     return record;
 }
@@ -80,7 +144,9 @@ bool SubtreeReadAhead::refill() {
             std::erase(queue_, current_);  // reached before the helper came to it
             queued_.store(queue_.size(), std::memory_order_relaxed);
         } else {
+            batch_.clear();
             batch_.swap(current_->ready);
+            batch_at_ = 0;
             buffered_ -= batch_.size();
             taken = true;
         }
@@ -92,6 +158,9 @@ bool SubtreeReadAhead::refill() {
 }
 
 void SubtreeReadAhead::work() {
+    // The helper's own copy, on its own stack: no cache line it reads for every folder is one
+    // the scanning thread writes to.
+    const FolderReader reader = reader_;
     std::vector<std::string> pending;
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -104,22 +173,23 @@ void SubtreeReadAhead::work() {
         if (claim->ended)
             continue;  // reached before it was started
         lock.unlock();
-        walk(*claim, pending);
+        walk(*claim, reader, pending);
         lock.lock();
         claim->ended = true;
     }
 }
 
 // The scan's own walk of the subtree: each folder, then its children in listing order.
-void SubtreeReadAhead::walk(Claim& claim, std::vector<std::string>& pending) {
-    HeldFolders held(reader_);
+void SubtreeReadAhead::walk(Claim& claim, const FolderReader& reader,
+                            std::vector<std::string>& pending) {
+    HeldFolders held(reader);
     std::string root = claim.root;
     std::string parent = root.substr(0, root.rfind('\\', root.size() - 2) + 1);
     held.start_below(std::move(parent), std::move(claim.parent));
     pending.clear();
     pending.push_back(std::move(root));
-    std::size_t read = 0;
-    while (!pending.empty() && read++ < kClaimRecords &&
+    std::string encoded;
+    while (!pending.empty() && claim.records < kClaimRecords &&
            !claim.cut.load(std::memory_order_relaxed)) {
         FolderRecord record = held.read(std::move(pending.back()));
         pending.pop_back();
@@ -127,6 +197,8 @@ void SubtreeReadAhead::walk(Claim& claim, std::vector<std::string>& pending) {
             if (it->kind == ScanEvent::child || it->kind == ScanEvent::hit_and_child)
                 pending.push_back(it->path);
         }
+        encoded.clear();
+        encode(record, encoded);
         std::unique_lock lock(mutex_);
         const auto go_on = [&] { return stopping_ || claim.ended || buffered_ < kReadAhead; };
         if (!go_on()) {
@@ -136,8 +208,9 @@ void SubtreeReadAhead::walk(Claim& claim, std::vector<std::string>& pending) {
         }
         if (stopping_ || claim.ended)
             return;
-        claim.ready.push_back(std::move(record));
-        ++buffered_;
+        claim.ready += encoded;
+        ++claim.records;
+        buffered_ += encoded.size();
     }
 }
 

@@ -32,12 +32,21 @@ std::string describe(const FolderRecord& r) {
     return text;
 }
 
+// What an ESC leaves: the folders still pending, the next one last.
+std::string describe(const std::vector<std::string>& pending) {
+    std::string text = "pending:";
+    for (const std::string& folder : pending)
+        text += " " + folder;
+    return text;
+}
+
 // The order a single thread produces: each folder's record, then its subtree, children in
-// listing order.
-std::vector<std::string> single_walk(const FolderReader& reader, const std::string& root) {
+// listing order; stopped early, the folders left pending.
+std::vector<std::string> single_walk(const FolderReader& reader, const std::string& root,
+                                     std::size_t stop_after = SIZE_MAX) {
     std::vector<std::string> out;
     std::vector<std::string> pending{root};
-    while (!pending.empty()) {
+    while (!pending.empty() && out.size() != stop_after) {
         const FolderRecord r = reader.read(pending.back(), nullptr, nullptr);
         pending.pop_back();
         out.push_back(describe(r));
@@ -46,6 +55,8 @@ std::vector<std::string> single_walk(const FolderReader& reader, const std::stri
                 pending.push_back(it->path);
         }
     }
+    if (!pending.empty())
+        out.push_back(describe(pending));
     return out;
 }
 
@@ -93,6 +104,8 @@ std::vector<std::string> helped_walk(const FolderReader& reader, const std::stri
             }
         }
     }
+    if (!pending.empty())
+        out.push_back(describe(pending));
     return out;
 }
 
@@ -118,6 +131,14 @@ class ScanPoolTest : public ::testing::Test {
                 sandbox.write_file('C', path + "/f.txt");
         }
         sandbox.make_folder('C', "R/.hidden/TEMP");
+        // Names a path cannot hold, long and accented ones, and a folder whose subfolders
+        // come after more than a hundred files: the read-ahead's records keep them all.
+        sandbox.make_folder('C', "R/a:b/TEMP");
+        sandbox.make_folder('C', "R/" + std::string(200, 'n') + "/Temp");
+        sandbox.make_folder('C', "R/\xc3\xa4rger/CACHE");
+        for (int i = 0; i < 300; ++i)
+            sandbox.write_file('C', "W/f" + std::to_string(i));
+        sandbox.make_folder('C', "W/zz/tmp0");
         std::filesystem::create_directory_symlink("..", sandbox.host('C', "R/loop"));
         std::filesystem::create_directory_symlink("../R", sandbox.host('C', "R/TEMP"));
     }
@@ -151,9 +172,10 @@ TEST_F(ScanPoolTest, SubtreesReadAheadReplayAsTheSingleWalk) {
     const std::vector<std::string> expected = single_walk(reader, "C:\\");
     for (unsigned seed : {1u, 2u, 3u})
         EXPECT_EQ(helped_walk(reader, "C:\\", seed), expected) << "seed " << seed;
-    // Dropped mid-walk, as ESC does, with claims read, half read and waiting.
-    const std::vector<std::string> part = helped_walk(reader, "C:\\", 4, 300);
-    EXPECT_EQ(part, std::vector<std::string>(expected.begin(), expected.begin() + 300));
+    // Dropped mid-walk, as ESC does, with claims read, half read and waiting: the same folders
+    // listed and left pending.
+    for (std::size_t stop : {300u, 1100u})
+        EXPECT_EQ(helped_walk(reader, "C:\\", 4, stop), single_walk(reader, "C:\\", stop)) << stop;
 }
 
 class SkipFolders : public ScanExclusions {
@@ -194,6 +216,15 @@ TEST_F(ScanPoolTest, ReaderJudgesSubfoldersAndAsksTheExclusions) {
     EXPECT_EQ(reader.read("C:\\A\\link\\", handle.get(), nullptr).state, FolderState::unreadable);
     EXPECT_EQ(reader.read("C:\\A\\gone\\", handle.get(), nullptr).state, FolderState::unreadable);
     EXPECT_THROW(handle->open_child(".."), RunError);
+
+    // A listing longer than one read of the file system's entries is read to its end.
+    for (int i = 0; i < 700; ++i)
+        sandbox.write_file('C', "B/" + std::to_string(i) + std::string(100, 'f'));
+    sandbox.make_folder('C', "B/Temp");
+    const FolderRecord big = reader.read("C:\\B\\", nullptr, nullptr);
+    EXPECT_EQ(big.entries, 701u);
+    ASSERT_EQ(big.events.size(), 1u);
+    EXPECT_EQ(big.events[0].path, "C:\\B\\Temp\\");
 }
 
 }  // namespace

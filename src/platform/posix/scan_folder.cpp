@@ -1,7 +1,8 @@
 // The scan's folder handle: one openat2 below the parent that refuses links and mount points
-// in the kernel, one read of the listing straight from that descriptor, one close. Where the
-// kernel has no openat2, a plain openat that refuses a final link and a comparison of device and
-// mount id give the same protection with a few more calls.
+// in the kernel, one read of the listing straight from that descriptor (without the call that
+// finds its end, where the file system fills the block), one close. Where the kernel has no
+// openat2, a plain openat that refuses a final link and a comparison of device and mount id
+// give the same protection with a few more calls.
 
 #include "platform/scan_folder.h"
 
@@ -72,6 +73,9 @@ bool plain_name(std::string_view name) {
 
 struct ScanFolder::Impl {
     posix::UniqueFd fd;
+    // Asked once per folder opened by its path; a child lies on the same file system, as
+    // neither call crosses a mount.
+    bool whole_blocks = false;
 };
 
 ScanFolder::ScanFolder(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -82,6 +86,7 @@ ScanFolder::~ScanFolder() = default;
 ScanFolder ScanFolder::open(const std::string& path) {
     auto impl = std::make_unique<Impl>();
     impl->fd = posix::open_folder_for_listing(path);
+    impl->whole_blocks = posix::fills_listing_blocks(impl->fd.get());
     return ScanFolder(std::move(impl));
 }
 
@@ -97,6 +102,7 @@ std::optional<ScanFolder> ScanFolder::open_child(std::string_view name) const {
     }
     auto impl = std::make_unique<Impl>();
     impl->fd.reset(fd);
+    impl->whole_blocks = impl_->whole_blocks;
     return ScanFolder(std::move(impl));
 }
 
@@ -105,7 +111,7 @@ void ScanFolder::list(ScanListing& listing, const std::vector<std::string>& watc
     listing.entries = 0;
     listing.holds_watched = false;
     const int fd = impl_->fd.get();
-    const int error = posix::for_each_dirent(fd, [&](const char* name, unsigned char type) {
+    const auto visit = [&](const char* name, unsigned char type) {
         const std::uint32_t index = listing.entries++;
         for (const std::string& wanted : watched) {
             if (::strcasecmp(name, wanted.c_str()) == 0)
@@ -120,7 +126,8 @@ void ScanFolder::list(ScanListing& listing, const std::vector<std::string>& watc
             return;
         }
         listing.subfolders.push_back(ScanEntry{name, index, false});
-    });
+    };
+    const int error = posix::for_each_dirent(fd, visit, impl_->whole_blocks);
     if (error != 0)
         posix::throw_errno(error, "folder");
 }

@@ -128,11 +128,7 @@ fi
     mkdir -p "$drive"
     e2e_start "$drive" env TERM=xterm-256color KEHRWIX_DRIVES="C:=$drive" KEHRWIX='C:\' kehrwix '?'
     e2e_wait_for "Temp-Dateien  Kehrwix" 10
-    for _ in 1 2 3; do
-        e2e_keys Space
-        sleep 0.5
-        [[ -s $E2E_EXIT_FILE ]] && break
-    done
+    e2e_space_until_exit
     [[ $(e2e_wait_exit 10) == 0 ]] || e2e_fail "installed kehrwix ? did not end with status 0"
     [[ ! -e $drive/KEHRWIX.INI ]] || e2e_fail "the help-only run created a path list"
 )
@@ -165,11 +161,7 @@ git clone -q "$repo" "$clone"
     [[ ! -e $clone/build/demo/C/Windows/Temp/MpCmdRun.log ]] || e2e_fail "the demo run did not clean"
     run --reset '?'
     e2e_wait_for "Temp-Dateien  Kehrwix" 60
-    for _ in 1 2 3; do
-        e2e_keys Space
-        sleep 0.5
-        [[ -s $E2E_EXIT_FILE ]] && break
-    done
+    e2e_space_until_exit
     e2e_ended 10
     [[ -f $clone/build/demo/C/Windows/Temp/MpCmdRun.log ]] || e2e_fail "--reset did not make the demo drive new"
     e2e_stop

@@ -146,9 +146,9 @@ bool equal_nocase(std::string_view a, std::string_view b) {
         const auto y = static_cast<unsigned char>(b[i]);
         if (x >= 0x80 || y >= 0x80)
             return upper(a.substr(i)) == upper(b.substr(i));
-        if (x != y && (x | 0x20) != (y | 0x20))
-            return false;
-        if (x != y && !((x | 0x20) >= 'a' && (x | 0x20) <= 'z'))
+        // Only letters fold, and a letter's two cases differ in the 0x20 bit alone.
+        const auto lower = static_cast<unsigned char>(x | 0x20);
+        if (x != y && (lower != (y | 0x20) || lower < 'a' || lower > 'z'))
             return false;
     }
     return true;

@@ -99,6 +99,17 @@ e2e_wait_exit() {
     cat "$E2E_EXIT_FILE"
 }
 
+# e2e_space_until_exit: presses Space up to three times, half a second apart, until the
+# program ends; a key sent while a screen is still being drawn may go before it is read.
+e2e_space_until_exit() {
+    local _
+    for _ in 1 2 3; do
+        e2e_keys Space
+        sleep 0.5
+        [[ -s $E2E_EXIT_FILE ]] && break
+    done
+}
+
 # e2e_ended [SECONDS]: waits for the program to end with status 0.
 e2e_ended() {
     local status

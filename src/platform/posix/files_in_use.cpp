@@ -41,34 +41,46 @@ struct KeyHash {
     }
 };
 
-std::unordered_set<Key, KeyHash>& held() {
-    static std::unordered_set<Key, KeyHash> keys;
-    return keys;
-}
+// What the last note found, kept so that the look-up asked for every listed entry is cheap.
+class Note {
+  public:
+    void clear() {
+        keys_.clear();
+        devices_.clear();
+        inode_bits_.reset();
+    }
 
-// The devices of what is held: a handful, so a folder elsewhere skips the look-ups.
-std::vector<dev_t>& held_devices() {
-    static std::vector<dev_t> devices;
-    return devices;
-}
+    void add(const Key& key) {
+        keys_.insert(key);
+        inode_bits_.set(inode_bit(key.inode));
+        if (!on(key.device))
+            devices_.push_back(key.device);
+    }
 
-// One bit per inode number modulo its size: nearly every file a run deletes is held by no one,
-// and a clear bit says so without a hash look-up.
-std::bitset<1 << 16>& inode_bits() {
-    static std::bitset<1 << 16> bits;
-    return bits;
-}
+    // Nearly every file a run deletes is held by no one: a clear bit says so without hashing.
+    bool holds(const Key& key) const {
+        return inode_bits_.test(inode_bit(key.inode)) && keys_.count(key) != 0;
+    }
 
-std::size_t inode_bit(ino_t inode) {
-    return static_cast<std::size_t>(inode) & ((1u << 16) - 1);
-}
+    // The devices are a handful, so a folder on another one skips the look-ups.
+    bool on(dev_t device) const {
+        return std::find(devices_.begin(), devices_.end(), device) != devices_.end();
+    }
 
-void remember(const Key& key) {
-    held().insert(key);
-    inode_bits().set(inode_bit(key.inode));
-    std::vector<dev_t>& devices = held_devices();
-    if (std::find(devices.begin(), devices.end(), key.device) == devices.end())
-        devices.push_back(key.device);
+  private:
+    static constexpr std::size_t kInodeBits = 1 << 16;
+    static std::size_t inode_bit(ino_t inode) {
+        return static_cast<std::size_t>(inode) & (kInodeBits - 1);
+    }
+
+    std::unordered_set<Key, KeyHash> keys_;
+    std::vector<dev_t> devices_;
+    std::bitset<kInodeBits> inode_bits_;  // by inode number modulo its size
+};
+
+Note& note() {
+    static Note the_note;
+    return the_note;
 }
 
 // Follows the link at `name` below `dir` (a process's "cwd", "root" or one of its descriptors).
@@ -77,7 +89,7 @@ int note_target(int dir, const char* name) {
     struct stat st {};
     if (::fstatat(dir, name, &st, 0) != 0)
         return errno;
-    remember(Key{st.st_dev, st.st_ino});
+    note().add(Key{st.st_dev, st.st_ino});
     return 0;
 }
 
@@ -119,9 +131,9 @@ void note_mapping(std::string_view line, std::unordered_set<std::string>& names_
         return;
     const std::size_t colon = fields[3].find(':');
     if (colon != std::string_view::npos) {
-        remember(Key{makedev(hex_number(fields[3].substr(0, colon)),
-                             hex_number(fields[3].substr(colon + 1))),
-                     static_cast<ino_t>(inode)});
+        note().add(Key{makedev(hex_number(fields[3].substr(0, colon)),
+                               hex_number(fields[3].substr(colon + 1))),
+                       static_cast<ino_t>(inode)});
     }
     const std::size_t name = line.find_first_not_of(' ', at);
     if (name != std::string_view::npos && line[name] == '/') {
@@ -167,12 +179,11 @@ bool held_by_a_process(const struct stat& st) {
 }
 
 bool held_by_a_process(dev_t device, ino_t inode) {
-    return inode_bits().test(inode_bit(inode)) && held().count(Key{device, inode}) != 0;
+    return note().holds(Key{device, inode});
 }
 
 bool anything_held_on(dev_t device) {
-    const std::vector<dev_t>& devices = held_devices();
-    return std::find(devices.begin(), devices.end(), device) != devices.end();
+    return note().on(device);
 }
 
 }  // namespace posix
@@ -180,9 +191,7 @@ bool anything_held_on(dev_t device) {
 namespace fs {
 
 void note_files_in_use() {
-    held().clear();
-    held_devices().clear();
-    inode_bits().reset();
+    note().clear();
     const int proc_fd = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (proc_fd < 0)
         return;

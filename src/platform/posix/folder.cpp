@@ -172,35 +172,49 @@ Folder Folder::open_child_to_remove(std::string_view name) const {
 
 namespace {
 
-// One entry as the listing gives it. Kinds and inodes come from the listing, so a file costs no
-// call before its delete. What a process holds, and sockets, FIFOs and device nodes, are
-// judged from them here.
-void add_entry(std::vector<DirEntry>& entries, int fd, dev_t device, long long empty_size,
-               bool check_held, const char* name, unsigned char type, std::uint64_t inode) {
-    struct stat st {};
-    if (type == DT_UNKNOWN || type == DT_DIR) {
-        // A folder's device tells a mount point, whose listed inode is the folder it covers.
-        // Gone since it was listed: as if the listing had come a moment later.
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return;
-        type = S_ISDIR(st.st_mode)      ? DT_DIR
-               : S_ISLNK(st.st_mode)    ? DT_LNK
-               : posix::is_endpoint(st) ? DT_FIFO
-                                        : DT_REG;
-        inode = st.st_ino;
+// What a listing judges its entries by, read once as it starts.
+struct EntryJudge {
+    int fd;
+    dev_t device;
+    long long empty_size;
+    bool check_held;  // something on this device was held at the note
+
+    EntryJudge(int listing, dev_t folder_device, long long empty_folder_size)
+        : fd(listing),
+          device(folder_device),
+          empty_size(empty_folder_size),
+          check_held(posix::anything_held_on(folder_device)) {}
+
+    // One entry as the listing gives it. Kinds and inodes come from the listing, so a file costs
+    // no call before its delete. What a process holds, and sockets, FIFOs and device nodes, are
+    // judged from them here.
+    void add(std::vector<DirEntry>& entries, const char* name, unsigned char type,
+             std::uint64_t inode) const {
+        struct stat st {};
+        if (type == DT_UNKNOWN || type == DT_DIR) {
+            // A folder's device tells a mount point, whose listed inode is the folder it covers.
+            // Gone since it was listed: as if the listing had come a moment later.
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                return;
+            type = S_ISDIR(st.st_mode)      ? DT_DIR
+                   : S_ISLNK(st.st_mode)    ? DT_LNK
+                   : posix::is_endpoint(st) ? DT_FIFO
+                                            : DT_REG;
+            inode = st.st_ino;
+        }
+        DirEntry& entry = entries.emplace_back();
+        entry.name.assign(name);
+        Attributes& a = entry.attributes;
+        a.directory = type == DT_DIR;
+        a.link = type == DT_LNK;
+        a.mount = a.directory && st.st_dev != device;
+        a.hidden = name[0] == '.';
+        a.in_use =
+            posix::is_endpoint_type(type) ||
+            (check_held && !a.mount && posix::held_by_a_process(device, static_cast<ino_t>(inode)));
+        a.empty = a.directory && !a.mount && st.st_size == empty_size && st.st_nlink <= 2;
     }
-    DirEntry& entry = entries.emplace_back();
-    entry.name.assign(name);
-    Attributes& a = entry.attributes;
-    a.directory = type == DT_DIR;
-    a.link = type == DT_LNK;
-    a.mount = a.directory && st.st_dev != device;
-    a.hidden = name[0] == '.';
-    a.in_use =
-        posix::is_endpoint_type(type) ||
-        (check_held && !a.mount && posix::held_by_a_process(device, static_cast<ino_t>(inode)));
-    a.empty = a.directory && !a.mount && st.st_size == empty_size && st.st_nlink <= 2;
-}
+};
 
 }  // namespace
 
@@ -217,14 +231,12 @@ int Folder::Impl::start_listing(const std::string& path) {
 }
 
 std::vector<DirEntry> Folder::entries() const {
-    const int fd = impl_->start_listing(path_);
-    const dev_t device = impl_->device;
-    const long long empty_size = impl_->empty_folder_size;
-    const bool check_held = posix::anything_held_on(device);
+    const int fd = impl_->start_listing(path_);  // first: it learns the empty folder size
+    const EntryJudge judge(fd, impl_->device, impl_->empty_folder_size);
     std::vector<DirEntry> entries;
-    const int error =
-        posix::for_each_dirent(fd, [&](const char* name, unsigned char type, std::uint64_t inode) {
-            add_entry(entries, fd, device, empty_size, check_held, name, type, inode);
+    const int error = posix::for_each_dirent(
+        judge.fd, [&](const char* name, unsigned char type, std::uint64_t inode) {
+            judge.add(entries, name, type, inode);
         });
     if (error != 0)
         posix::throw_errno(error, path_);
@@ -232,19 +244,17 @@ std::vector<DirEntry> Folder::entries() const {
 }
 
 void Folder::entries_in_blocks(const std::function<void(std::vector<DirEntry>&)>& take) const {
-    const int fd = impl_->start_listing(path_);
-    const dev_t device = impl_->device;
-    const long long empty_size = impl_->empty_folder_size;
-    const bool check_held = posix::anything_held_on(device);
+    const int fd = impl_->start_listing(path_);  // first: it learns the empty folder size
+    const EntryJudge judge(fd, impl_->device, impl_->empty_folder_size);
     // A block of its own: `take` may list other folders while this listing is under way.
     constexpr std::size_t kBlock = 32 * 1024;
     const auto block = std::make_unique_for_overwrite<char[]>(kBlock);
     std::vector<DirEntry> entries;
     for (;;) {
         const int error = posix::read_dirent_block(
-            fd, block.get(), kBlock,
+            judge.fd, block.get(), kBlock,
             [&](const char* name, unsigned char type, std::uint64_t inode) {
-                add_entry(entries, fd, device, empty_size, check_held, name, type, inode);
+                judge.add(entries, name, type, inode);
             });
         if (error == posix::kDirentEnd)
             return;
